@@ -1,0 +1,85 @@
+#pragma once
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+// The file system object of the program: every file and folder operation the
+// wizard performs goes through this interface. Paths are full Windows paths.
+// Every failure throws PlatformError with the Windows error code.
+
+// A text file opened for reading, line by line (line breaks removed).
+class TextReader {
+public:
+    virtual ~TextReader() = default;
+    virtual bool AtEndOfStream() = 0;
+    virtual std::wstring Readline() = 0;
+};
+
+// A text file opened for writing; the file was emptied when it was opened.
+class TextWriter {
+public:
+    virtual ~TextWriter() = default;
+    // Writes the text without a line break.
+    virtual void Write(const std::wstring& text) = 0;
+    // Writes the text followed by a carriage return and line feed.
+    virtual void WriteLine(const std::wstring& text) = 0;
+    virtual void Close() = 0;
+};
+
+// A binary output file, positioned at its first byte; an existing file is
+// overwritten from the start and not shortened.
+class BinaryWriter {
+public:
+    virtual ~BinaryWriter() = default;
+    virtual void Write(const std::uint8_t* data, std::size_t count) = 0;
+    virtual void Close() = 0;
+};
+
+struct FolderItem {
+    std::wstring path;                     // full path, no trailing backslash (a root keeps "C:\")
+    std::wstring Name;                     // last level of the path
+    std::vector<std::wstring> Files;       // file names, as the system lists them
+    std::vector<std::wstring> SubFolders;  // subfolder names, as the system lists them
+};
+
+struct DriveItem {
+    std::wstring path;  // letter and colon, such as "C:"
+    bool isReady = false;
+};
+
+enum class TextFileMode { ForReading = 1, ForWriting = 2 };
+
+class FileSystem {
+public:
+    virtual ~FileSystem() = default;
+
+    // A trailing backslash on the folder path is accepted.
+    virtual bool FolderExists(const std::wstring& path) = 0;
+    virtual bool FileExists(const std::wstring& path) = 0;
+    // Creates the last level of the path; fails when it exists or the parent is missing.
+    virtual void CreateFolder(const std::wstring& path) = 0;
+    // Removes the folder and everything in it; with force, read-only files too.
+    virtual void DeleteFolder(const std::wstring& path, bool force) = 0;
+    // With force, read-only files are removed too; fails when the file is in use.
+    virtual void DeleteFile(const std::wstring& path, bool force) = 0;
+
+    // GetFile(path).size
+    virtual std::int64_t GetFileSize(const std::wstring& path) = 0;
+    // GetFile(source).Copy(destination): replaces an existing destination file.
+    virtual void CopyFile(const std::wstring& source, const std::wstring& destination) = 0;
+    // GetFile(source).Move(destinationFolder): destinationFolder ends with a
+    // backslash; fails when a file of that name is already there.
+    virtual void MoveFile(const std::wstring& source, const std::wstring& destinationFolder) = 0;
+
+    virtual FolderItem GetFolder(const std::wstring& path) = 0;
+    virtual std::vector<DriveItem> Drives() = 0;
+
+    // Text files are 8-bit text in the ANSI code page.
+    virtual std::unique_ptr<TextReader> OpenTextFileForReading(const std::wstring& path) = 0;
+    virtual std::unique_ptr<TextWriter> OpenTextFileForWriting(const std::wstring& path) = 0;
+    virtual std::unique_ptr<BinaryWriter> OpenBinaryForWrite(const std::wstring& path) = 0;
+
+    // The file's version resource as four numbers separated by points.
+    virtual std::wstring GetFileVersion(const std::wstring& path) = 0;
+};

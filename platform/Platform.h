@@ -1,0 +1,14 @@
+#pragma once
+#include "platform/FileSystem.h"
+#include "platform/OsInfo.h"
+#include "platform/Shell.h"
+#include "platform/Ui.h"
+
+// The services the program calls, created once by wWinMain (or by a test) and
+// handed down by reference.
+struct Platform {
+    FileSystem& fs;
+    Shell& shell;
+    OsInfo& os;
+    Ui& ui;
+};
