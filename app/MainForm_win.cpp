@@ -1,0 +1,190 @@
+#include "app/MainForm_win.h"
+
+#include "AssetIds.h"
+#include "platform/PlatformError.h"
+#include "platform/Text.h"
+#include "settings/ini.h"
+
+namespace {
+
+const wchar_t kCaption[] = L"Zelbar LIVE Setup 11.0";
+const wchar_t kCloseQuestion[] = L"Möchten Sie Zelbar-Setup wirklich beenden?";
+const wchar_t kCloseTitle[] = L"Setup beenden";
+const wchar_t kAdminNotice[] =
+    L"Bitte starten Sie Zelbar beim 1. Mal unbedingt als Administrator:\r\n"
+    L"Zelbar-Startsymbol am Desktop mit rechter Maustaste anklicken - 'Als Administrator "
+    L"ausführen'\r\n"
+    L"Details entnehmen Sie bitte der angezeigten 'Schnellstart-Information'.";
+const wchar_t kIniMissing[] = L"Die ini-Datei wurde nicht gefunden!";
+const wchar_t kIniBroken[] = L"Die ini-Datei wurde verändert und kann nicht mehr gelesen werden.";
+const wchar_t kIniUnreadable[] =
+    L"Die ini-Datei kann nicht geöffnet werden. Bitte prüfen Sie, ob sie von einem anderen "
+    L"Programm gesperrt ist und ob Sie die Berechtigung haben, sie zu lesen.";
+const wchar_t kFinishFailed[] =
+    L"Die Installation konnte nicht fertiggestellt werden.";
+const wchar_t kCancelFailed[] = L"Beim Abbrechen des Setups ist ein Fehler aufgetreten.";
+
+constexpr int kClientWidth = 7290;
+constexpr int kClientHeight = 5085;
+
+const std::vector<ControlSpec>& Layout() {
+    static const std::vector<ControlSpec> layout = {
+        {L"buttonWeiter", ControlKind::Button, L"Weiter", {5640, 4560, 1455, 375}, 1, true, false},
+        {L"buttonAbbrechen", ControlKind::Button, L"Abbrechen", {4080, 4560, 1455, 375}, 2},
+        {L"buttonBeenden", ControlKind::Button, L"Beenden", {5640, 4560, 1455, 375}, 6},
+        {L"Shape1", ControlKind::FilledRect, nullptr, {-120, -120, 7455, 975}},
+        {L"Image2", ControlKind::Image, nullptr, {240, 120, 3000, 330}},
+        {L"Label1", ControlKind::Label, L"Setup", {360, 525, 1335, 255}},
+        {L"Image1", ControlKind::Image, nullptr, {4200, 30, 3000, 705}},
+        {L"Line1", ControlKind::Line, nullptr, {0, 4440, 7320, 0}},
+    };
+    return layout;
+}
+
+}  // namespace
+
+MainForm::MainForm(const Platform& platform, const PageFactory& makePages) : platform_(platform) {
+    CreateTopLevel(kCaption, kClientWidth, kClientHeight,
+                   WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN);
+    AddLayout(Layout());
+
+    Control& band = (*this)[L"Shape1"];
+    band.SetFillColor(RGB(255, 255, 255));
+    Control& label = (*this)[L"Label1"];
+    label.SetFont(FontSpec{L"Verdana", 9.75, true, false});
+    label.SetForeColor(RGB(0x80, 0x80, 0x80));
+    label.SetBackColor(RGB(255, 255, 255));
+    (*this)[L"Image2"].SetPicture(LoadPictureResource(IDB_TITLE));
+    (*this)[L"Image1"].SetPicture(LoadPictureResource(IDB_LOGO));
+
+    OnClick(L"buttonWeiter", [this] { buttonWeiter_Click(); });
+    OnClick(L"buttonAbbrechen", [this] { Close(); });
+    OnClick(L"buttonBeenden", [this] { Close(); });
+
+    pages_ = makePages(*this);
+}
+
+MainForm::~MainForm() {
+    // Pages are child windows; they go before the window that holds them.
+    pages_ = WizardPages{};
+}
+
+void MainForm::Load() {
+    (*this)[L"buttonWeiter"].SetEnabled(false);
+    skipClosePrompt_ = false;
+
+    short result = 0;
+    try {
+        result = ini(platform_.fs, platform_.ui).CheckIniFile();
+    } catch (const PlatformError&) {
+        platform_.ui.MsgBox(kIniUnreadable, MsgCritical);
+        CloseWithoutPrompt();
+        return;
+    }
+    if (result == 1) {
+        platform_.ui.MsgBox(kIniMissing, MsgCritical);
+        CloseWithoutPrompt();
+    } else if (result == 2) {
+        platform_.ui.MsgBox(kIniBroken, MsgCritical);
+        CloseWithoutPrompt();
+    }
+}
+
+void MainForm::Show() {
+    if (closed_) return;
+    ::ShowWindow(hwnd(), SW_SHOW);
+    ::UpdateWindow(hwnd());
+}
+
+bool MainForm::Visible() const { return !closed_ && hwnd() && ::IsWindowVisible(hwnd()); }
+
+void MainForm::EnableButtonWeiter() { (*this)[L"buttonWeiter"].SetEnabled(true); }
+
+void MainForm::EnableButtonBeenden() {
+    Control& beenden = (*this)[L"buttonBeenden"];
+    beenden.BringToFront();
+    beenden.SetEnabled(true);
+    (*this)[L"buttonAbbrechen"].SetEnabled(false);
+    skipClosePrompt_ = true;
+}
+
+void MainForm::SetButtonCancelEnabled(bool enable) {
+    (*this)[L"buttonAbbrechen"].SetEnabled(enable);
+}
+
+void MainForm::CloseWithoutPrompt() {
+    skipClosePrompt_ = true;
+    Close();
+}
+
+void MainForm::DeleteTempFolder() {
+    // With no download folder recorded the path would be the installation
+    // folder itself, and deleting that would destroy the user's data.
+    if (tempFolder_.empty() || zelbarPath_.empty()) return;
+    const std::wstring path = GetZelbarPath() + tempFolder_;
+    try {
+        if (!platform_.fs.FolderExists(path)) return;
+        platform_.fs.DeleteFolder(path.substr(0, path.size() - 1), true);
+    } catch (const PlatformError&) {
+        // Whatever could not be removed stays; the user is not troubled with it.
+    }
+}
+
+void MainForm::Close() {
+    if (closed_ || !hwnd()) return;
+    ::SendMessageW(hwnd(), WM_CLOSE, 0, 0);
+}
+
+void MainForm::buttonWeiter_Click() {
+    if (pages_.startPage->Visible()) {
+        pages_.startPage->SetVisible(false);
+        pages_.downloadPage->SetVisible(true);
+        (*this)[L"buttonWeiter"].SetEnabled(false);
+    } else if (pages_.downloadPage->Visible()) {
+        pages_.downloadPage->SetVisible(false);
+        pages_.finishPage->SetVisible(true);
+        (*this)[L"buttonWeiter"].SetCaption(L"Fertig stellen");
+    } else if (pages_.finishPage->Visible()) {
+        try {
+            pages_.finishPage->Fertigstellen();
+        } catch (const PlatformError& e) {
+            ReportError(kFinishFailed, e.message());
+            return;
+        } catch (const std::exception& e) {
+            ReportError(kFinishFailed, Text::FromUtf8(e.what()));
+            return;
+        }
+        skipClosePrompt_ = true;
+        Close();
+    }
+}
+
+bool MainForm::OnCloseRequest() {
+    if (skipClosePrompt_) {
+        platform_.ui.MsgBox(kAdminNotice, MsgInformation, kCloseTitle);
+        return true;
+    }
+    return ConfirmClose();
+}
+
+bool MainForm::ConfirmClose() {
+    if (platform_.ui.MsgBox(kCloseQuestion, MsgYesNoQuestion, kCloseTitle) != MsgBoxResult::Yes) {
+        return false;
+    }
+    try {
+        if (pages_.downloadPage->Visible()) return !pages_.downloadPage->Cancel();
+        if (pages_.finishPage->Visible()) pages_.finishPage->Cancel();
+    } catch (const PlatformError& e) {
+        ReportError(kCancelFailed, e.message());
+        return false;
+    } catch (const std::exception& e) {
+        ReportError(kCancelFailed, Text::FromUtf8(e.what()));
+        return false;
+    }
+    return true;
+}
+
+void MainForm::OnDestroyed() {
+    closed_ = true;
+    if (quitOnClose_) ::PostQuitMessage(0);
+}

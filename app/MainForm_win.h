@@ -1,0 +1,85 @@
+#pragma once
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "app/WizardHost.h"
+#include "app/WizardPage.h"
+#include "platform/Platform.h"
+#include "platform/Window_win.h"
+
+class MainForm;
+
+// The three pages of the wizard, created by the caller into the window's page
+// area (the window does not know the page classes, only their contract).
+struct WizardPages {
+    std::unique_ptr<WizardPage> startPage;
+    std::unique_ptr<DownloadPage> downloadPage;
+    std::unique_ptr<FinishPage> finishPage;
+};
+using PageFactory = std::function<WizardPages(MainForm& form)>;
+
+// The wizard window: hosts the three pages, moves from page to page on
+// "Weiter", keeps the values the pages share and runs the one closing
+// procedure for every way of leaving the wizard.
+class MainForm : public Window, public WizardHost {
+public:
+    static constexpr TwipsRect kStartPageRect{120, 1080, 6975, 3135};
+    static constexpr TwipsRect kDownloadPageRect{120, 1080, 6975, 3135};
+    static constexpr TwipsRect kFinishPageRect{120, 1080, 7095, 3255};
+
+    MainForm(const Platform& platform, const PageFactory& makePages);
+    ~MainForm() override;
+
+    // Validates the settings file; closes the window when it is unusable.
+    // Runs once, after the pages exist and before the window is shown.
+    void Load();
+    // Shows the window (when Load left it open).
+    void Show();
+    bool Closed() const { return closed_; }
+    // Closing the window ends the program (tests that host several windows
+    // in one process turn this off).
+    void SetQuitOnClose(bool quit) { quitOnClose_ = quit; }
+
+    const Platform& platform() const { return platform_; }
+
+    // WizardHost
+    std::wstring GetAccessPath() const override { return accessPath_; }
+    void SetAccessPath(const std::wstring& path) override { accessPath_ = path; }
+    std::wstring GetZelbarPath() const override { return zelbarPath_; }
+    void SetZelbarPath(const std::wstring& path) override { zelbarPath_ = path; }
+    std::wstring GetTempFolder() const override { return tempFolder_; }
+    void SetTempFolder(const std::wstring& path) override { tempFolder_ = path; }
+    void EnableButtonWeiter() override;
+    void EnableButtonBeenden() override;
+    void SetButtonCancelEnabled(bool enable) override;
+    void CloseWithoutPrompt() override;
+    void DeleteTempFolder() override;
+    bool Visible() const override;
+    void* OwnerWindow() const override { return hwnd(); }
+
+    // Asks the window to close, through the closing procedure.
+    void Close();
+
+    WizardPage& startPage() { return *pages_.startPage; }
+    DownloadPage& downloadPage() { return *pages_.downloadPage; }
+    FinishPage& finishPage() { return *pages_.finishPage; }
+    bool skipClosePrompt() const { return skipClosePrompt_; }
+
+protected:
+    bool OnCloseRequest() override;
+    void OnDestroyed() override;
+
+private:
+    void buttonWeiter_Click();
+    bool ConfirmClose();
+
+    const Platform& platform_;
+    WizardPages pages_;
+    std::wstring accessPath_;
+    std::wstring zelbarPath_;
+    std::wstring tempFolder_;
+    bool skipClosePrompt_ = false;
+    bool closed_ = false;
+    bool quitOnClose_ = true;
+};

@@ -1,0 +1,56 @@
+#include "platform/WinApi.h"
+
+#include <commctrl.h>
+
+#include "app/BlankPage_win.h"
+#include "app/MainForm_win.h"
+#include "platform/FileSystem_win.h"
+#include "platform/Handles_win.h"
+#include "platform/MessageLoop_win.h"
+#include "platform/OsInfo_win.h"
+#include "platform/PlatformError.h"
+#include "platform/Shell_win.h"
+#include "platform/Ui_win.h"
+
+namespace {
+
+WizardPages MakePages(MainForm& form) {
+    WizardPages pages;
+    pages.startPage = std::make_unique<BlankStartPage>(form.hwnd(), MainForm::kStartPageRect, true);
+    pages.downloadPage =
+        std::make_unique<BlankDownloadPage>(form.hwnd(), MainForm::kDownloadPageRect, form);
+    pages.finishPage =
+        std::make_unique<BlankFinishPage>(form.hwnd(), MainForm::kFinishPageRect, form);
+    return pages;
+}
+
+int RunWizard() {
+    WinFileSystem fs;
+    WinShell shell;
+    WmiOsInfo os;
+    WinUi ui;
+    const Platform platform{fs, shell, os, ui};
+
+    MainForm form(platform, MakePages);
+    form.Load();
+    if (form.Closed()) return 0;
+    form.Show();
+    return RunMessageLoop();
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
+    ::InitCommonControlsEx(&controls);
+    ComInit com;
+    try {
+        return RunWizard();
+    } catch (const PlatformError& e) {
+        ::MessageBoxW(nullptr, e.message().c_str(), kAppTitle, MB_OK | MB_ICONERROR);
+    } catch (const std::exception&) {
+        ::MessageBoxW(nullptr, L"Das Setup konnte nicht gestartet werden.", kAppTitle,
+                      MB_OK | MB_ICONERROR);
+    }
+    return 1;
+}

@@ -1,0 +1,253 @@
+#include "platform/Controls_win.h"
+
+#include <cmath>
+
+#include "platform/Window_win.h"
+
+namespace {
+
+constexpr COLORREF kTransparentKey = RGB(255, 0, 255);
+
+DWORD StyleFor(const ControlSpec& spec) {
+    DWORD style = WS_CHILD | WS_CLIPSIBLINGS;
+    if (spec.visible) style |= WS_VISIBLE;
+    if (!spec.enabled) style |= WS_DISABLED;
+    switch (spec.kind) {
+        case ControlKind::Label:
+            // SS_NOTIFY lets a label report clicks (link labels); SS_NOPREFIX
+            // shows "&" as written.
+            return style | SS_LEFT | SS_NOPREFIX | SS_NOTIFY;
+        case ControlKind::Button:
+            return style | BS_PUSHBUTTON | WS_TABSTOP;
+        case ControlKind::CheckBox:
+            return style | BS_AUTOCHECKBOX | WS_TABSTOP;
+        default:
+            return style;
+    }
+}
+
+const wchar_t* ClassFor(ControlKind kind) {
+    switch (kind) {
+        case ControlKind::Label:
+            return L"STATIC";
+        case ControlKind::Button:
+        case ControlKind::CheckBox:
+            return L"BUTTON";
+        default:
+            return L"ZelbarShape";
+    }
+}
+
+}  // namespace
+
+int TwipsToPx(int twips, UINT dpi) {
+    return static_cast<int>(std::lround(static_cast<double>(twips) * dpi / 1440.0));
+}
+
+int PxToTwips(int px, UINT dpi) {
+    return static_cast<int>(std::lround(static_cast<double>(px) * 1440.0 / dpi));
+}
+
+HBITMAP LoadPictureResource(int id) {
+    return static_cast<HBITMAP>(::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id),
+                                             IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+}
+
+Control::Control(HWND parent, const ControlSpec& spec, int id, UINT dpi, const FontSpec& font,
+                 const wchar_t* customClass, DWORD customStyle)
+    : id_(id),
+      name_(spec.name),
+      kind_(spec.kind),
+      rect_(spec.rect),
+      caption_(spec.caption ? spec.caption : L""),
+      visible_(spec.visible),
+      enabled_(spec.enabled),
+      dpi_(dpi),
+      font_(font) {
+    DWORD style = StyleFor(spec);
+    const wchar_t* cls = ClassFor(kind_);
+    if (kind_ == ControlKind::Custom) {
+        cls = customClass;
+        style |= customStyle;
+        if (spec.tabIndex > 0) style |= WS_TABSTOP;
+    }
+    HWND hwnd = ::CreateWindowExW(0, cls, caption_.c_str(), style, Px(rect_.left), Px(rect_.top),
+                                  Px(rect_.width), Px(rect_.height), parent,
+                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                                  ::GetModuleHandleW(nullptr), nullptr);
+    if (!hwnd) ThrowLastError(L"Das Steuerelement " + name_ + L" konnte nicht angelegt werden");
+    hwnd_.reset(hwnd);
+    if (cls == std::wstring(L"ZelbarShape")) {
+        ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    }
+    if (kind_ == ControlKind::Line) ApplyRect();
+    ApplyFont();
+}
+
+int Control::Px(int twips) const { return TwipsToPx(twips, dpi_); }
+
+void Control::ApplyRect() {
+    int height = Px(rect_.height);
+    if (kind_ == ControlKind::Line && height < 2) height = 2;
+    ::SetWindowPos(hwnd(), nullptr, Px(rect_.left), Px(rect_.top), Px(rect_.width), height,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Control::ApplyFont() {
+    LOGFONTW lf{};
+    lf.lfHeight = -static_cast<LONG>(std::lround(font_.points * dpi_ / 72.0));
+    lf.lfWeight = font_.bold ? FW_BOLD : FW_NORMAL;
+    lf.lfUnderline = font_.underline ? TRUE : FALSE;
+    lf.lfCharSet = DEFAULT_CHARSET;
+    lf.lfQuality = CLEARTYPE_QUALITY;
+    wcsncpy(lf.lfFaceName, font_.face.c_str(), LF_FACESIZE - 1);
+    UniqueFont font(::CreateFontIndirectW(&lf));
+    ::SendMessageW(hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
+    hfont_ = std::move(font);
+}
+
+void Control::Move(const TwipsRect& rect) {
+    rect_ = rect;
+    ApplyRect();
+}
+void Control::SetLeft(int twips) {
+    if (twips == rect_.left) return;
+    rect_.left = twips;
+    ApplyRect();
+}
+void Control::SetTop(int twips) {
+    if (twips == rect_.top) return;
+    rect_.top = twips;
+    ApplyRect();
+}
+void Control::SetWidth(int twips) {
+    if (twips == rect_.width) return;
+    rect_.width = twips;
+    ApplyRect();
+}
+void Control::SetHeight(int twips) {
+    if (twips == rect_.height) return;
+    rect_.height = twips;
+    ApplyRect();
+}
+
+void Control::SetCaption(const std::wstring& caption) {
+    if (caption == caption_) return;
+    caption_ = caption;
+    ::SetWindowTextW(hwnd(), caption_.c_str());
+    if (kind_ != ControlKind::Button && kind_ != ControlKind::CheckBox) {
+        ::InvalidateRect(hwnd(), nullptr, TRUE);
+    }
+}
+
+void Control::SetVisible(bool visible) {
+    if (visible == visible_) return;
+    visible_ = visible;
+    ::ShowWindow(hwnd(), visible ? SW_SHOWNA : SW_HIDE);
+}
+
+void Control::SetEnabled(bool enabled) {
+    if (enabled == enabled_) return;
+    enabled_ = enabled;
+    ::EnableWindow(hwnd(), enabled ? TRUE : FALSE);
+}
+
+void Control::BringToFront() {
+    ::SetWindowPos(hwnd(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    ::InvalidateRect(hwnd(), nullptr, TRUE);
+}
+
+int Control::Value() const {
+    switch (::SendMessageW(hwnd(), BM_GETCHECK, 0, 0)) {
+        case BST_CHECKED:
+            return 1;
+        case BST_INDETERMINATE:
+            return 2;
+        default:
+            return 0;
+    }
+}
+
+void Control::SetValue(int value) {
+    const WPARAM state = value == 1 ? BST_CHECKED : value == 2 ? BST_INDETERMINATE : BST_UNCHECKED;
+    ::SendMessageW(hwnd(), BM_SETCHECK, state, 0);
+}
+
+void Control::SetFont(const FontSpec& font) {
+    font_ = font;
+    ApplyFont();
+}
+
+void Control::SetForeColor(COLORREF color) {
+    if (color == foreColor_) return;
+    foreColor_ = color;
+    ::InvalidateRect(hwnd(), nullptr, TRUE);
+}
+
+void Control::SetBackColor(COLORREF color) {
+    if (color == backColor_) return;
+    backColor_ = color;
+    ::InvalidateRect(hwnd(), nullptr, TRUE);
+}
+
+void Control::SetFillColor(COLORREF color) {
+    if (color == fillColor_) return;
+    fillColor_ = color;
+    ::InvalidateRect(hwnd(), nullptr, TRUE);
+}
+
+void Control::SetPicture(HBITMAP bitmap) {
+    picture_.reset(bitmap);
+    ::InvalidateRect(hwnd(), nullptr, TRUE);
+}
+
+SIZE Control::PictureSize() const {
+    BITMAP bm{};
+    if (!picture_ || !::GetObjectW(picture_.get(), sizeof(bm), &bm)) return SIZE{0, 0};
+    return SIZE{bm.bmWidth, bm.bmHeight};
+}
+
+void Control::ApplyDpi(UINT dpi) {
+    dpi_ = dpi;
+    ApplyRect();
+    ApplyFont();
+}
+
+void Control::Paint(HDC dc, const RECT& client) const {
+    switch (kind_) {
+        case ControlKind::FilledRect: {
+            const COLORREF color = fillColor_ == kDefaultColor ? RGB(255, 255, 255) : fillColor_;
+            UniqueBrush brush(::CreateSolidBrush(color));
+            ::FillRect(dc, &client, brush.get());
+            break;
+        }
+        case ControlKind::Frame: {
+            const COLORREF color =
+                fillColor_ == kDefaultColor ? ::GetSysColor(COLOR_BTNSHADOW) : fillColor_;
+            UniqueBrush brush(::CreateSolidBrush(color));
+            ::FrameRect(dc, &client, brush.get());
+            break;
+        }
+        case ControlKind::Line: {
+            // An etched line: shadow above, highlight below.
+            RECT shadow{client.left, client.top, client.right, client.top + 1};
+            RECT light{client.left, client.top + 1, client.right, client.top + 2};
+            ::FillRect(dc, &shadow, ::GetSysColorBrush(COLOR_BTNSHADOW));
+            ::FillRect(dc, &light, ::GetSysColorBrush(COLOR_BTNHIGHLIGHT));
+            break;
+        }
+        case ControlKind::Image: {
+            if (!picture_) break;
+            const SIZE size = PictureSize();
+            HDC memory = ::CreateCompatibleDC(dc);
+            HGDIOBJ old = ::SelectObject(memory, picture_.get());
+            ::TransparentBlt(dc, 0, 0, client.right, client.bottom, memory, 0, 0, size.cx, size.cy,
+                             kTransparentKey);
+            ::SelectObject(memory, old);
+            ::DeleteDC(memory);
+            break;
+        }
+        default:
+            break;
+    }
+}

@@ -1,0 +1,149 @@
+#pragma once
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/Handles_win.h"
+
+// Controls of the program's windows. Positions and sizes are kept in twips
+// (1/1440 inch) as the layout tables give them, and converted to pixels with
+// the window's DPI (px = twips * dpi / 1440) whenever they are applied, so a
+// DPI change only re-applies the same figures.
+
+struct TwipsRect {
+    int left = 0;
+    int top = 0;
+    int width = 0;
+    int height = 0;
+};
+
+enum class ControlKind {
+    Label,       // static text; wraps at blanks when it is higher than one line
+    Button,      // command button
+    CheckBox,    // two-state check box
+    Image,       // picture drawn stretched to the control
+    FilledRect,  // rectangle filled with one colour
+    Frame,       // rectangle outline
+    Line,        // line from the top-left to the bottom-right corner of its rect
+    Custom,      // a window class of the caller's (drive list, folder list ...)
+};
+
+struct FontSpec {
+    std::wstring face = L"Tahoma";
+    double points = 8.25;
+    bool bold = false;
+    bool underline = false;
+};
+
+// One row of a window's layout table.
+struct ControlSpec {
+    const wchar_t* name;
+    ControlKind kind;
+    const wchar_t* caption;
+    TwipsRect rect;
+    int tabIndex = 0;  // 0: not a tab stop
+    bool visible = true;
+    bool enabled = true;
+};
+
+// Colour value meaning "use the system's default colour".
+constexpr COLORREF kDefaultColor = CLR_INVALID;
+
+class Control {
+public:
+    Control(HWND parent, const ControlSpec& spec, int id, UINT dpi, const FontSpec& font,
+            const wchar_t* customClass = nullptr, DWORD customStyle = 0);
+    Control(const Control&) = delete;
+    Control& operator=(const Control&) = delete;
+
+    HWND hwnd() const { return hwnd_.get(); }
+    int id() const { return id_; }
+    const std::wstring& name() const { return name_; }
+    ControlKind kind() const { return kind_; }
+
+    // Twips geometry.
+    const TwipsRect& rect() const { return rect_; }
+    int Left() const { return rect_.left; }
+    int Top() const { return rect_.top; }
+    int Width() const { return rect_.width; }
+    int Height() const { return rect_.height; }
+    void Move(const TwipsRect& rect);
+    void SetLeft(int twips);
+    void SetTop(int twips);
+    void SetWidth(int twips);
+    void SetHeight(int twips);
+
+    // Texts, state. Setters leave the window alone when nothing changes.
+    const std::wstring& Caption() const { return caption_; }
+    void SetCaption(const std::wstring& caption);
+    bool Visible() const { return visible_; }
+    void SetVisible(bool visible);
+    bool Enabled() const { return enabled_; }
+    void SetEnabled(bool enabled);
+    void BringToFront();
+
+    // Check boxes: 0 unchecked, 1 checked, 2 indeterminate.
+    int Value() const;
+    void SetValue(int value);
+
+    const FontSpec& Font() const { return font_; }
+    void SetFont(const FontSpec& font);
+    HFONT hfont() const { return hfont_.get(); }
+
+    // Colours: text and background for labels and check boxes (kDefaultColor
+    // = system colours, transparent background = the parent's), fill or
+    // outline colour for shapes.
+    COLORREF ForeColor() const { return foreColor_; }
+    void SetForeColor(COLORREF color);
+    COLORREF BackColor() const { return backColor_; }
+    void SetBackColor(COLORREF color);
+    COLORREF FillColor() const { return fillColor_; }
+    void SetFillColor(COLORREF color);
+
+    // Image: the control takes ownership of the bitmap. Magenta pixels are
+    // drawn transparent.
+    void SetPicture(HBITMAP bitmap);
+    HBITMAP Picture() const { return picture_.get(); }
+    SIZE PictureSize() const;
+
+    // Re-applies position and font for a new DPI.
+    void ApplyDpi(UINT dpi);
+    UINT dpi() const { return dpi_; }
+
+    // Pixel form of a twips figure at this control's DPI.
+    int Px(int twips) const;
+
+    // Forgets the window after the system destroyed it with its parent.
+    void Detach() { hwnd_.release(); }
+
+    // Painting of shapes and images (called by the shape window class).
+    void Paint(HDC dc, const RECT& client) const;
+
+private:
+    void ApplyRect();
+    void ApplyFont();
+
+    UniqueWindow hwnd_;
+    int id_;
+    std::wstring name_;
+    ControlKind kind_;
+    TwipsRect rect_;
+    std::wstring caption_;
+    bool visible_;
+    bool enabled_;
+    UINT dpi_;
+    FontSpec font_;
+    UniqueFont hfont_;
+    COLORREF foreColor_ = kDefaultColor;
+    COLORREF backColor_ = kDefaultColor;
+    COLORREF fillColor_ = kDefaultColor;
+    UniqueBitmap picture_;
+};
+
+// Loads a bitmap of the program's resources (assets/AssetIds.h).
+HBITMAP LoadPictureResource(int id);
+
+// Twips to pixels and back at a DPI.
+int TwipsToPx(int twips, UINT dpi);
+int PxToTwips(int px, UINT dpi);

@@ -1,0 +1,329 @@
+#include "platform/Window_win.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+#include "platform/PlatformError.h"
+#include "platform/Text.h"
+#include "platform/Ui.h"
+
+namespace {
+
+constexpr wchar_t kWindowClass[] = L"ZelbarWindow";
+constexpr wchar_t kShapeClass[] = L"ZelbarShape";
+
+LRESULT CALLBACK ShapeProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+        case WM_NCHITTEST:
+            // Pictures and shapes never take the mouse from what lies beneath.
+            return HTTRANSPARENT;
+        case WM_PAINT: {
+            PAINTSTRUCT ps;
+            HDC dc = ::BeginPaint(hwnd, &ps);
+            auto* control = reinterpret_cast<Control*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+            RECT client;
+            ::GetClientRect(hwnd, &client);
+            if (control) control->Paint(dc, client);
+            ::EndPaint(hwnd, &ps);
+            return 0;
+        }
+        default:
+            return ::DefWindowProcW(hwnd, msg, wParam, lParam);
+    }
+}
+
+UINT WindowDpi(HWND hwnd) {
+    const UINT dpi = hwnd ? ::GetDpiForWindow(hwnd) : 0;
+    if (dpi != 0) return dpi;
+    HDC screen = ::GetDC(nullptr);
+    const int fromDc = ::GetDeviceCaps(screen, LOGPIXELSX);
+    ::ReleaseDC(nullptr, screen);
+    return fromDc > 0 ? static_cast<UINT>(fromDc) : 96u;
+}
+
+int KindOrder(ControlKind kind) {
+    switch (kind) {
+        case ControlKind::FilledRect:
+        case ControlKind::Frame:
+        case ControlKind::Line:
+            return 2;
+        default:
+            return 1;
+    }
+}
+
+Window::ErrorReporter& CurrentErrorReporter() {
+    static Window::ErrorReporter reporter;
+    return reporter;
+}
+
+}  // namespace
+
+void Window::SetErrorReporter(ErrorReporter reporter) {
+    CurrentErrorReporter() = std::move(reporter);
+}
+
+void RegisterWindowClasses() {
+    static bool registered = false;
+    if (registered) return;
+    HINSTANCE instance = ::GetModuleHandleW(nullptr);
+
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof(wc);
+    wc.lpfnWndProc = &Window::WndProc;
+    wc.hInstance = instance;
+    wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    wc.lpszClassName = kWindowClass;
+    wc.hIcon = ::LoadIconW(instance, MAKEINTRESOURCEW(1));
+    if (!::RegisterClassExW(&wc)) ThrowLastError(L"Die Fensterklasse konnte nicht registriert werden");
+
+    WNDCLASSEXW shape{};
+    shape.cbSize = sizeof(shape);
+    shape.lpfnWndProc = ShapeProc;
+    shape.hInstance = instance;
+    shape.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+    shape.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    shape.lpszClassName = kShapeClass;
+    if (!::RegisterClassExW(&shape)) ThrowLastError(L"Die Fensterklasse konnte nicht registriert werden");
+    registered = true;
+}
+
+const FontSpec& Window::DefaultFont() {
+    static const FontSpec font{};
+    return font;
+}
+
+Window::~Window() {
+    controls_.clear();
+    if (hwnd_) {
+        ::SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
+        ::DestroyWindow(hwnd_);
+    }
+}
+
+void Window::CreateTopLevel(const std::wstring& title, int clientWidthTwips, int clientHeightTwips,
+                            DWORD style, HWND owner) {
+    RegisterWindowClasses();
+    topLevel_ = true;
+    clientWidthTwips_ = clientWidthTwips;
+    clientHeightTwips_ = clientHeightTwips;
+    HWND hwnd = ::CreateWindowExW(WS_EX_CONTROLPARENT, kWindowClass, title.c_str(), style,
+                                  CW_USEDEFAULT, CW_USEDEFAULT, 100, 100, owner, nullptr,
+                                  ::GetModuleHandleW(nullptr), this);
+    if (!hwnd) ThrowLastError(L"Das Fenster \u201e" + title + L"\u201c konnte nicht angelegt werden");
+    dpi_ = WindowDpi(hwnd);
+
+    RECT frame{0, 0, Px(clientWidthTwips), Px(clientHeightTwips)};
+    ::AdjustWindowRectExForDpi(&frame, style, FALSE, WS_EX_CONTROLPARENT, dpi_);
+    const int width = frame.right - frame.left;
+    const int height = frame.bottom - frame.top;
+    RECT area;
+    if (owner) {
+        ::GetWindowRect(owner, &area);
+    } else {
+        ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
+    }
+    const int x = area.left + ((area.right - area.left) - width) / 2;
+    const int y = area.top + ((area.bottom - area.top) - height) / 2;
+    ::SetWindowPos(hwnd, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Window::CreateChild(HWND parent, const TwipsRect& rect, bool visible) {
+    RegisterWindowClasses();
+    topLevel_ = false;
+    rect_ = rect;
+    dpi_ = WindowDpi(parent);
+    DWORD style = WS_CHILD | WS_CLIPCHILDREN | WS_CLIPSIBLINGS;
+    if (visible) style |= WS_VISIBLE;
+    HWND hwnd = ::CreateWindowExW(WS_EX_CONTROLPARENT, kWindowClass, L"", style, Px(rect.left),
+                                  Px(rect.top), Px(rect.width), Px(rect.height), parent, nullptr,
+                                  ::GetModuleHandleW(nullptr), this);
+    if (!hwnd) ThrowLastError(L"Die Seite konnte nicht angelegt werden");
+}
+
+void Window::AddLayout(const std::vector<ControlSpec>& table) {
+    std::vector<const ControlSpec*> order;
+    for (const auto& spec : table) order.push_back(&spec);
+    std::stable_sort(order.begin(), order.end(), [](const ControlSpec* a, const ControlSpec* b) {
+        const int ka = KindOrder(a->kind), kb = KindOrder(b->kind);
+        if (ka != kb) return ka < kb;
+        const bool ta = a->tabIndex > 0, tb = b->tabIndex > 0;
+        if (ta != tb) return ta;
+        return ta && a->tabIndex < b->tabIndex;
+    });
+    for (const ControlSpec* spec : order) Add(*spec);
+}
+
+Control& Window::Add(const ControlSpec& spec, const wchar_t* customClass, DWORD customStyle) {
+    controls_.push_back(std::make_unique<Control>(hwnd_, spec, nextId_++, dpi_, DefaultFont(),
+                                                  customClass, customStyle));
+    return *controls_.back();
+}
+
+Control& Window::operator[](const std::wstring& name) const {
+    for (const auto& control : controls_) {
+        if (control->name() == name) return *control;
+    }
+    throw std::out_of_range("no control " + Text::ToUtf8(name));
+}
+
+bool Window::Has(const std::wstring& name) const {
+    return std::any_of(controls_.begin(), controls_.end(),
+                       [&](const auto& control) { return control->name() == name; });
+}
+
+Control* Window::Find(HWND child) const {
+    for (const auto& control : controls_) {
+        if (control->hwnd() == child) return control.get();
+    }
+    return nullptr;
+}
+
+void Window::OnClick(const std::wstring& controlName, std::function<void()> handler) {
+    clickHandlers_[(*this)[controlName].id()] = std::move(handler);
+}
+
+bool Window::Visible() const {
+    // The window's own visibility, as its parent set it, not whether it can be seen.
+    return hwnd_ && (::GetWindowLongW(hwnd_, GWL_STYLE) & WS_VISIBLE) != 0;
+}
+
+void Window::SetVisible(bool visible) {
+    if (Visible() == visible) return;
+    ::ShowWindow(hwnd_, visible ? SW_SHOW : SW_HIDE);
+    OnVisibleChanged(visible);
+}
+
+void Window::MoveTo(const TwipsRect& rect) {
+    rect_ = rect;
+    ::SetWindowPos(hwnd_, nullptr, Px(rect.left), Px(rect.top), Px(rect.width), Px(rect.height),
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Window::ApplyDpi(UINT dpi) {
+    dpi_ = dpi;
+    if (!topLevel_) MoveTo(rect_);
+    for (auto& control : controls_) control->ApplyDpi(dpi);
+    for (Window* child : children_) child->ApplyDpi(dpi);
+}
+
+void Window::ReportError(const std::wstring& whatFailed, const std::wstring& detail) const {
+    std::wstring text = whatFailed;
+    if (!detail.empty()) text += L"\r\n\r\n" + detail;
+    HWND owner = hwnd_ ? ::GetAncestor(hwnd_, GA_ROOT) : nullptr;
+    if (CurrentErrorReporter()) {
+        CurrentErrorReporter()(owner, text);
+        return;
+    }
+    ::MessageBoxW(owner, text.c_str(), kAppTitle, MB_OK | MB_ICONERROR);
+}
+
+std::wstring Window::DescribeClick(const Control& control) const {
+    std::wstring caption = control.Caption();
+    if (caption.empty()) caption = control.name();
+    return L"Bei \u201e" + caption + L"\u201c ist ein Fehler aufgetreten.";
+}
+
+HBRUSH Window::BrushFor(COLORREF color) {
+    auto it = brushes_.find(color);
+    if (it == brushes_.end()) {
+        it = brushes_.emplace(color, UniqueBrush(::CreateSolidBrush(color))).first;
+    }
+    return it->second.get();
+}
+
+LRESULT CALLBACK Window::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    Window* self = nullptr;
+    if (msg == WM_NCCREATE) {
+        auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
+        self = static_cast<Window*>(create->lpCreateParams);
+        self->hwnd_ = hwnd;
+        ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    } else {
+        self = reinterpret_cast<Window*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    }
+    if (!self) return ::DefWindowProcW(hwnd, msg, wParam, lParam);
+    try {
+        return self->Dispatch(msg, wParam, lParam);
+    } catch (const PlatformError& e) {
+        self->ReportError(L"Ein Fehler ist aufgetreten.", e.message());
+    } catch (const std::exception& e) {
+        self->ReportError(L"Ein Fehler ist aufgetreten.", Text::FromUtf8(e.what()));
+    } catch (...) {
+        self->ReportError(L"Ein unbekannter Fehler ist aufgetreten.", L"");
+    }
+    return 0;
+}
+
+LRESULT Window::Dispatch(UINT msg, WPARAM wParam, LPARAM lParam) {
+    LRESULT result = 0;
+    if (HandleMessage(msg, wParam, lParam, result)) return result;
+    return DefaultHandling(msg, wParam, lParam);
+}
+
+LRESULT Window::DefaultHandling(UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+        case WM_COMMAND: {
+            const int id = LOWORD(wParam);
+            const int code = HIWORD(wParam);
+            if (code != BN_CLICKED && code != STN_CLICKED) break;
+            auto it = clickHandlers_.find(id);
+            if (it == clickHandlers_.end()) break;
+            Control* control = Find(reinterpret_cast<HWND>(lParam));
+            // Copy: the handler may replace itself while it runs.
+            auto handler = it->second;
+            try {
+                handler();
+            } catch (const PlatformError& e) {
+                ReportError(control ? DescribeClick(*control) : L"Ein Fehler ist aufgetreten.",
+                            e.message());
+            } catch (const std::exception& e) {
+                ReportError(control ? DescribeClick(*control) : L"Ein Fehler ist aufgetreten.",
+                            Text::FromUtf8(e.what()));
+            }
+            return 0;
+        }
+        case WM_CTLCOLORSTATIC: {
+            HDC dc = reinterpret_cast<HDC>(wParam);
+            Control* control = Find(reinterpret_cast<HWND>(lParam));
+            const COLORREF fore = control ? control->ForeColor() : kDefaultColor;
+            const COLORREF back = control ? control->BackColor() : kDefaultColor;
+            ::SetTextColor(dc, fore == kDefaultColor ? ::GetSysColor(COLOR_WINDOWTEXT) : fore);
+            if (back == kDefaultColor) {
+                ::SetBkMode(dc, TRANSPARENT);
+                return reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_BTNFACE));
+            }
+            ::SetBkColor(dc, back);
+            return reinterpret_cast<LRESULT>(BrushFor(back));
+        }
+        case WM_DPICHANGED: {
+            const auto* suggested = reinterpret_cast<const RECT*>(lParam);
+            ::SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top,
+                           suggested->right - suggested->left, suggested->bottom - suggested->top,
+                           SWP_NOZORDER | SWP_NOACTIVATE);
+            ApplyDpi(HIWORD(wParam));
+            return 0;
+        }
+        case WM_CLOSE:
+            if (OnCloseRequest()) ::DestroyWindow(hwnd_);
+            return 0;
+        case WM_DESTROY: {
+            OnDestroyed();
+            return 0;
+        }
+        case WM_NCDESTROY: {
+            // The system has destroyed the controls with their parent.
+            for (auto& control : controls_) control->Detach();
+            HWND hwnd = hwnd_;
+            hwnd_ = nullptr;
+            ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+            return ::DefWindowProcW(hwnd, msg, wParam, lParam);
+        }
+        default:
+            break;
+    }
+    return ::DefWindowProcW(hwnd_, msg, wParam, lParam);
+}
+
+bool Window::HandleMessage(UINT, WPARAM, LPARAM, LRESULT&) { return false; }

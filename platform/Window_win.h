@@ -1,0 +1,99 @@
+#pragma once
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/Controls_win.h"
+
+// Base of every window of the program (the wizard window, its pages, the
+// folder chooser, the demonstration window). It owns the controls of its
+// layout table, routes their clicks to handlers, paints label colours, follows
+// DPI changes, and ends every message handler with the catch-all that shows a
+// German error message instead of letting an error end the program.
+class Window {
+public:
+    Window() = default;
+    virtual ~Window();
+    Window(const Window&) = delete;
+    Window& operator=(const Window&) = delete;
+
+    HWND hwnd() const { return hwnd_; }
+    UINT dpi() const { return dpi_; }
+    int Px(int twips) const { return TwipsToPx(twips, dpi_); }
+
+    // Adds the controls of a layout table: tab stops in their tab order, then
+    // the others in table order, shapes last so they lie beneath everything.
+    void AddLayout(const std::vector<ControlSpec>& table);
+    Control& Add(const ControlSpec& spec, const wchar_t* customClass = nullptr,
+                 DWORD customStyle = 0);
+    Control& operator[](const std::wstring& name) const;
+    Control* Find(HWND child) const;
+    bool Has(const std::wstring& name) const;
+
+    void OnClick(const std::wstring& controlName, std::function<void()> handler);
+
+    bool Visible() const;
+    void SetVisible(bool visible);
+
+    // Twips geometry of a child window (pages) within its parent.
+    void MoveTo(const TwipsRect& rect);
+    const TwipsRect& Rect() const { return rect_; }
+
+    // Child windows that must follow this window's DPI changes.
+    void AddChildWindow(Window* child) { children_.push_back(child); }
+    virtual void ApplyDpi(UINT dpi);
+
+    // Shows a message box naming what failed; used by the catch-all.
+    void ReportError(const std::wstring& whatFailed, const std::wstring& detail) const;
+
+    static const FontSpec& DefaultFont();
+
+    // Where ReportError sends its text: a message box with the critical icon,
+    // unless a test records it instead.
+    using ErrorReporter = std::function<void(HWND owner, const std::wstring& text)>;
+    static void SetErrorReporter(ErrorReporter reporter);
+
+protected:
+    // A top-level window whose client area has the given twips size, centred
+    // on the screen (or on its owner).
+    void CreateTopLevel(const std::wstring& title, int clientWidthTwips, int clientHeightTwips,
+                        DWORD style, HWND owner = nullptr);
+    // A child window (a page) of the parent, at a twips rectangle.
+    void CreateChild(HWND parent, const TwipsRect& rect, bool visible);
+
+    // Messages not handled by the base. Return true when handled.
+    virtual bool HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
+    // The window is asked to close; return false to keep it open.
+    virtual bool OnCloseRequest() { return true; }
+    // The window was destroyed.
+    virtual void OnDestroyed() {}
+    // Visibility changed through SetVisible.
+    virtual void OnVisibleChanged(bool /*visible*/) {}
+
+    // Names the action that a failing click handler belonged to.
+    virtual std::wstring DescribeClick(const Control& control) const;
+
+private:
+    friend void RegisterWindowClasses();
+    static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    LRESULT Dispatch(UINT msg, WPARAM wParam, LPARAM lParam);
+    LRESULT DefaultHandling(UINT msg, WPARAM wParam, LPARAM lParam);
+    HBRUSH BrushFor(COLORREF color);
+
+    HWND hwnd_ = nullptr;
+    bool topLevel_ = false;
+    UINT dpi_ = 96;
+    TwipsRect rect_;
+    int clientWidthTwips_ = 0;
+    int clientHeightTwips_ = 0;
+    int nextId_ = 1000;
+    std::vector<std::unique_ptr<Control>> controls_;
+    std::map<int, std::function<void()>> clickHandlers_;
+    std::map<COLORREF, UniqueBrush> brushes_;
+    std::vector<Window*> children_;
+};
+
+// Registers the window classes of the program once (called by Window).
+void RegisterWindowClasses();
