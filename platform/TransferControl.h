@@ -7,6 +7,14 @@
 
 // The Internet transfer control: one HTTP request at a time, states reported
 // through the state handler while the UI thread yields to the event loop.
+//
+// A request started with Execute reports state 12 as soon as its response has
+// begun (status below 400), so that the handler can read the body with
+// GetChunk while it arrives; it reports state 11 when it fails (no connection,
+// an HTTP status of 400 or more, a broken or short body, the time-out). The
+// handler of state 12 reads what it wants of the body before it returns;
+// whatever it left unread is abandoned then, so a reader that stops early
+// never leaves a request hanging on a full buffer.
 class TransferControl {
 public:
     // States the program acts on.
@@ -14,23 +22,37 @@ public:
     static constexpr int kStateResponseCompleted = 12;
     // Error number of a request that received nothing for too long.
     static constexpr std::uint32_t kErrorTimeout = 35761;
+    // Error number of Execute or OpenURL while a request is still running.
+    static constexpr std::uint32_t kErrorStillExecuting = 35764;
+    // Error numbers of HTTP error statuses: this base plus the status (404 -> 0x20000194).
+    // Bit 29 marks error codes of applications; no Windows error has it.
+    static constexpr std::uint32_t kErrorHttpStatusBase = 0x20000000;
 
     using StateHandler = std::function<void(int state)>;
 
     virtual ~TransferControl() = default;
 
+    // The handler is called on the UI thread, during a yield to the event loop.
     virtual void SetStateHandler(StateHandler handler) = 0;
 
-    // GET the URL and return the whole body as text. Throws PlatformError
-    // (code kErrorTimeout on a time-out).
+    // GET the URL and return the whole body as text. Throws PlatformError for
+    // every failure: kErrorTimeout on a time-out, kErrorHttpStatusBase + status
+    // for an HTTP error status, the system's error number otherwise.
     virtual std::wstring OpenURL(const std::wstring& url) = 0;
-    // Starts a GET and returns at once; states follow through the handler.
+    // Starts the request and returns at once; states follow through the handler.
+    // Throws PlatformError (kErrorStillExecuting) while another request runs.
     virtual void Execute(const std::wstring& url, const std::wstring& operation) = 0;
+    // True until the request's last state has been delivered. While it is true
+    // the call may wait briefly for the next message or state, so that a loop
+    // of StillExecuting and a yield sleeps instead of spinning.
     virtual bool StillExecuting() = 0;
-    // Next part of the body: `size` bytes, fewer only at its end, none when nothing is left.
+    // Next part of the body: `size` bytes, fewer only at its end, none when
+    // nothing is left (also after Cancel or a failure).
     virtual std::vector<std::uint8_t> GetChunk(std::size_t size) = 0;
-    // Abandons the running request.
+    // Abandons the running request at once; no state of it follows.
     virtual void Cancel() = 0;
+    // Error number of the last request that failed with state 11, 0 when it succeeded.
+    virtual std::uint32_t ResponseCode() const = 0;
 };
 
 class TransferControlFactory {
