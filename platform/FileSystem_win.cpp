@@ -1,0 +1,373 @@
+#include "platform/FileSystem_win.h"
+
+#include "platform/Handles_win.h"
+#include "platform/PlatformError.h"
+#include "platform/Text.h"
+
+namespace {
+
+bool IsDriveRoot(const std::wstring& path) {
+    return path.size() == 3 && path[1] == L':' && path[2] == L'\\';
+}
+
+// Folder paths arrive with or without a trailing backslash; the Win32 calls
+// want none, except on a drive root, where "C:" would mean the drive's
+// current folder instead of its root.
+std::wstring WithoutTrailingBackslash(const std::wstring& path) {
+    if (path.size() == 2 && path[1] == L':') return path + L"\\";
+    std::wstring out = path;
+    while (out.size() > 1 && out.back() == L'\\' && !IsDriveRoot(out)) out.pop_back();
+    return out;
+}
+
+std::wstring NameOf(const std::wstring& path) {
+    const auto slash = path.find_last_of(L'\\');
+    return slash == std::wstring::npos ? path : path.substr(slash + 1);
+}
+
+std::wstring JoinPath(const std::wstring& folder, const std::wstring& name) {
+    if (!folder.empty() && folder.back() == L'\\') return folder + name;
+    return folder + L"\\" + name;
+}
+
+DWORD AttributesOf(const std::wstring& path) {
+    return ::GetFileAttributesW(path.c_str());
+}
+
+bool IsDots(const wchar_t* name) {
+    return name[0] == L'.' && (name[1] == 0 || (name[1] == L'.' && name[2] == 0));
+}
+
+// Removable drives without a medium would otherwise ask the user to insert one.
+class NoCriticalErrorBoxes {
+public:
+    NoCriticalErrorBoxes() { ::SetThreadErrorMode(SEM_FAILCRITICALERRORS, &previous_); }
+    ~NoCriticalErrorBoxes() { ::SetThreadErrorMode(previous_, nullptr); }
+    NoCriticalErrorBoxes(const NoCriticalErrorBoxes&) = delete;
+    NoCriticalErrorBoxes& operator=(const NoCriticalErrorBoxes&) = delete;
+
+private:
+    DWORD previous_ = 0;
+};
+
+void ClearReadOnly(const std::wstring& path, DWORD attributes) {
+    if ((attributes & FILE_ATTRIBUTE_READONLY) == 0) return;
+    ::SetFileAttributesW(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
+}
+
+void DeleteOneFile(const std::wstring& path, DWORD attributes, bool force) {
+    if (force) ClearReadOnly(path, attributes);
+    if (::DeleteFileW(path.c_str())) return;
+    const DWORD error = ::GetLastError();
+    // A forced delete that still failed leaves the file as it found it.
+    if (force && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+        ::SetFileAttributesW(path.c_str(), attributes);
+    }
+    ThrowError(error, L"Die Datei konnte nicht gelöscht werden: " + path);
+}
+
+void DeleteTree(const std::wstring& folder, DWORD folderAttributes, bool force) {
+    // A junction or symbolic link is removed itself; what it points to is not ours.
+    if ((folderAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) {
+        WIN32_FIND_DATAW found;
+        UniqueFindHandle find(::FindFirstFileW(JoinPath(folder, L"*").c_str(), &found));
+        if (!find) ThrowLastError(L"Der Ordner konnte nicht gelesen werden: " + folder);
+        do {
+            if (IsDots(found.cFileName)) continue;
+            const std::wstring child = JoinPath(folder, found.cFileName);
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                DeleteTree(child, found.dwFileAttributes, force);
+            } else {
+                DeleteOneFile(child, found.dwFileAttributes, force);
+            }
+        } while (::FindNextFileW(find.get(), &found));
+    }
+    if (force) ClearReadOnly(folder, folderAttributes);
+    if (!::RemoveDirectoryW(folder.c_str())) {
+        ThrowLastError(L"Der Ordner konnte nicht gelöscht werden: " + folder);
+    }
+}
+
+UniqueFileHandle OpenFile(const std::wstring& path, DWORD access, DWORD share, DWORD creation) {
+    UniqueFileHandle file(::CreateFileW(path.c_str(), access, share, nullptr, creation,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) ThrowLastError(L"Die Datei konnte nicht geöffnet werden: " + path);
+    return file;
+}
+
+std::string ReadWholeFile(const std::wstring& path) {
+    UniqueFileHandle file =
+        OpenFile(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING);
+    std::string bytes;
+    char buffer[64 * 1024];
+    for (;;) {
+        DWORD read = 0;
+        if (!::ReadFile(file.get(), buffer, sizeof buffer, &read, nullptr)) {
+            ThrowLastError(L"Die Datei konnte nicht gelesen werden: " + path);
+        }
+        if (read == 0) return bytes;
+        bytes.append(buffer, read);
+    }
+}
+
+void WriteAll(HANDLE file, const void* data, std::size_t count, const std::wstring& path) {
+    const auto* bytes = static_cast<const std::uint8_t*>(data);
+    while (count > 0) {
+        const DWORD chunk = count > 0x40000000u ? 0x40000000u : static_cast<DWORD>(count);
+        DWORD written = 0;
+        if (!::WriteFile(file, bytes, chunk, &written, nullptr)) {
+            ThrowLastError(L"Die Datei konnte nicht geschrieben werden: " + path);
+        }
+        bytes += written;
+        count -= written;
+    }
+}
+
+std::wstring FromAnsi(const std::string& bytes) {
+    if (bytes.empty()) return std::wstring();
+    const int length =
+        ::MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+    std::wstring text(static_cast<std::size_t>(length), L'\0');
+    ::MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), &text[0],
+                          length);
+    return text;
+}
+
+// Characters the code page cannot hold become '?', never a look-alike letter.
+std::string ToAnsi(const std::wstring& text) {
+    if (text.empty()) return std::string();
+    const int length =
+        ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(),
+                              static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+    std::string bytes(static_cast<std::size_t>(length), '\0');
+    ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(), static_cast<int>(text.size()),
+                          &bytes[0], length, nullptr, nullptr);
+    return bytes;
+}
+
+// The whole file is read and closed at opening, so a settings file is never
+// held open while the program works with its lines.
+class AnsiTextReader : public TextReader {
+public:
+    AnsiTextReader(std::wstring path, std::wstring text)
+        : path_(std::move(path)), text_(std::move(text)) {}
+
+    bool AtEndOfStream() override { return position_ >= text_.size(); }
+
+    std::wstring Readline() override {
+        if (AtEndOfStream()) {
+            ThrowError(ERROR_HANDLE_EOF, L"Über das Ende der Datei hinaus gelesen: " + path_);
+        }
+        const auto lf = text_.find(L'\n', position_);
+        const std::size_t end = lf == std::wstring::npos ? text_.size() : lf;
+        std::size_t lineEnd = end;
+        if (lineEnd > position_ && text_[lineEnd - 1] == L'\r') --lineEnd;
+        std::wstring line = text_.substr(position_, lineEnd - position_);
+        position_ = lf == std::wstring::npos ? text_.size() : lf + 1;
+        return line;
+    }
+
+private:
+    std::wstring path_;
+    std::wstring text_;
+    std::size_t position_ = 0;
+};
+
+class AnsiTextWriter : public TextWriter {
+public:
+    AnsiTextWriter(std::wstring path, UniqueFileHandle file)
+        : path_(std::move(path)), file_(std::move(file)) {}
+
+    void Write(const std::wstring& text) override {
+        const std::string bytes = ToAnsi(text);
+        WriteAll(Handle(), bytes.data(), bytes.size(), path_);
+    }
+    void WriteLine(const std::wstring& text) override { Write(text + L"\r\n"); }
+    void Close() override { file_.reset(); }
+
+private:
+    HANDLE Handle() {
+        if (!file_) ThrowError(ERROR_INVALID_HANDLE, L"Die Datei ist geschlossen: " + path_);
+        return file_.get();
+    }
+
+    std::wstring path_;
+    UniqueFileHandle file_;
+};
+
+class FileBinaryWriter : public BinaryWriter {
+public:
+    FileBinaryWriter(std::wstring path, UniqueFileHandle file)
+        : path_(std::move(path)), file_(std::move(file)) {}
+
+    void Write(const std::uint8_t* data, std::size_t count) override {
+        if (!file_) ThrowError(ERROR_INVALID_HANDLE, L"Die Datei ist geschlossen: " + path_);
+        WriteAll(file_.get(), data, count, path_);
+    }
+    void Close() override { file_.reset(); }
+
+private:
+    std::wstring path_;
+    UniqueFileHandle file_;
+};
+
+std::wstring VersionText(const VS_FIXEDFILEINFO& info) {
+    return Text::FromInt(HIWORD(info.dwFileVersionMS)) + L"." +
+           Text::FromInt(LOWORD(info.dwFileVersionMS)) + L"." +
+           Text::FromInt(HIWORD(info.dwFileVersionLS)) + L"." +
+           Text::FromInt(LOWORD(info.dwFileVersionLS));
+}
+
+}  // namespace
+
+bool WinFileSystem::FolderExists(const std::wstring& path) {
+    const DWORD attributes = AttributesOf(WithoutTrailingBackslash(path));
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+bool WinFileSystem::FileExists(const std::wstring& path) {
+    const DWORD attributes = AttributesOf(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+void WinFileSystem::CreateFolder(const std::wstring& path) {
+    if (!::CreateDirectoryW(WithoutTrailingBackslash(path).c_str(), nullptr)) {
+        ThrowLastError(L"Der Ordner konnte nicht erstellt werden: " + path);
+    }
+}
+
+void WinFileSystem::DeleteFolder(const std::wstring& path, bool force) {
+    const std::wstring folder = WithoutTrailingBackslash(path);
+    const DWORD attributes = AttributesOf(folder);
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        ThrowLastError(L"Der Ordner konnte nicht gelöscht werden: " + path);
+    }
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+        ThrowError(ERROR_PATH_NOT_FOUND, L"Der Ordner konnte nicht gelöscht werden: " + path);
+    }
+    DeleteTree(folder, attributes, force);
+}
+
+void WinFileSystem::DeleteFile(const std::wstring& path, bool force) {
+    const DWORD attributes = AttributesOf(path);
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        ThrowLastError(L"Die Datei konnte nicht gelöscht werden: " + path);
+    }
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
+        ThrowError(ERROR_FILE_NOT_FOUND, L"Die Datei konnte nicht gelöscht werden: " + path);
+    }
+    DeleteOneFile(path, attributes, force);
+}
+
+std::int64_t WinFileSystem::GetFileSize(const std::wstring& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) {
+        ThrowLastError(L"Die Dateigröße konnte nicht ermittelt werden: " + path);
+    }
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        ThrowError(ERROR_FILE_NOT_FOUND, L"Die Dateigröße konnte nicht ermittelt werden: " + path);
+    }
+    return (static_cast<std::int64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+void WinFileSystem::CopyFile(const std::wstring& source, const std::wstring& destination) {
+    if (!::CopyFileW(source.c_str(), destination.c_str(), FALSE)) {
+        ThrowLastError(L"Die Datei " + source + L" konnte nicht nach " + destination +
+                       L" kopiert werden");
+    }
+}
+
+void WinFileSystem::MoveFile(const std::wstring& source, const std::wstring& destinationFolder) {
+    const std::wstring target = JoinPath(destinationFolder, NameOf(source));
+    // No MOVEFILE_REPLACE_EXISTING: a file already at the target is an error.
+    if (!::MoveFileExW(source.c_str(), target.c_str(), MOVEFILE_COPY_ALLOWED)) {
+        ThrowLastError(L"Die Datei " + source + L" konnte nicht nach " + destinationFolder +
+                       L" verschoben werden");
+    }
+}
+
+FolderItem WinFileSystem::GetFolder(const std::wstring& path) {
+    const std::wstring requested = WithoutTrailingBackslash(path);
+    wchar_t full[MAX_PATH * 4];
+    const DWORD length = ::GetFullPathNameW(requested.c_str(), MAX_PATH * 4, full, nullptr);
+    if (length == 0 || length >= MAX_PATH * 4) {
+        ThrowError(length == 0 ? ::GetLastError() : ERROR_FILENAME_EXCED_RANGE,
+                   L"Der Ordner konnte nicht geöffnet werden: " + path);
+    }
+    FolderItem item;
+    item.path = WithoutTrailingBackslash(std::wstring(full, length));
+    item.Name = IsDriveRoot(item.path) ? std::wstring() : NameOf(item.path);
+
+    WIN32_FIND_DATAW found;
+    UniqueFindHandle find(::FindFirstFileW(JoinPath(item.path, L"*").c_str(), &found));
+    if (!find) ThrowLastError(L"Der Ordner konnte nicht geöffnet werden: " + path);
+    do {
+        if (IsDots(found.cFileName)) continue;
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            item.SubFolders.emplace_back(found.cFileName);
+        } else {
+            item.Files.emplace_back(found.cFileName);
+        }
+    } while (::FindNextFileW(find.get(), &found));
+    return item;
+}
+
+std::vector<DriveItem> WinFileSystem::Drives() {
+    NoCriticalErrorBoxes quiet;
+    std::vector<DriveItem> drives;
+    const DWORD mask = ::GetLogicalDrives();
+    if (mask == 0) ThrowLastError(L"Die Laufwerke konnten nicht ermittelt werden");
+    for (int i = 0; i < 26; ++i) {
+        if ((mask & (1u << i)) == 0) continue;
+        DriveItem drive;
+        drive.path = std::wstring(1, static_cast<wchar_t>(L'A' + i)) + L":";
+        const std::wstring root = drive.path + L"\\";
+        drive.isReady = ::GetVolumeInformationW(root.c_str(), nullptr, 0, nullptr, nullptr, nullptr,
+                                                nullptr, 0) != FALSE;
+        drives.push_back(drive);
+    }
+    return drives;
+}
+
+std::unique_ptr<TextReader> WinFileSystem::OpenTextFileForReading(const std::wstring& path) {
+    return std::make_unique<AnsiTextReader>(path, FromAnsi(ReadWholeFile(path)));
+}
+
+std::unique_ptr<TextWriter> WinFileSystem::OpenTextFileForWriting(const std::wstring& path) {
+    return std::make_unique<AnsiTextWriter>(
+        path, OpenFile(path, GENERIC_WRITE, FILE_SHARE_READ, CREATE_ALWAYS));
+}
+
+std::unique_ptr<BinaryWriter> WinFileSystem::OpenBinaryForWrite(const std::wstring& path) {
+    // OPEN_ALWAYS starts at the first byte and keeps the file's length.
+    return std::make_unique<FileBinaryWriter>(
+        path, OpenFile(path, GENERIC_WRITE, FILE_SHARE_READ, OPEN_ALWAYS));
+}
+
+std::wstring WinFileSystem::GetFileVersion(const std::wstring& path) {
+    if (!FileExists(path)) {
+        ThrowError(ERROR_FILE_NOT_FOUND, L"Die Dateiversion konnte nicht gelesen werden: " + path);
+    }
+    DWORD ignored = 0;
+    const DWORD size = ::GetFileVersionInfoSizeW(path.c_str(), &ignored);
+    if (size == 0) {
+        const DWORD error = ::GetLastError();
+        if (error == ERROR_RESOURCE_DATA_NOT_FOUND || error == ERROR_RESOURCE_TYPE_NOT_FOUND ||
+            error == ERROR_RESOURCE_NAME_NOT_FOUND || error == ERROR_BAD_EXE_FORMAT ||
+            error == ERROR_BAD_FORMAT) {
+            return std::wstring();
+        }
+        ThrowError(error, L"Die Dateiversion konnte nicht gelesen werden: " + path);
+    }
+    std::vector<std::uint8_t> block(size);
+    if (!::GetFileVersionInfoW(path.c_str(), 0, size, block.data())) {
+        ThrowLastError(L"Die Dateiversion konnte nicht gelesen werden: " + path);
+    }
+    VS_FIXEDFILEINFO* info = nullptr;
+    UINT infoLength = 0;
+    if (!::VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&info), &infoLength) ||
+        info == nullptr || infoLength < sizeof(VS_FIXEDFILEINFO)) {
+        return std::wstring();
+    }
+    return VersionText(*info);
+}

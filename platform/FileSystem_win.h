@@ -1,0 +1,29 @@
+#pragma once
+#include "platform/FileSystem.h"
+
+// The file system object on Win32. Every failure throws PlatformError with the
+// Windows error code and a German message naming the operation and the path.
+class WinFileSystem : public FileSystem {
+public:
+    bool FolderExists(const std::wstring& path) override;
+    bool FileExists(const std::wstring& path) override;
+    void CreateFolder(const std::wstring& path) override;
+    void DeleteFolder(const std::wstring& path, bool force) override;
+    void DeleteFile(const std::wstring& path, bool force) override;
+
+    std::int64_t GetFileSize(const std::wstring& path) override;
+    void CopyFile(const std::wstring& source, const std::wstring& destination) override;
+    void MoveFile(const std::wstring& source, const std::wstring& destinationFolder) override;
+
+    FolderItem GetFolder(const std::wstring& path) override;
+    std::vector<DriveItem> Drives() override;
+
+    std::unique_ptr<TextReader> OpenTextFileForReading(const std::wstring& path) override;
+    std::unique_ptr<TextWriter> OpenTextFileForWriting(const std::wstring& path) override;
+    std::unique_ptr<BinaryWriter> OpenBinaryForWrite(const std::wstring& path) override;
+
+    // An existing file without a version resource has no version: the result
+    // is empty text, as the scripting file system object answers. A missing
+    // or unreadable file throws.
+    std::wstring GetFileVersion(const std::wstring& path) override;
+};

@@ -1,0 +1,114 @@
+#include "platform/Ui_win.h"
+
+#include <vector>
+
+#include "platform/Handles_win.h"
+#include "platform/InputBox_win.h"
+#include "platform/MessageLoop_win.h"
+
+#include <shellapi.h>
+
+namespace {
+
+const wchar_t kSettingsRoot[] = L"Software\\VB and VBA Program Settings\\";
+
+}  // namespace
+
+MsgBoxResult WinUi::MsgBox(const std::wstring& text, unsigned style, const std::wstring& title) {
+    const int answer = ::MessageBoxW(::GetActiveWindow(), text.c_str(), title.c_str(), style);
+    if (answer == 0) ThrowLastError(L"Die Meldung konnte nicht angezeigt werden: " + text);
+    return static_cast<MsgBoxResult>(answer);
+}
+
+std::wstring WinUi::InputBox(const std::wstring& prompt, const std::wstring& title) {
+    return ::InputBox::Show(::GetActiveWindow(), prompt, title);
+}
+
+void WinUi::MkDir(const std::wstring& path) {
+    if (!::CreateDirectoryW(path.c_str(), nullptr)) {
+        ThrowLastError(L"Der Ordner konnte nicht erstellt werden: " + path);
+    }
+}
+
+void WinUi::DoEvents() {
+    // Called once per downloaded chunk and per progress step: an empty queue
+    // costs one status query and nothing more.
+    if (HIWORD(::GetQueueStatus(QS_ALLINPUT)) == 0) return;
+    PumpPendingMessages();
+}
+
+void WinUi::Sleep(unsigned milliseconds) {
+    ::Sleep(milliseconds);
+}
+
+bool WinUi::ShowHandCursor() {
+    HCURSOR hand = ::LoadCursorW(nullptr, MAKEINTRESOURCEW(32649));
+    if (hand == nullptr) return false;
+    ::SetCursor(hand);
+    return true;
+}
+
+void WinUi::OpenUrl(const std::wstring& url) {
+    ComInit com;
+    SHELLEXECUTEINFOW info = {};
+    info.cbSize = sizeof info;
+    info.fMask = SEE_MASK_FLAG_NO_UI | SEE_MASK_NOASYNC;
+    info.lpVerb = L"open";
+    info.lpFile = url.c_str();
+    info.nShow = SW_SHOWNORMAL;
+    ::SetLastError(ERROR_SUCCESS);
+    if (!::ShellExecuteExW(&info)) {
+        const DWORD error = ::GetLastError();
+        ThrowError(error != ERROR_SUCCESS ? error : ERROR_NO_ASSOCIATION,
+                   L"Die Adresse konnte nicht geöffnet werden: " + url);
+    }
+}
+
+void WinUi::SaveSetting(const std::wstring& app, const std::wstring& section,
+                        const std::wstring& key, const std::wstring& value) {
+    const std::wstring subKey = kSettingsRoot + app + L"\\" + section;
+    const auto bytes = static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t));
+    const LSTATUS status = ::RegSetKeyValueW(HKEY_CURRENT_USER, subKey.c_str(), key.c_str(), REG_SZ,
+                                             value.c_str(), bytes);
+    if (status != ERROR_SUCCESS) {
+        ThrowError(static_cast<unsigned long>(status),
+                   L"Die Einstellung konnte nicht gespeichert werden: " + app + L"\\" + section +
+                       L"\\" + key);
+    }
+}
+
+std::wstring WinUi::StartFolder() {
+    std::vector<wchar_t> buffer(MAX_PATH);
+    for (;;) {
+        const DWORD length =
+            ::GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (length == 0) ThrowLastError(L"Der Programmordner konnte nicht ermittelt werden");
+        if (length < buffer.size()) {
+            const std::wstring path(buffer.data(), length);
+            const auto slash = path.find_last_of(L'\\');
+            return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
+        }
+        buffer.resize(buffer.size() * 2);
+    }
+}
+
+LocalTime WinUi::Now() {
+    SYSTEMTIME now;
+    ::GetLocalTime(&now);
+    LocalTime time;
+    time.year = now.wYear;
+    time.month = now.wMonth;
+    time.day = now.wDay;
+    time.hour = now.wHour;
+    time.minute = now.wMinute;
+    time.second = now.wSecond;
+    return time;
+}
+
+std::wstring WinUi::DecimalSeparator() {
+    wchar_t separator[8] = {};
+    if (::GetLocaleInfoEx(LOCALE_NAME_USER_DEFAULT, LOCALE_SDECIMAL, separator, 8) == 0) {
+        ThrowLastError(L"Das Dezimaltrennzeichen konnte nicht ermittelt werden");
+    }
+    return separator;
+}

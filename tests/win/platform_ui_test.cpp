@@ -1,0 +1,276 @@
+// WinUi and GdiTextMeasure against Wine's user32, registry and locale.
+#include <gtest/gtest.h>
+
+#include <ctime>
+
+#include "platform/Handles_win.h"
+#include "platform/InputBox_win.h"
+#include "platform/PlatformError.h"
+#include "platform/Text.h"
+#include "platform/TextMeasure_win.h"
+#include "platform/Ui_win.h"
+#include "support/TestSupport.h"
+
+using namespace wintest;
+
+namespace {
+
+// A plain top-level window of the test thread, counting the WM_APP messages it receives.
+class TestWindow {
+public:
+    explicit TestWindow(const wchar_t* title, bool visible = true) {
+        static const ATOM kClass = [] {
+            WNDCLASSW wc = {};
+            wc.lpfnWndProc = Proc;
+            wc.hInstance = ::GetModuleHandleW(nullptr);
+            wc.lpszClassName = L"ZelbarUiTestWindow";
+            wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+            return ::RegisterClassW(&wc);
+        }();
+        (void)kClass;
+        window_.reset(::CreateWindowExW(0, L"ZelbarUiTestWindow", title, WS_OVERLAPPEDWINDOW, 100,
+                                        100, 400, 300, nullptr, nullptr,
+                                        ::GetModuleHandleW(nullptr), nullptr));
+        if (visible) {
+            ::ShowWindow(window_.get(), SW_SHOW);
+            ::SetActiveWindow(window_.get());
+        }
+    }
+    HWND get() const { return window_.get(); }
+    static int appMessages;
+
+private:
+    static LRESULT CALLBACK Proc(HWND w, UINT message, WPARAM wp, LPARAM lp) {
+        if (message == WM_APP) {
+            ++appMessages;
+            return 0;
+        }
+        return ::DefWindowProcW(w, message, wp, lp);
+    }
+    UniqueWindow window_;
+};
+int TestWindow::appMessages = 0;
+
+// Presses a message box button by its command identifier, as a click does.
+std::function<void(HWND)> Press(int id) {
+    return [=](HWND box) { ::PostMessageW(box, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); };
+}
+
+class WinUiTest : public ::testing::Test {
+protected:
+    WinUi ui;
+};
+
+TEST_F(WinUiTest, MsgBoxShowsTextOverTheActiveWindowAndReturnsTheAnswer) {
+    TestWindow main(L"Zelbar-Setup");
+    ASSERT_EQ(::GetActiveWindow(), main.get());
+    const std::wstring question = L"Möchten Sie Zelbar-Setup wirklich beenden?";
+    bool textShown = false;
+    HWND owner = nullptr;
+    {
+        DialogAnswerer answer(L"Zelbar Setup", [&](HWND box) {
+            textShown = FindChildByText(box, question) != nullptr;
+            owner = ::GetWindow(box, GW_OWNER);
+            Press(IDYES)(box);
+        });
+        EXPECT_EQ(ui.MsgBox(question, MsgYesNoQuestion), MsgBoxResult::Yes);
+        EXPECT_TRUE(answer.answered());
+    }
+    EXPECT_TRUE(textShown);
+    EXPECT_EQ(owner, main.get());
+    {
+        DialogAnswerer answer(L"Frage", Press(IDNO));
+        EXPECT_EQ(ui.MsgBox(L"Weiter?", MsgYesNoQuestion, L"Frage"), MsgBoxResult::No);
+    }
+}
+
+TEST_F(WinUiTest, MsgBoxStyleDecidesTheButtons) {
+    bool hasOk = false;
+    bool hasYes = false;
+    DialogAnswerer answer(L"Hinweis", [&](HWND box) {
+        hasOk = ::GetDlgItem(box, IDOK) != nullptr;
+        hasYes = ::GetDlgItem(box, IDYES) != nullptr;
+        SaveScreenshot(box, L"msgbox_information");
+        ::PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    });
+    EXPECT_EQ(
+        ui.MsgBox(L"Bitte wählen Sie einen kürzeren Programmpfad!", MsgInformation, L"Hinweis"),
+        MsgBoxResult::Ok);
+    EXPECT_TRUE(hasOk);
+    EXPECT_FALSE(hasYes);
+}
+
+TEST_F(WinUiTest, InputBoxReturnsTypedTextAndShowsPromptAndButtons) {
+    TestWindow main(L"Ordner wählen");
+    std::wstring prompt;
+    bool buttons = false;
+    DialogAnswerer answer(L"Ordner erstellen", [&](HWND box) {
+        prompt = WindowText(::GetDlgItem(box, InputBox::kPromptId));
+        buttons = FindChildByText(box, L"OK") && FindChildByText(box, L"Abbrechen");
+        ::SetDlgItemTextW(box, InputBox::kEditId, L"Neuer Ordner ä");
+        SaveScreenshot(box, L"inputbox");
+        ClickButton(box, L"OK");
+    });
+    EXPECT_EQ(ui.InputBox(L"Neuen Ordner erstellen in: C:\\Zelbar", L"Ordner erstellen"),
+              L"Neuer Ordner ä");
+    EXPECT_TRUE(answer.answered());
+    EXPECT_EQ(prompt, L"Neuen Ordner erstellen in: C:\\Zelbar");
+    EXPECT_TRUE(buttons);
+}
+
+TEST_F(WinUiTest, InputBoxGivesEmptyTextWhenCancelledOrClosed) {
+    {
+        DialogAnswerer answer(L"Ordner erstellen", [](HWND box) {
+            ::SetDlgItemTextW(box, InputBox::kEditId, L"verworfen");
+            ClickButton(box, L"Abbrechen");
+        });
+        EXPECT_EQ(ui.InputBox(L"Neuen Ordner erstellen in: C:\\", L"Ordner erstellen"), L"");
+        EXPECT_TRUE(answer.answered());
+    }
+    {
+        DialogAnswerer answer(L"Ordner erstellen", [](HWND box) {
+            ::SetDlgItemTextW(box, InputBox::kEditId, L"verworfen");
+            ::PostMessageW(box, WM_CLOSE, 0, 0);
+        });
+        EXPECT_EQ(ui.InputBox(L"Neuen Ordner erstellen in: C:\\", L"Ordner erstellen"), L"");
+    }
+}
+
+TEST_F(WinUiTest, InputBoxMakesRoomForALongPrompt) {
+    std::wstring longPath = L"C:\\";
+    for (int i = 0; i < 12; ++i)
+        longPath += L"Ein ziemlich langer Ordnername " + Text::FromInt(i) + L"\\";
+    RECT prompt = {};
+    RECT edit = {};
+    RECT client = {};
+    DialogAnswerer answer(L"Ordner erstellen", [&](HWND box) {
+        ::GetWindowRect(::GetDlgItem(box, InputBox::kPromptId), &prompt);
+        ::GetWindowRect(::GetDlgItem(box, InputBox::kEditId), &edit);
+        ::GetClientRect(box, &client);
+        ::MapWindowPoints(box, nullptr, reinterpret_cast<POINT*>(&client), 2);
+        SaveScreenshot(box, L"inputbox_long_prompt");
+        ClickButton(box, L"Abbrechen");
+    });
+    ui.InputBox(L"Neuen Ordner erstellen in: " + longPath, L"Ordner erstellen");
+    ASSERT_TRUE(answer.answered());
+    EXPECT_GT(prompt.bottom - prompt.top, 100);  // grown beyond the standard four lines
+    EXPECT_GT(edit.top, prompt.bottom);
+    EXPECT_LE(edit.bottom, client.bottom);
+}
+
+TEST_F(WinUiTest, MkDirCreatesOneLevelAndRefusesExistingOrDeepFolders) {
+    TempFolder temp;
+    ui.MkDir(temp / L"Neu");
+    EXPECT_TRUE(PathExists(temp / L"Neu"));
+    EXPECT_THROW(ui.MkDir(temp / L"Neu"), PlatformError);
+    EXPECT_THROW(ui.MkDir(temp / L"a\\b"), PlatformError);
+}
+
+TEST_F(WinUiTest, DoEventsHandlesWaitingMessagesAndLeavesQuitForTheMainLoop) {
+    TestWindow window(L"Ereignisse", false);
+    TestWindow::appMessages = 0;
+    ui.DoEvents();  // nothing waiting: returns at once
+    for (int i = 0; i < 3; ++i) ::PostMessageW(window.get(), WM_APP, 0, 0);
+    ui.DoEvents();
+    EXPECT_EQ(TestWindow::appMessages, 3);
+
+    ::PostQuitMessage(5);
+    ui.DoEvents();
+    MSG msg;
+    ASSERT_TRUE(::PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    EXPECT_EQ(msg.wParam, 5u);
+}
+
+TEST_F(WinUiTest, ShowHandCursorMakesTheHandCurrent) {
+    TestWindow window(L"Link");
+    EXPECT_TRUE(ui.ShowHandCursor());
+    EXPECT_EQ(::GetCursor(), ::LoadCursorW(nullptr, IDC_HAND));
+}
+
+TEST_F(WinUiTest, OpenUrlStartsTheHandlerRegisteredForTheScheme) {
+    TempFolder temp;
+    const std::wstring scheme = L"zelbartest" + Text::FromInt(::GetCurrentProcessId());
+    const std::wstring marker = temp / L"url.txt";
+    RegAdd(L"HKCR\\" + scheme, L"", L"URL:Zelbar test");
+    RegAdd(L"HKCR\\" + scheme, L"URL Protocol", L"");
+    RegAdd(L"HKCR\\" + scheme + L"\\shell\\open\\command", L"",
+           QuoteArgument(FixtureExe(L"exit_with")) + L" 0 0 " + QuoteArgument(marker) + L" \"%1\"");
+
+    ui.OpenUrl(scheme + L":hallo");
+    for (int i = 0; i < 600 && !PathExists(marker); ++i) ::Sleep(50);
+    ::Sleep(100);
+    RegDeleteTree(L"HKCR\\" + scheme);
+    ASSERT_TRUE(PathExists(marker));
+    EXPECT_EQ(Text::FromUtf8(ReadBytes(marker)), L"0\n" + marker + L"\n" + scheme + L":hallo\n");
+    EXPECT_THROW(ui.OpenUrl(scheme + L"-unbekannt:hallo"), PlatformError);
+}
+
+TEST_F(WinUiTest, SaveSettingWritesAndOverwritesTheVbSettingsValue) {
+    const std::wstring app = L"Zelbar-Setup-Test" + Text::FromInt(::GetCurrentProcessId());
+    const std::wstring key = L"Software\\VB and VBA Program Settings\\" + app + L"\\Optionen";
+    auto read = [&] {
+        wchar_t value[MAX_PATH] = {};
+        DWORD bytes = sizeof value;
+        const LSTATUS status = ::RegGetValueW(HKEY_CURRENT_USER, key.c_str(), L"ZelbarPath",
+                                              RRF_RT_REG_SZ, nullptr, value, &bytes);
+        return status == ERROR_SUCCESS ? std::wstring(value) : L"<" + Text::FromInt(status) + L">";
+    };
+    ui.SaveSetting(app, L"Optionen", L"ZelbarPath", L"C:\\Zelbar\\");
+    EXPECT_EQ(read(), L"C:\\Zelbar\\");
+    ui.SaveSetting(app, L"Optionen", L"ZelbarPath", L"D:\\Programme\\Zelbär\\");
+    EXPECT_EQ(read(), L"D:\\Programme\\Zelbär\\");
+    EXPECT_TRUE(RegDeleteTree(L"HKCU\\Software\\VB and VBA Program Settings\\" + app));
+}
+
+TEST_F(WinUiTest, StartFolderIsTheProgramsFolderWithoutTrailingBackslash) {
+    const std::wstring folder = ui.StartFolder();
+    ASSERT_FALSE(folder.empty());
+    EXPECT_NE(folder.back(), L'\\');
+    EXPECT_TRUE(PathExists(folder + L"\\win_platform_ui_test.exe")) << Narrow(folder);
+}
+
+TEST_F(WinUiTest, NowMatchesTheRuntimeClockAndDecimalSeparatorIsGerman) {
+    const std::time_t before = std::time(nullptr);
+    const LocalTime now = ui.Now();
+    std::tm parts = {};
+    parts.tm_year = now.year - 1900;
+    parts.tm_mon = now.month - 1;
+    parts.tm_mday = now.day;
+    parts.tm_hour = now.hour;
+    parts.tm_min = now.minute;
+    parts.tm_sec = now.second;
+    parts.tm_isdst = -1;
+    const std::time_t seen = std::mktime(&parts);
+    EXPECT_LE(std::abs(static_cast<long long>(seen - before)), 5) << now.year << "-" << now.month;
+
+    EXPECT_EQ(ui.DecimalSeparator(), L",");
+}
+
+TEST(GdiTextMeasureTest, MeasuresInTwipsOfTheWindowsFont) {
+    TestWindow window(L"Messung");
+    UniqueFont small(
+        ::CreateFontW(-13, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, L"Tahoma"));
+    UniqueFont large(
+        ::CreateFontW(-26, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, L"Tahoma"));
+    GdiTextMeasure smallText(window.get(), small.get());
+    GdiTextMeasure largeText(window.get(), large.get());
+
+    HDC dc = ::GetDC(window.get());
+    const int dpi = ::GetDeviceCaps(dc, LOGPIXELSX);
+    ::ReleaseDC(window.get(), dc);
+    const int twipsPerPixel = 1440 / dpi;
+
+    const std::wstring text = L"Bitte wählen Sie einen Ordner";
+    EXPECT_EQ(smallText.TextWidth(L""), 0);
+    const int width = smallText.TextWidth(text);
+    EXPECT_GT(width, 0);
+    EXPECT_EQ(width % twipsPerPixel, 0) << "pixels times " << twipsPerPixel;
+    EXPECT_EQ(smallText.TextWidth(text + text), 2 * width);
+    EXPECT_GT(largeText.TextWidth(text), width * 3 / 2);
+
+    // One line of a 13-pixel font is at least 13 pixels high.
+    EXPECT_GE(smallText.TextHeight(), 13 * twipsPerPixel);
+    EXPECT_GT(largeText.TextHeight(), smallText.TextHeight() * 3 / 2);
+}
+
+}  // namespace

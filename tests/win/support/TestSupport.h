@@ -1,0 +1,117 @@
+#pragma once
+// Helpers shared by every test that runs under Wine (tests/win/*_test.cpp).
+//
+// - Paths: WinPath turns a host path into the Z: form Wine shows for it;
+//   FixtureExe finds a fixture program of tests/fixtures; TempFolder gives a
+//   fresh folder on the prefix's drive C: and removes it again.
+// - Processes and the registry: RunAndWait starts a command line hidden and
+//   returns its exit code; RegAdd, RegAddKey and RegDeleteTree run the
+//   prefix's own reg.exe, so registry contents are set up the way an
+//   administrator (or an installer) would, not through the code under test.
+// - Windows: WaitForWindow, DialogAnswerer and ClickButton drive modal
+//   dialogs from a helper thread while the test thread sits in their modal
+//   loop; SaveScreenshot keeps a picture of a window for a human to look at.
+//
+// Everything throws std::runtime_error when the helper itself cannot do its
+// job, so that a broken set-up fails the test instead of passing it silently.
+#include <atomic>
+#include <functional>
+#include <string>
+#include <thread>
+
+#include "platform/WinApi.h"
+
+// The helper below is called RegDeleteTree; the Windows macro of that name
+// would turn it into RegDeleteTreeW. Tests that need the API call it as such.
+#undef RegDeleteTree
+
+namespace wintest {
+
+// "/work/main/build" → "Z:\work\main\build".
+std::wstring WinPath(const std::string& unixPath);
+
+// The folder of the build tree as Wine sees it (ZELBAR_BINARY_DIR).
+std::wstring BinaryDir();
+
+// Windows path of the fixture program <name>.exe, which the build puts into
+// ZELBAR_BINARY_DIR/tests/fixtures/<name>/.
+std::wstring FixtureExe(const std::wstring& name);
+
+// A fresh, empty folder C:\ztest\<unique name> inside the Wine prefix. The
+// destructor removes it with all its contents, read-only files included.
+class TempFolder {
+public:
+    TempFolder();
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+
+    // The folder, without trailing backslash.
+    const std::wstring& path() const { return path_; }
+    // The folder followed by a backslash and the name.
+    std::wstring operator/(const std::wstring& name) const { return path_ + L"\\" + name; }
+
+private:
+    std::wstring path_;
+};
+
+// Removes a file or folder tree, read-only entries included; a missing path is fine.
+void RemoveTree(const std::wstring& path);
+
+// Whole-file byte access, independent of the file system object under test.
+void WriteBytes(const std::wstring& path, const std::string& bytes);
+std::string ReadBytes(const std::wstring& path);
+bool PathExists(const std::wstring& path);
+
+// Quotes one argument so that the C runtime's argument splitting gives it back unchanged.
+std::wstring QuoteArgument(const std::wstring& argument);
+
+// Starts the command line with a hidden window, waits for it and returns its
+// exit code. Throws when the program cannot be started.
+unsigned long RunAndWait(const std::wstring& commandLine);
+
+// reg.exe of the prefix. `key` is a full key name ("HKCR\Foo\shell", "HKCU\..."),
+// an empty `valueName` sets the key's default value. Throws when reg.exe fails.
+void RegAdd(const std::wstring& key, const std::wstring& valueName, const std::wstring& data,
+            const std::wstring& type = L"REG_SZ");
+// Creates the key without any value, not even an empty default value.
+void RegAddKey(const std::wstring& key);
+// Deletes the key with everything below it; returns false when there was nothing to delete.
+bool RegDeleteTree(const std::wstring& key);
+
+// Waits until polling finds a visible top-level window of this process with
+// exactly this title; nullptr after the time-out.
+HWND WaitForWindow(const std::wstring& title, unsigned timeoutMs = 15000);
+std::wstring WindowText(HWND window);
+// The first child window of `parent` whose text is `text` (such as a button caption).
+HWND FindChildByText(HWND parent, const std::wstring& text);
+// Presses a dialog button by its caption, as a click would.
+void ClickButton(HWND dialog, const std::wstring& caption);
+
+// Waits on a helper thread for the window titled `title` and then runs the
+// action with it, while the test thread shows that window modally. The
+// destructor waits for the helper to finish.
+class DialogAnswerer {
+public:
+    DialogAnswerer(std::wstring title, std::function<void(HWND)> action,
+                   unsigned timeoutMs = 15000);
+    ~DialogAnswerer();
+    DialogAnswerer(const DialogAnswerer&) = delete;
+    DialogAnswerer& operator=(const DialogAnswerer&) = delete;
+
+    // Whether the window appeared and the action ran.
+    bool answered() const { return answered_; }
+
+private:
+    std::atomic<bool> answered_{false};
+    std::thread thread_;
+};
+
+// Writes what the screen shows of the window (frame included) as a 24-bit
+// .bmp file into ZELBAR_BINARY_DIR/screenshots/<name>.bmp; returns its path.
+std::wstring SaveScreenshot(HWND window, const std::wstring& name);
+
+// The text as UTF-8, for messages of failed expectations.
+std::string Narrow(const std::wstring& text);
+
+}  // namespace wintest
