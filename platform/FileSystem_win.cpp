@@ -322,8 +322,8 @@ std::vector<DriveItem> WinFileSystem::Drives() {
         DriveItem drive;
         drive.path = std::wstring(1, static_cast<wchar_t>(L'A' + i)) + L":";
         const std::wstring root = drive.path + L"\\";
-        drive.isReady = ::GetVolumeInformationW(root.c_str(), nullptr, 0, nullptr, nullptr, nullptr,
-                                                nullptr, 0) != FALSE;
+        // A drive without a medium cannot report its free space.
+        drive.isReady = ::GetDiskFreeSpaceExW(root.c_str(), nullptr, nullptr, nullptr) != FALSE;
         drives.push_back(drive);
     }
     return drives;
