@@ -12,7 +12,8 @@ template <typename F>
 double MicrosecondsPerCall(int calls, F&& f) {
     const auto start = std::chrono::steady_clock::now();
     for (int i = 0; i < calls; ++i) f();
-    const std::chrono::duration<double, std::micro> spent = std::chrono::steady_clock::now() - start;
+    const std::chrono::duration<double, std::micro> spent =
+        std::chrono::steady_clock::now() - start;
     return spent.count() / calls;
 }
 
