@@ -1,0 +1,65 @@
+#pragma once
+#include <optional>
+#include <string>
+
+#include "platform/Shell.h"
+#include "platform/TextMeasure.h"
+#include "platform/Ui.h"
+
+// The link markup of the system check's messages and the arithmetic that lays
+// a link label over the link's word in a word-wrapping message label.
+//
+// A message holds at most one link that is acted on:
+//   <a href=TARGET>WORD</a>
+// The markers are found without regard to letter case; settings-file texts
+// write every "=" as "#EQUAL#", because the settings reader ends a value at
+// the next "=".
+
+// A text split into what the label shows and the link it carries.
+struct LinkMarkup {
+    std::wstring text;      // display text: "#EQUAL#" replaced, the link reduced to its word
+    std::wstring target;    // as written, without quotes
+    std::wstring linkText;  // the word the link label covers
+    bool found = false;     // false: the text keeps any incomplete markup as written
+};
+
+LinkMarkup ExtractLink(const std::wstring& text);
+
+// Where a word lies in a wrapped message: its line (1 = first) and its
+// distance from the label's left edge, in twips.
+struct LinkPosition {
+    int line = 1;
+    int offset = 0;
+};
+
+// Lays the caption out again word by word as the label wraps it (at single
+// blanks, a word that does not fit on a started line moves to the next one)
+// and finds the start of the first occurrence of linkText. Nothing when
+// linkText is blank or not in the caption.
+std::optional<LinkPosition> FindLinkPosition(const std::wstring& caption, int labelWidth,
+                                             const std::wstring& linkText, TextMeasure& measure);
+
+// A twips rectangle in the page's coordinates.
+struct LinkBox {
+    int left = 0;
+    int top = 0;
+    int width = 0;
+    int height = 0;
+};
+
+// The link label's rectangle over linkText in a message label at `message`:
+// one line high and as wide as the link text. Nothing when the link label is
+// to stay hidden.
+std::optional<LinkBox> PlaceLinkLabel(const LinkBox& message, const std::wstring& caption,
+                                      const std::wstring& linkText, TextMeasure& measure);
+
+enum class LinkTargetKind {
+    WebOrMail,  // http://, https:// or mailto:, in any letter case
+    File,       // a file relative to the setup program's folder
+};
+
+LinkTargetKind ClassifyLinkTarget(const std::wstring& target);
+
+// Opens a web or mail target with the default handler, or starts a file next
+// to the setup program as its quoted full path. Failures reach the caller.
+void OpenLinkTarget(const std::wstring& target, Ui& ui, Shell& shell);
