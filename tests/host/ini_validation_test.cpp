@@ -184,13 +184,6 @@ TEST_F(IniValidationTest, BlanksAroundLinesAreIgnoredButTabsAreNot) {
               ini::kBroken);
 }
 
-TEST_F(IniValidationTest, UmlautsInAnsiMessagesAreAccepted) {
-    tmp.WriteBytes("settings.ini",
-                   "[GetFileSize]\r\nURL=http://x\r\n\r\n[osVer_6.1]\r\n"
-                   "Meldung=F\xFCr Windows 7 gepr\xFC" "ft\r\nLinkInfo=\r\nLinkSP=\r\nIcon=OK\r\n");
-    EXPECT_EQ(settings.CheckIniFile(), ini::kUsable);
-}
-
 TEST_F(IniValidationTest, FileThatCannotBeOpenedReachesTheCaller) {
     WriteIni({L"[GetFileSize]", L"URL=http://x"});
     LockedFileSystem locked;

@@ -159,11 +159,3 @@ TEST_F(PortableFileSystemTest, BinaryWriterOverwritesFromTheStartWithoutShorteni
     fresh->Close();
     EXPECT_EQ(tmp.ReadBytes("neu.dat"), std::string("ab\0\xFF", 4));
 }
-
-TEST_F(PortableFileSystemTest, HostHasOneReadyDriveAndNoVersionResources) {
-    const auto drives = fs.Drives();
-    ASSERT_EQ(drives.size(), 1u);
-    EXPECT_TRUE(drives[0].isReady);
-    tmp.WriteBytes("prog.exe", "MZ");
-    EXPECT_THROW(fs.GetFileVersion(tmp.Program(L"prog.exe")), PlatformError);
-}
