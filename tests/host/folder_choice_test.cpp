@@ -1,0 +1,51 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "folderchooser/FolderChoice.h"
+
+namespace {
+
+using namespace FolderChoice;
+
+TEST(FolderChoiceTest, LengthCheckAccepts268AndRefuses270) {
+    const std::wstring access(101, L'a');
+    EXPECT_EQ(ProgramPathLength(access, std::wstring(59, L'f')), 268u);
+    EXPECT_FALSE(ProgramPathTooLong(access, std::wstring(59, L'f')));
+    EXPECT_EQ(ProgramPathLength(access, std::wstring(60, L'f')), 270u);
+    EXPECT_TRUE(ProgramPathTooLong(access, std::wstring(60, L'f')));
+}
+
+TEST(FolderChoiceTest, LengthsCountUtf16UnitsAsWindowsDoes) {
+    // U+1D11E (musical G clef) takes two UTF-16 units.
+    std::wstring folder = L"C:\\";
+    folder += static_cast<wchar_t>(0x1D11E);
+    EXPECT_EQ(Utf16Length(L"C:\\Zelbar"), 9u);
+    if (sizeof(wchar_t) == 4) {
+        EXPECT_EQ(Utf16Length(folder), 5u);
+    }
+}
+
+TEST(FolderChoiceTest, RootCheckComparesWithTheDriveListsDriveIgnoringCase) {
+    EXPECT_TRUE(IsDriveRoot(L"C:\\", L"c: [System]"));
+    EXPECT_TRUE(IsDriveRoot(L"c:", L"C:"));
+    EXPECT_FALSE(IsDriveRoot(L"C:\\Zelbar", L"c:"));
+    // A root of another drive than the list's is not refused.
+    EXPECT_FALSE(IsDriveRoot(L"D:\\", L"c: [System]"));
+}
+
+TEST(FolderChoiceTest, NewFolderPathPutsOneBackslashBetween) {
+    EXPECT_EQ(NewFolderPath(L"C:\\", L"Neu"), L"C:\\Neu");
+    EXPECT_EQ(NewFolderPath(L"C:\\Zelbar", L"Neu"), L"C:\\Zelbar\\Neu");
+    EXPECT_EQ(NewFolderPath(L"C:\\Zelbar", L" Neu "), L"C:\\Zelbar\\ Neu ");
+}
+
+TEST(FolderChoiceTest, DriveEntriesShowTheLowerCaseLetterAndTheLabel) {
+    EXPECT_EQ(DriveEntry(L"C:", L"System"), L"c: [System]");
+    EXPECT_EQ(DriveEntry(L"Q:", L""), L"q:");
+    EXPECT_TRUE(EntryIsDrive(L"q:", L"Q:"));
+    EXPECT_FALSE(EntryIsDrive(L"c: [Q:]", L"Q:"));
+    EXPECT_EQ(DriveRoot(L"z: [unix]"), L"z:\\");
+}
+
+}  // namespace
