@@ -248,7 +248,12 @@ HWND FindChildByText(HWND parent, const std::wstring& text) {
 }
 
 void ClickButton(HWND dialog, const std::wstring& caption) {
-    HWND button = FindChildByText(dialog, caption);
+    // A dialog can be found by its title a moment before its buttons exist.
+    HWND button = nullptr;
+    for (int attempt = 0; attempt < 100 && button == nullptr; ++attempt) {
+        button = FindChildByText(dialog, caption);
+        if (button == nullptr) ::Sleep(20);
+    }
     if (button == nullptr) throw Failure(L"no button " + caption);
     // Posted, as a real click is: the dialog's own thread handles it.
     ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(button), BN_CLICKED),
