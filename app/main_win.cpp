@@ -4,6 +4,7 @@
 
 #include "app/BlankPage_win.h"
 #include "app/MainForm_win.h"
+#include "finish/UserControlShortcuts_win.h"
 #include "platform/FileSystem_win.h"
 #include "platform/Handles_win.h"
 #include "platform/MessageLoop_win.h"
@@ -19,8 +20,8 @@ WizardPages MakePages(MainForm& form) {
     pages.startPage = std::make_unique<BlankStartPage>(form.hwnd(), MainForm::kStartPageRect, true);
     pages.downloadPage =
         std::make_unique<BlankDownloadPage>(form.hwnd(), MainForm::kDownloadPageRect, form);
-    pages.finishPage =
-        std::make_unique<BlankFinishPage>(form.hwnd(), MainForm::kFinishPageRect, form);
+    pages.finishPage = std::make_unique<UserControlShortcuts>(
+        form.hwnd(), MainForm::kFinishPageRect, form, form.platform());
     return pages;
 }
 

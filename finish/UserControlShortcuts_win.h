@@ -1,0 +1,28 @@
+#pragma once
+#include "app/WizardHost.h"
+#include "app/WizardPage.h"
+#include "platform/Platform.h"
+#include "platform/Window_win.h"
+
+// Page 3 of the wizard, "Abschließende Einstellungen": the user chooses the
+// desktop shortcut and the start-menu entries; "Fertig stellen" then saves the
+// installation folder, makes the shortcuts, moves the downloaded files into
+// place and opens the quick-start page (Fertigstellung does the work).
+class UserControlShortcuts : public Window, public FinishPage {
+public:
+    UserControlShortcuts(HWND parent, const TwipsRect& rect, WizardHost& host,
+                         const Platform& platform);
+
+    bool Visible() const override { return Window::Visible(); }
+    void SetVisible(bool visible) override { Window::SetVisible(visible); }
+
+    // Throws PlatformError naming the failed step; the window reports it and
+    // stays on this page, and pressing "Fertig stellen" again is safe.
+    void Fertigstellen() override;
+    // Leaving the wizard here only removes the temporary folder.
+    void Cancel() override;
+
+private:
+    WizardHost& host_;
+    const Platform& platform_;
+};
