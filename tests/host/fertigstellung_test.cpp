@@ -104,67 +104,6 @@ TEST_F(FertigstellungTest, AccessPathWithoutQuotedProgramFileIsExplainedInGerman
     EXPECT_EQ(Installed("ZelbarProg.mdb"), "neu");
 }
 
-TEST_F(FertigstellungTest, WholeFinishSavesFolderMakesShortcutsMovesFilesAndOpensQuickStart) {
-    Downloaded("ZelbarProg.mdb", "prog");
-    Downloaded("Schnellstart.html", "<html>");
-    Downloaded("Vorlagen/Brief.dot", "brief");
-    tmp.WriteBytes("Zelbar/ZelbarData.mdb", "daten");
-
-    finish.Fertigstellen({true, true, true});
-
-    ASSERT_EQ(ui.savedSettings.size(), 1u);
-    EXPECT_EQ(ui.savedSettings[0].app, L"Zelbar-Setup");
-    EXPECT_EQ(ui.savedSettings[0].section, L"Optionen");
-    EXPECT_EQ(ui.savedSettings[0].key, L"ZelbarPath");
-    EXPECT_EQ(ui.savedSettings[0].value, host.zelbarPath);
-
-    const auto desktop = FakeShell::ReadLink(shell.desktop + L"\\Zelbar.lnk");
-    EXPECT_EQ(desktop.target, L"C:\\Programme\\Microsoft Office\\OFFICE11\\MSACCESS.EXE");
-    EXPECT_EQ(desktop.arguments, finish.GetStartArguments());
-    const std::wstring menu = shell.programs + L"\\Zelbar\\";
-    EXPECT_EQ(FakeShell::ReadLink(menu + L"Zelbar starten.lnk").arguments,
-              finish.GetStartArguments());
-    EXPECT_EQ(FakeShell::ReadLink(menu + L"Zelbar aktualisieren.lnk").target,
-              host.zelbarPath + L"Update.exe");
-    EXPECT_EQ(FakeShell::ReadLink(menu + L"Zelbar Anmeldung.lnk").target,
-              host.zelbarPath + L"Zelbar Anmeldung.xls");
-    EXPECT_EQ(FakeShell::ReadLink(menu + L"Versionshinweise.lnk").target,
-              host.zelbarPath + L"History.txt");
-    const auto quickStart = FakeShell::ReadLink(menu + L"Schnellstart.lnk");
-    EXPECT_EQ(quickStart.target, host.zelbarPath + L"Schnellstart.html");
-    EXPECT_EQ(quickStart.arguments, L"");
-
-    EXPECT_EQ(Installed("ZelbarProg.mdb"), "prog");
-    EXPECT_EQ(Installed("Vorlagen/Brief.dot"), "brief");
-    EXPECT_EQ(Installed("ZelbarData.mdb"), "daten");
-    EXPECT_FALSE(TempFolderExists());
-    EXPECT_EQ(shell.runCommands,
-              std::vector<std::wstring>{L"\"" + host.zelbarPath + L"Schnellstart.html\""});
-}
-
-TEST_F(FertigstellungTest, MoveReplacesSameNamedFilesAndMergesSubfolders) {
-    Downloaded("ZelbarProg.mdb", "neu");
-    Downloaded("Hilfe/a.txt", "neu a");
-    Downloaded("Hilfe/Bilder/b.png", "neu b");
-    tmp.WriteBytes("Zelbar/ZelbarProg.mdb", "alt");
-    tmp.WriteBytes("Zelbar/Hilfe/a.txt", "alt a");
-    tmp.WriteBytes("Zelbar/Hilfe/eigen.txt", "eigen");
-    std::filesystem::permissions(tmp.Native("Zelbar/Hilfe/a.txt"),
-                                 std::filesystem::perms::owner_write,
-                                 std::filesystem::perm_options::remove);
-
-    Fertigstellung::MoveFolderContents(fs.GetFolder(host.zelbarPath + host.tempFolder),
-                                       fs.GetFolder(host.zelbarPath), fs);
-
-    EXPECT_EQ(Installed("ZelbarProg.mdb"), "neu");
-    EXPECT_EQ(Installed("Hilfe/a.txt"), "neu a");
-    EXPECT_EQ(Installed("Hilfe/Bilder/b.png"), "neu b");
-    EXPECT_EQ(Installed("Hilfe/eigen.txt"), "eigen");
-    // Folders are re-created, not moved: the emptied tree stays for DeleteTempFolder.
-    EXPECT_TRUE(tmp.Exists("Zelbar/temp_2024_3_9-1457/Hilfe/Bilder"));
-    EXPECT_FALSE(tmp.Exists("Zelbar/temp_2024_3_9-1457/Hilfe/a.txt"));
-}
-
 TEST_F(FertigstellungTest, StartMenuFolderIsMadeBelowProgramsWithEveryMissingLevel) {
     std::filesystem::remove_all(tmp.Native("user/Startmenü/Programme"));
     tmp.WriteLines("start/settings.ini",
