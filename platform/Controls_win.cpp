@@ -132,12 +132,20 @@ void Control::SetHeight(int twips) {
 }
 
 void Control::SetCaption(const std::wstring& caption) {
-    if (caption == caption_) return;
+    if (caption == caption_ && !ownLineBreaks_) return;
     caption_ = caption;
+    ownLineBreaks_ = false;
     ::SetWindowTextW(hwnd(), caption_.c_str());
     if (kind_ != ControlKind::Button && kind_ != ControlKind::CheckBox) {
         ::InvalidateRect(hwnd(), nullptr, TRUE);
     }
+}
+
+void Control::SetCaption(const std::wstring& caption, const std::wstring& shown) {
+    caption_ = caption;
+    ownLineBreaks_ = shown != caption;
+    ::SetWindowTextW(hwnd(), shown.c_str());
+    ::InvalidateRect(hwnd(), nullptr, TRUE);
 }
 
 void Control::SetVisible(bool visible) {

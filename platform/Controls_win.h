@@ -77,6 +77,9 @@ public:
     // Texts, state. Setters leave the window alone when nothing changes.
     const std::wstring& Caption() const { return caption_; }
     void SetCaption(const std::wstring& caption);
+    // Labels that lay out their own lines: Caption() is `caption`, the label
+    // draws `shown` (the caption with the caller's line breaks put in).
+    void SetCaption(const std::wstring& caption, const std::wstring& shown);
     bool Visible() const { return visible_; }
     void SetVisible(bool visible);
     bool Enabled() const { return enabled_; }
@@ -130,6 +133,7 @@ private:
     ControlKind kind_;
     TwipsRect rect_;
     std::wstring caption_;
+    bool ownLineBreaks_ = false;  // the window shows more than caption_ (line breaks)
     bool visible_;
     bool enabled_;
     UINT dpi_;

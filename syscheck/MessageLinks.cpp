@@ -1,5 +1,8 @@
 #include "syscheck/MessageLinks.h"
 
+#include <algorithm>
+#include <iterator>
+#include <vector>
 
 #include "platform/Text.h"
 
@@ -9,7 +12,9 @@ const wchar_t kLinkStart[] = L"<a href=";
 const wchar_t kLinkEnd[] = L"</a>";
 const wchar_t kEqualEscape[] = L"#EQUAL#";
 
-std::size_t Length(const wchar_t* marker) { return std::wstring(marker).size(); }
+std::size_t Length(const wchar_t* marker) {
+    return std::wstring(marker).size();
+}
 
 }  // namespace
 
@@ -36,33 +41,62 @@ LinkMarkup ExtractLink(const std::wstring& text) {
     return result;
 }
 
+namespace {
+
+struct PlacedWord {
+    std::wstring text;
+    std::size_t start;  // index of its first character in the caption
+    LinkPosition position;
+};
+
+std::vector<PlacedWord> LayoutWords(const std::wstring& caption, int labelWidth,
+                                    TextMeasure& measure) {
+    const int blank = measure.TextWidth(L" ");
+    std::vector<PlacedWord> placed;
+    LinkPosition next;
+    std::size_t start = 0;
+    for (std::wstring& word : Text::Split(caption, L' ')) {
+        const int width = measure.TextWidth(word);
+        if (next.offset > 0 && next.offset + width > labelWidth) {
+            ++next.line;
+            next.offset = 0;
+        }
+        const std::size_t length = word.size();
+        placed.push_back({std::move(word), start, next});
+        next.offset += width + blank;
+        start += length + 1;
+    }
+    return placed;
+}
+
+}  // namespace
+
+WrappedText WrapAtBlanks(const std::wstring& caption, int labelWidth, TextMeasure& measure) {
+    WrappedText wrapped;
+    for (const PlacedWord& word : LayoutWords(caption, labelWidth, measure)) {
+        if (word.start > 0) wrapped.text += word.position.line > wrapped.lines ? L"\r\n" : L" ";
+        wrapped.lines = word.position.line;
+        wrapped.text += word.text;
+    }
+    return wrapped;
+}
+
 std::optional<LinkPosition> FindLinkPosition(const std::wstring& caption, int labelWidth,
                                              const std::wstring& linkText, TextMeasure& measure) {
     if (Text::TrimBlanks(linkText).empty()) return std::nullopt;
     const auto linkStart = caption.find(linkText);
     if (linkStart == std::wstring::npos) return std::nullopt;
 
-    const int blank = measure.TextWidth(L" ");
-    LinkPosition position;
-    std::size_t wordStart = 0;
-    for (const std::wstring& word : Text::Split(caption, L' ')) {
-        const int width = measure.TextWidth(word);
-        // A word wider than the whole label stays on the line it starts, as
-        // the label draws it; only a started line is broken.
-        if (position.offset > 0 && position.offset + width > labelWidth) {
-            ++position.line;
-            position.offset = 0;
-        }
-        const std::size_t wordEnd = wordStart + word.size();
-        if (linkStart <= wordEnd) {
-            // The link may start inside the word, e.g. after a parenthesis.
-            position.offset += measure.TextWidth(word.substr(0, linkStart - wordStart));
-            return position;
-        }
-        position.offset += width + blank;
-        wordStart = wordEnd + 1;
-    }
-    return position;  // not reached: the link starts inside the caption
+    const auto words = LayoutWords(caption, labelWidth, measure);
+    // The last word that starts at or before the link holds it (or the blank
+    // right after it, when the link text begins with a blank).
+    auto word = words.begin();
+    while (std::next(word) != words.end() && std::next(word)->start <= linkStart) ++word;
+    LinkPosition position = word->position;
+    // The link may start inside the word, e.g. after a parenthesis.
+    const std::size_t inside = std::min(linkStart - word->start, word->text.size());
+    position.offset += measure.TextWidth(word->text.substr(0, inside));
+    return position;
 }
 
 std::optional<LinkBox> PlaceLinkLabel(const LinkBox& message, const std::wstring& caption,
@@ -70,9 +104,8 @@ std::optional<LinkBox> PlaceLinkLabel(const LinkBox& message, const std::wstring
     const auto position = FindLinkPosition(caption, message.width, linkText, measure);
     if (!position) return std::nullopt;
     const int lineHeight = measure.TextHeight();
-    return LinkBox{message.left + position->offset,
-                   message.top + (position->line - 1) * lineHeight, measure.TextWidth(linkText),
-                   lineHeight};
+    return LinkBox{message.left + position->offset, message.top + (position->line - 1) * lineHeight,
+                   measure.TextWidth(linkText), lineHeight};
 }
 
 LinkTargetKind ClassifyLinkTarget(const std::wstring& target) {

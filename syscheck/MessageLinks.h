@@ -32,10 +32,23 @@ struct LinkPosition {
     int offset = 0;
 };
 
-// Lays the caption out again word by word as the label wraps it (at single
-// blanks, a word that does not fit on a started line moves to the next one)
-// and finds the start of the first occurrence of linkText. Nothing when
-// linkText is blank or not in the caption.
+// The word-by-word layout of a message label: the caption is split at every
+// single blank (two blanks in a row give an empty word); a word that does not
+// fit on a started line moves to the next one, where it starts at 0. A word
+// wider than the label stays on the line it starts.
+//
+// The page shows a message with these line breaks put in (WrapAtBlanks), so
+// the label draws exactly the lines this layout computes; the system's own
+// word wrapping is not relied on (Wine's, for one, also breaks before a word
+// that fits when the blank after it does not).
+struct WrappedText {
+    std::wstring text;  // the caption with CR LF where a line ends
+    int lines = 1;
+};
+WrappedText WrapAtBlanks(const std::wstring& caption, int labelWidth, TextMeasure& measure);
+
+// Finds the start of the first occurrence of linkText in that layout.
+// Nothing when linkText is blank or not in the caption.
 std::optional<LinkPosition> FindLinkPosition(const std::wstring& caption, int labelWidth,
                                              const std::wstring& linkText, TextMeasure& measure);
 

@@ -83,8 +83,9 @@ AccessReport checkVersions::CheckAccessVersion() {
     const VersionTable table = ReadSupportedVersions();
     AccessReport report;
 
-    const auto found = std::find_if(table.begin(), table.end(),
-                                    [this](const auto& entry) { return ExistsKey(entry.first) == 0; });
+    const auto found = std::find_if(table.begin(), table.end(), [this](const auto& entry) {
+        return ExistsKey(entry.first) == 0;
+    });
     if (found == table.end()) {
         report.olderVersions = CountOlderVersions(table);
         report.status = report.olderVersions > 0 ? AccessReport::kTooOld : AccessReport::kNoAccess;
@@ -101,7 +102,7 @@ AccessReport checkVersions::CheckAccessVersion() {
 }
 
 std::wstring checkVersions::ChooseProgId(const VersionTable& table, std::size_t firstFound,
-                                        const std::wstring& curVer) {
+                                         const std::wstring& curVer) {
     if (!curVer.empty() && Contains(table, curVer)) return curVer;
     // Without a registered default (or with one we do not support) the
     // earliest supported version in file order that is installed is used, so
@@ -152,4 +153,6 @@ std::wstring checkVersions::GetAccessVersionNr(const std::wstring& accessPath) {
     return platform_.fs.GetFileVersion(program);
 }
 
-std::wstring checkVersions::GetOSVersion() { return platform_.os.OperatingSystemVersion(); }
+std::wstring checkVersions::GetOSVersion() {
+    return platform_.os.OperatingSystemVersion();
+}

@@ -43,7 +43,8 @@ TEST(ExtractLinkTest, EqualEscapeIsReplacedAndLinkReducedToItsWord) {
 }
 
 TEST(ExtractLinkTest, MarkersAreFoundInAnyLetterCase) {
-    const LinkMarkup link = ExtractLink(L"Service-Pack: <A HREF=sp\\SP3.exe>installieren</A> jetzt");
+    const LinkMarkup link =
+        ExtractLink(L"Service-Pack: <A HREF=sp\\SP3.exe>installieren</A> jetzt");
     EXPECT_TRUE(link.found);
     EXPECT_EQ(link.text, L"Service-Pack: installieren jetzt");
     EXPECT_EQ(link.target, L"sp\\SP3.exe");
@@ -51,15 +52,16 @@ TEST(ExtractLinkTest, MarkersAreFoundInAnyLetterCase) {
 }
 
 TEST(ExtractLinkTest, OnlyFirstLinkIsTakenAndEveryCopyOfItReplaced) {
-    const LinkMarkup link = ExtractLink(
-        L"<a href=x>eins</a> und <a href=y>zwei</a> und <a href=x>eins</a> nochmal");
+    const LinkMarkup link =
+        ExtractLink(L"<a href=x>eins</a> und <a href=y>zwei</a> und <a href=x>eins</a> nochmal");
     EXPECT_TRUE(link.found);
     EXPECT_EQ(link.target, L"x");
     EXPECT_EQ(link.text, L"eins und <a href=y>zwei</a> und eins nochmal");
 }
 
 TEST(ExtractLinkTest, IncompleteMarkupStaysAsWrittenWithEqualsRestored) {
-    for (const wchar_t* text : {L"Text <a href#EQUAL#ziel ohne Ende", L"Text <a href#EQUAL#ziel>hier"}) {
+    for (const wchar_t* text :
+         {L"Text <a href#EQUAL#ziel ohne Ende", L"Text <a href#EQUAL#ziel>hier"}) {
         SCOPED_TRACE(testing::PrintToString(std::wstring(text)));
         const LinkMarkup link = ExtractLink(text);
         EXPECT_FALSE(link.found);
@@ -73,9 +75,9 @@ TEST(ExtractLinkTest, IncompleteMarkupStaysAsWrittenWithEqualsRestored) {
 }
 
 TEST(ExtractLinkTest, CdOfferBecomesSentenceWithBareAddress) {
-    const LinkMarkup link =
-        ExtractLink(L"Sie können Zelbar jedoch auch kostenlos auf CD anfordern - E-Mail genügt: "
-                    L"<a href=mailto:bestellung@zelbar.de>bestellung@zelbar.de</a>");
+    const LinkMarkup link = ExtractLink(
+        L"Sie können Zelbar jedoch auch kostenlos auf CD anfordern - E-Mail genügt: "
+        L"<a href=mailto:bestellung@zelbar.de>bestellung@zelbar.de</a>");
     EXPECT_TRUE(link.found);
     EXPECT_EQ(link.text,
               L"Sie können Zelbar jedoch auch kostenlos auf CD anfordern - E-Mail genügt: "
@@ -121,7 +123,7 @@ TEST_F(LinkPlacementTest, DoubleBlankCountsAsEmptyWordWithItsBlank) {
 TEST_F(LinkPlacementTest, LinkInsideLongerWordStartsAfterWhatPrecedesIt) {
     const auto position = FindLinkPosition(L"Infos (hier) lesen", 5000, L"hier", measure);
     ASSERT_TRUE(position);
-    EXPECT_EQ(position->offset, measure.TextWidth(L"Infos (") );
+    EXPECT_EQ(position->offset, measure.TextWidth(L"Infos ("));
 }
 
 TEST_F(LinkPlacementTest, LinkOfTwoWordsLiesOverItsFirstWord) {
@@ -137,6 +139,18 @@ TEST_F(LinkPlacementTest, WordWiderThanLabelStaysOnFirstLineAndPushesNextDown) {
     EXPECT_EQ(FindLinkPosition(caption, 1000, L"hier", measure)->line, 2);
 }
 
+TEST_F(LinkPlacementTest, WrappedTextBreaksExactlyWhereTheLinkLayoutDoes) {
+    const std::wstring caption = L"aaaa bbbb cccc dddd ffff hier gggg";
+    EXPECT_EQ(WrapAtBlanks(caption, 1000, measure).text, L"aaaa bbbb\r\ncccc dddd\r\nffff hier\r\ngggg");
+    EXPECT_EQ(WrapAtBlanks(caption, 5000, measure).text, caption);
+    EXPECT_EQ(WrapAtBlanks(caption, 5000, measure).lines, 1);
+    EXPECT_EQ(WrapAtBlanks(caption, 1000, measure).lines, 4);
+    // An over-wide word keeps its own line; a blank that starts a line stays.
+    EXPECT_EQ(WrapAtBlanks(L"aaaaaaaaaaaaaaa hier", 1000, measure).text, L"aaaaaaaaaaaaaaa\r\nhier");
+    EXPECT_EQ(WrapAtBlanks(L"aaaa bbbb  cc", 870, measure).text, L"aaaa bbbb\r\n cc");
+    EXPECT_EQ(FindLinkPosition(L"aaaa bbbb  cc", 870, L"cc", measure)->offset, 50);
+}
+
 TEST_F(LinkPlacementTest, BlankOrMissingLinkTextHidesTheLabel) {
     EXPECT_FALSE(FindLinkPosition(L"Text mit Link", 5000, L"", measure));
     EXPECT_FALSE(FindLinkPosition(L"Text mit Link", 5000, L"  ", measure));
@@ -145,14 +159,14 @@ TEST_F(LinkPlacementTest, BlankOrMissingLinkTextHidesTheLabel) {
 }
 
 TEST(LinkTargetTest, WebAndMailSchemesAreRecognisedInAnyCase) {
-    for (const wchar_t* target : {L"http://zelbar.de", L"HTTP://ZELBAR.DE", L"https://zelbar.de/a",
-                                  L"Https://zelbar.de", L"mailto:info@zelbar.de",
-                                  L"MailTo:info@zelbar.de"}) {
+    for (const wchar_t* target :
+         {L"http://zelbar.de", L"HTTP://ZELBAR.DE", L"https://zelbar.de/a", L"Https://zelbar.de",
+          L"mailto:info@zelbar.de", L"MailTo:info@zelbar.de"}) {
         EXPECT_EQ(ClassifyLinkTarget(target), LinkTargetKind::WebOrMail)
             << testing::PrintToString(std::wstring(target));
     }
-    for (const wchar_t* target : {L"readme.txt", L"docs\\Hilfe.pdf", L"http:/kaputt", L"www.zelbar.de",
-                                  L""}) {
+    for (const wchar_t* target :
+         {L"readme.txt", L"docs\\Hilfe.pdf", L"http:/kaputt", L"www.zelbar.de", L""}) {
         EXPECT_EQ(ClassifyLinkTarget(target), LinkTargetKind::File)
             << testing::PrintToString(std::wstring(target));
     }
@@ -166,5 +180,6 @@ TEST(LinkTargetTest, WebTargetOpensUrlAndFileStartsQuotedFullPath) {
     OpenLinkTarget(L"docs\\Schnellstart.pdf", ui, shell);
 
     EXPECT_EQ(ui.openedUrls, std::vector<std::wstring>{L"HTTPS://zelbar.de/hilfe"});
-    EXPECT_EQ(shell.started, std::vector<std::wstring>{L"\"C:\\Setup CD\\docs\\Schnellstart.pdf\""});
+    EXPECT_EQ(shell.started,
+              std::vector<std::wstring>{L"\"C:\\Setup CD\\docs\\Schnellstart.pdf\""});
 }

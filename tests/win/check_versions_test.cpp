@@ -136,8 +136,7 @@ TEST_F(CheckVersionsWineTest, HeaderWithTrailingBlankDoesNotOpenTheSection) {
 
 TEST_F(CheckVersionsWineTest, ProgramFileWithoutVersionOrMissingIsTold) {
     // A program without a version resource has no version to match a section.
-    EXPECT_EQ(check.GetAccessVersionNr(AccessRegistry::OpenCommandFor(
-                  FixtureExe(L"exit_with"))),
+    EXPECT_EQ(check.GetAccessVersionNr(AccessRegistry::OpenCommandFor(FixtureExe(L"exit_with"))),
               L"");
     EXPECT_THROW(check.GetAccessVersionNr(FakeOfficeCommand(L"OFFICE99")), PlatformError);
 }
