@@ -15,11 +15,26 @@ const std::size_t kFixedParts = 2 + std::wstring(L"Zelbar.mdb").size() +
                                 std::wstring(L"/wrkgrp").size() +
                                 std::wstring(L"/user UserZelbar").size() + 4;
 
+// Characters beyond the Basic Multilingual Plane take two UTF-16 units; only
+// a wchar_t wider than 16 bits can hold one.
+template <typename Char>
+std::size_t UnitsOf(Char c) {
+    if constexpr (sizeof(Char) > 2) {
+        return static_cast<std::uint32_t>(c) > 0xFFFF ? 2 : 1;
+    } else {
+        return 1;
+    }
+}
+
+bool StartsWithTwoBackslashes(const std::wstring& path) {
+    return path.size() > 2 && path[0] == L'\\' && path[1] == L'\\';
+}
+
 }  // namespace
 
 std::size_t Utf16Length(const std::wstring& text) {
     std::size_t units = 0;
-    for (wchar_t c : text) units += static_cast<std::uint32_t>(c) > 0xFFFF ? 2 : 1;
+    for (wchar_t c : text) units += UnitsOf(c);
     return units;
 }
 
@@ -53,6 +68,40 @@ std::wstring DriveEntry(const std::wstring& drivePath, const std::wstring& label
 
 bool EntryIsDrive(const std::wstring& driveEntry, const std::wstring& drivePath) {
     return Text::EqualsNoCase(driveEntry.substr(0, 2), drivePath.substr(0, 2));
+}
+
+std::wstring ListedPath(const std::wstring& fullPath) {
+    std::wstring path = fullPath;
+    while (path.size() > 1 && path.back() == L'\\' && !(path.size() == 3 && path[1] == L':')) {
+        path.pop_back();
+    }
+    if (path.size() == 2 && path[1] == L':') path += L"\\";
+    return path;
+}
+
+std::vector<std::wstring> FolderChain(const std::wstring& fullPath) {
+    const std::wstring path = ListedPath(fullPath);
+    std::size_t rootEnd = 0;  // length of the root in `path`
+    std::wstring root;
+    if (path.size() >= 3 && path[1] == L':') {
+        root = path.substr(0, 3);
+        rootEnd = 3;
+    } else if (StartsWithTwoBackslashes(path)) {
+        const auto server = path.find(L'\\', 2);
+        const auto share = server == std::wstring::npos ? server : path.find(L'\\', server + 1);
+        rootEnd = share == std::wstring::npos ? path.size() : share + 1;
+        root = path.substr(0, share == std::wstring::npos ? path.size() : share);
+    } else {
+        return {path};
+    }
+    std::vector<std::wstring> chain{root};
+    for (std::size_t at = rootEnd; at < path.size();) {
+        auto next = path.find(L'\\', at);
+        if (next == std::wstring::npos) next = path.size();
+        chain.push_back(path.substr(0, next));
+        at = next + 1;
+    }
+    return chain;
 }
 
 }  // namespace FolderChoice

@@ -1,6 +1,7 @@
 #pragma once
 #include <cstddef>
 #include <string>
+#include <vector>
 
 // The rules of the folder chooser that need no window: the two checks of its
 // OK button, the path of a new folder and the texts of the drive list.
@@ -33,5 +34,14 @@ std::wstring DriveEntry(const std::wstring& drivePath, const std::wstring& label
 
 // Whether the entry's first two characters name this drive ("C:").
 bool EntryIsDrive(const std::wstring& driveEntry, const std::wstring& drivePath);
+
+// The folder list's form of a full path: no trailing backslash, except on a
+// drive's root ("C:\").
+std::wstring ListedPath(const std::wstring& fullPath);
+
+// The folders from the root of the path down to the path itself, each in
+// listed form: "C:\a\b" gives "C:\", "C:\a", "C:\a\b"; a network path
+// starts at its share ("\\server\share").
+std::vector<std::wstring> FolderChain(const std::wstring& fullPath);
 
 }  // namespace FolderChoice

@@ -49,3 +49,17 @@ TEST(FolderChoiceTest, DriveEntriesShowTheLowerCaseLetterAndTheLabel) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(FolderChoiceTest, FolderChainRunsFromTheRootDownToTheFolder) {
+    using V = std::vector<std::wstring>;
+    EXPECT_EQ(FolderChoice::FolderChain(L"C:\\Zelbar\\Daten\\"),
+              (V{L"C:\\", L"C:\\Zelbar", L"C:\\Zelbar\\Daten"}));
+    EXPECT_EQ(FolderChoice::FolderChain(L"C:\\"), (V{L"C:\\"}));
+    EXPECT_EQ(FolderChoice::FolderChain(L"d:"), (V{L"d:\\"}));
+    EXPECT_EQ(FolderChoice::FolderChain(L"\\\\server\\share\\a"),
+              (V{L"\\\\server\\share", L"\\\\server\\share\\a"}));
+}
+
+}  // namespace
