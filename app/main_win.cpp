@@ -12,12 +12,14 @@
 #include "platform/PlatformError.h"
 #include "platform/Shell_win.h"
 #include "platform/Ui_win.h"
+#include "syscheck/UserControlStartPage_win.h"
 
 namespace {
 
 WizardPages MakePages(MainForm& form) {
     WizardPages pages;
-    pages.startPage = std::make_unique<BlankStartPage>(form.hwnd(), MainForm::kStartPageRect, true);
+    pages.startPage = std::make_unique<UserControlStartPage>(form.hwnd(), MainForm::kStartPageRect,
+                                                             form, form.platform());
     pages.downloadPage =
         std::make_unique<BlankDownloadPage>(form.hwnd(), MainForm::kDownloadPageRect, form);
     pages.finishPage = std::make_unique<UserControlShortcuts>(
