@@ -181,7 +181,7 @@ void UserControlStartPage::RunCheck() {
             ShowAccessMissing(report.status);
             break;
         case AccessReport::kSupported:
-            ShowSupportedAccess(report);
+            ShowSupportedAccess(check, report);
             break;
         default:
             break;
@@ -203,8 +203,7 @@ void UserControlStartPage::ShowAccessMissing(short status) {
     host_.EnableButtonBeenden();
 }
 
-void UserControlStartPage::ShowSupportedAccess(const AccessReport& report) {
-    checkVersions check(platform_);
+void UserControlStartPage::ShowSupportedAccess(checkVersions& check, const AccessReport& report) {
     iconState_.clear();
     const std::wstring osSection =
         L"osVer_" + Run(kOsVersionFailed, [&] { return check.GetOSVersion(); });

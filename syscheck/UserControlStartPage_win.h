@@ -9,6 +9,7 @@
 #include "syscheck/MessageLinks.h"
 
 class ini;
+class checkVersions;
 struct AccessReport;
 
 // Page 1 of the wizard: "System prüfen" detects the installed Access and the
@@ -47,7 +48,7 @@ private:
     void buttonPruefen_Click();
     void RunCheck();
     void ShowAccessMissing(short status);
-    void ShowSupportedAccess(const AccessReport& report);
+    void ShowSupportedAccess(checkVersions& check, const AccessReport& report);
     void ShowBlock(const Block& x, const Block& y, const std::wstring& section,
                    const ini& settings);
     void PlaceBlockMessage(const Block& x, const Block& y);
