@@ -1,0 +1,53 @@
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <mutex>
+
+#include "platform/ByteRing.h"
+#include "platform/Handles_win.h"
+
+// What one request's worker thread and the UI thread share: the bounded
+// buffer of received bytes, the end of the body with its error number, and
+// the abandon signal. The worker blocks while the buffer is full; the UI
+// thread waits on DataEvent for more bytes. Every wait is on an event, never
+// a spin.
+class TransferChannel {
+public:
+    explicit TransferChannel(std::size_t capacity);
+    TransferChannel(const TransferChannel&) = delete;
+    TransferChannel& operator=(const TransferChannel&) = delete;
+
+    // Worker side. Push blocks until everything is in the buffer; it returns
+    // false at once when the request has been abandoned.
+    bool Push(const std::uint8_t* data, std::size_t count);
+    // The body ended: completely (error 0) or with the error number.
+    void Finish(std::uint32_t error);
+    bool Abandoned() const;
+    // Signalled (and left signalled) by Abandon.
+    HANDLE AbandonEvent() const { return abandon_.get(); }
+
+    // UI side. Take copies what is there, up to count bytes.
+    std::size_t Take(std::uint8_t* out, std::size_t count);
+    // Nothing more will come: the body ended and was taken, or it was abandoned.
+    bool Drained() const;
+    bool Finished() const;
+    std::uint32_t Error() const;
+    // Signalled whenever bytes arrive, the body ends or the request is abandoned.
+    HANDLE DataEvent() const { return data_.get(); }
+    // Drops the buffer and releases a waiting worker; nothing more is delivered.
+    void Abandon();
+
+private:
+    mutable std::mutex mutex_;
+    ByteRing ring_;
+    bool finished_ = false;
+    bool abandoned_ = false;
+    std::uint32_t error_ = 0;
+    // The free space the blocked worker waits for; 0 when it does not wait.
+    // Waking it only for a good part of the buffer keeps it from being woken
+    // for every chunk taken.
+    std::size_t spaceWanted_ = 0;
+    UniqueKernelHandle data_;
+    UniqueKernelHandle space_;
+    UniqueKernelHandle abandon_;
+};

@@ -1,0 +1,80 @@
+#pragma once
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <thread>
+
+#include "platform/Handles_win.h"
+#include "platform/TransferControl.h"
+
+class TransferChannel;
+
+// The transfer control over WinINet. Each request runs on a worker thread of
+// its own (InternetRequest); the worker posts its states to a message-only
+// window of the UI thread that created the control, and they reach the state
+// handler when that thread handles its messages. The body passes through a
+// bounded buffer, so memory does not grow with the file; a full buffer makes
+// the worker wait, and TCP makes the server wait.
+//
+// Waiting on the UI thread (GetChunk for bytes still on their way, OpenURL for
+// its answer) blocks on MsgWaitForMultipleObjectsEx and handles window
+// messages that arrive meanwhile, so that a stalled server cannot freeze the
+// window until the time-out: the user can still move it and press "Abbrechen".
+// Create, use and destroy the control on the UI thread.
+class WinInetTransferControl : public TransferControl {
+public:
+    // A request that receives nothing for this long fails with kErrorTimeout.
+    static constexpr std::uint32_t kDefaultTimeoutMs = 30000;
+    // The bounded buffer between worker and UI thread.
+    static constexpr std::size_t kBufferCapacity = 4 * 1024 * 1024;
+    // OpenURL answers are texts; a larger body is refused rather than held.
+    static constexpr std::size_t kMaxTextSize = 16 * 1024 * 1024;
+
+    explicit WinInetTransferControl(std::uint32_t noDataTimeoutMs = kDefaultTimeoutMs);
+    // Cancels a running request; no worker outlives the control.
+    ~WinInetTransferControl() override;
+    WinInetTransferControl(const WinInetTransferControl&) = delete;
+    WinInetTransferControl& operator=(const WinInetTransferControl&) = delete;
+
+    void SetStateHandler(StateHandler handler) override;
+    std::wstring OpenURL(const std::wstring& url) override;
+    void Execute(const std::wstring& url, const std::wstring& operation) override;
+    bool StillExecuting() override;
+    std::vector<std::uint8_t> GetChunk(std::size_t size) override;
+    void Cancel() override;
+    std::uint32_t ResponseCode() const override { return responseCode_; }
+
+private:
+    static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    void OnResponseStarted(unsigned sequence);
+    void OnFinished(unsigned sequence, std::uint32_t error);
+    void AbandonUnreadBody(unsigned sequence);
+    void ThrowIfBusy(const std::wstring& url) const;
+    void Start(const std::wstring& url, const std::wstring& verb, bool postStates);
+    void JoinWorker();
+    void WaitForData(TransferChannel& channel);
+    std::string CollectText(const std::wstring& url);
+
+    std::uint32_t timeoutMs_;
+    UniqueWindow window_;
+    StateHandler handler_;
+    std::shared_ptr<TransferChannel> channel_;
+    std::thread worker_;
+    unsigned lastSequence_ = 0;
+    // The request whose states are still due; 0 when none. States of any
+    // other (cancelled, abandoned) request are dropped on arrival.
+    unsigned activeSequence_ = 0;
+    bool executing_ = false;
+    std::uint32_t responseCode_ = 0;
+};
+
+class WinInetTransferFactory : public TransferControlFactory {
+public:
+    explicit WinInetTransferFactory(
+        std::uint32_t noDataTimeoutMs = WinInetTransferControl::kDefaultTimeoutMs)
+        : timeoutMs_(noDataTimeoutMs) {}
+    std::unique_ptr<TransferControl> Create() override;
+
+private:
+    std::uint32_t timeoutMs_;
+};

@@ -1,0 +1,376 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <deque>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "FakeUi.h"
+#include "TempFolder.h"
+#include "platform/PlatformError.h"
+#include "platform/PortableFileSystem.h"
+#include "platform/TransferControl.h"
+#include "transfer/Web.h"
+
+namespace {
+
+// A transfer control that keeps the real one's contract: its states arrive
+// only while the UI yields, state 12 comes before the body is read, GetChunk
+// hands out exactly the size asked for except at the end, whatever the state
+// handler left unread is abandoned when it returns, and the request ends with
+// a last message after which StillExecuting is false.
+class ScriptedTransferControl : public TransferControl {
+public:
+    // Text requests.
+    std::wstring reply;
+    std::optional<std::uint32_t> openUrlError;
+    int busyPassesAfterOpenUrl = 0;
+    // Downloads.
+    std::string body;
+    bool failBeforeResponse = false;       // an HTTP error status: state 11, no 12
+    bool endWithoutResponse = false;       // neither 12 nor 11
+    std::optional<std::size_t> failAfter;  // the connection breaks after this many bytes
+
+    std::vector<std::wstring> openedUrls;
+    std::vector<std::wstring> executedUrls;
+    std::vector<std::size_t> chunkSizesAsked;
+    int cancelCalls = 0;
+    std::vector<std::string>* trace = nullptr;
+
+    void SetStateHandler(StateHandler handler) override { handler_ = std::move(handler); }
+
+    std::wstring OpenURL(const std::wstring& url) override {
+        openedUrls.push_back(url);
+        busyPasses_ = busyPassesAfterOpenUrl;
+        if (openUrlError) throw PlatformError(*openUrlError, L"Anfrage gescheitert");
+        return reply;
+    }
+
+    void Execute(const std::wstring& url, const std::wstring& operation) override {
+        EXPECT_EQ(operation, L"GET");
+        executedUrls.push_back(url);
+        executing_ = true;
+        position_ = 0;
+        available_ = failAfter ? std::min(*failAfter, body.size()) : body.size();
+        pending_.push_back(failBeforeResponse   ? kStateError
+                           : endWithoutResponse ? kFinished
+                                                : kStateResponseCompleted);
+    }
+
+    bool StillExecuting() override {
+        if (busyPasses_ > 0) return busyPasses_-- > 0;
+        return executing_;
+    }
+
+    std::vector<std::uint8_t> GetChunk(std::size_t size) override {
+        if (trace) trace->push_back("chunk");
+        chunkSizesAsked.push_back(size);
+        const std::size_t count = std::min(size, available_ - position_);
+        std::vector<std::uint8_t> chunk(body.begin() + position_, body.begin() + position_ + count);
+        position_ += count;
+        if (failAfter && position_ == available_ && !failReported_) {
+            failReported_ = true;
+            pending_.push_back(kStateError);
+        }
+        return chunk;
+    }
+
+    void Cancel() override {
+        ++cancelCalls;
+        executing_ = false;
+        pending_.clear();
+        position_ = available_;
+    }
+
+    std::uint32_t ResponseCode() const override { return 0; }
+
+    // Called from the UI's yield: delivers what the "worker" has posted.
+    void DeliverPending() {
+        std::deque<int> now;
+        now.swap(pending_);
+        for (int message : now) Deliver(message);
+    }
+
+private:
+    static constexpr int kFinished = -1;
+
+    void Deliver(int message) {
+        if (message == kStateResponseCompleted) {
+            if (handler_) handler_(kStateResponseCompleted);
+            position_ = available_;
+            if (executing_ && !failAfter) pending_.push_back(kFinished);
+            return;
+        }
+        executing_ = false;
+        if (message == kStateError && handler_) handler_(kStateError);
+    }
+
+    StateHandler handler_;
+    bool executing_ = false;
+    int busyPasses_ = 0;
+    std::deque<int> pending_;
+    std::size_t position_ = 0;
+    std::size_t available_ = 0;
+    bool failReported_ = false;
+};
+
+class WebTest : public ::testing::Test {
+protected:
+    WebTest() : web(ui, fs), file(fs) {
+        web.Inet(control);
+        ui.onDoEvents = [this] {
+            trace.push_back("yield");
+            if (onYield) onYield();
+            control.DeliverPending();
+        };
+        control.trace = &trace;
+        web.StateChanged = [this](Datei& d) {
+            trace.push_back("StateChanged");
+            sizesSeen.push_back(d.GetAktFilesizeInBytes());
+            downloadingSeen.push_back(web.isDownloading());
+        };
+        web.cancelled = [this] {
+            trace.push_back("cancelled");
+            ++cancelledEvents;
+        };
+        file.url(L"http://127.0.0.1/zelbar/ZelbarSetup.exe");
+        file.FolderLokal(temp.wpath() + L"\\");
+    }
+
+    // A download of a body whose size the size query announced.
+    bool Download(const std::string& body, std::int32_t announced) {
+        control.body = body;
+        file.SetFilesize(announced);
+        return web.DownloadFile(file);
+    }
+    bool SizeQuery(const std::wstring& reply) {
+        control.reply = reply;
+        return web.GetFilesize(L"http://127.0.0.1/size.php", file);
+    }
+    std::string OnDisk() const { return temp.ReadBytes("ZelbarSetup.exe"); }
+    int Count(const std::string& entry) const {
+        return static_cast<int>(std::count(trace.begin(), trace.end(), entry));
+    }
+
+    FakeUi ui;
+    PortableFileSystem fs;
+    TempFolder temp;
+    ScriptedTransferControl control;
+    Web web;
+    Datei file;
+    std::function<void()> onYield;
+    std::vector<std::string> trace;
+    std::vector<std::int64_t> sizesSeen;
+    std::vector<bool> downloadingSeen;
+    int cancelledEvents = 0;
+};
+
+std::string Bytes(std::size_t count) {
+    std::string bytes(count, '\0');
+    for (std::size_t i = 0; i < count; ++i) bytes[i] = static_cast<char>(i * 7 % 251);
+    return bytes;
+}
+
+// --- size query and text requests -------------------------------------------------------
+
+TEST_F(WebTest, SizeReplyThatIsAPlainNumberIsASizeEvenWhenItContains404) {
+    for (const std::wstring reply : {L"1404", L"404817", L"14048123", L" 2048 ", L"2048\r\n"}) {
+        EXPECT_TRUE(SizeQuery(reply)) << Text::ToUtf8(reply);
+        EXPECT_EQ(file.Filesize(), reply);
+        EXPECT_EQ(file.GetFilesizeInBytes(), std::stol(Text::ToUtf8(reply)));
+    }
+}
+
+TEST_F(WebTest, SizeReplyOf404EmptyOrAn404PageFailsAndLeavesTheRecord) {
+    file.Filesize(L"77");
+    for (const std::wstring reply : {L"404", L" 404 ", L"", L"<html>404 Not Found</html>"}) {
+        EXPECT_FALSE(SizeQuery(reply)) << Text::ToUtf8(reply);
+        EXPECT_EQ(file.Filesize(), L"77");
+    }
+}
+
+TEST_F(WebTest, NonNumericReplyIsStoredAndThenFailsTheLengthCheck) {
+    EXPECT_TRUE(SizeQuery(L"abc"));
+    EXPECT_EQ(file.Filesize(), L"abc");
+    EXPECT_EQ(file.GetFilesizeInBytes(), 0);
+    control.body = Bytes(10);
+    EXPECT_FALSE(web.DownloadFile(file));
+}
+
+TEST_F(WebTest, SizeBeyondTheSigned32BitRangeFailsTheQuery) {
+    file.Filesize(L"77");
+    EXPECT_FALSE(SizeQuery(L"3000000000"));
+    EXPECT_EQ(file.Filesize(), L"77");
+    EXPECT_TRUE(SizeQuery(L"2147483647"));
+    EXPECT_EQ(file.GetFilesizeInBytes(), 2147483647);
+}
+
+TEST_F(WebTest, SizeQueryAppendsFilenameUnencodedWhateverTheAddressHolds) {
+    file.url(L"http://host/a b/setup.exe");
+    control.reply = L"5";
+    web.GetFilesize(L"http://host/size.php?x=1", file);
+    ASSERT_EQ(control.openedUrls.size(), 1u);
+    EXPECT_EQ(control.openedUrls[0], L"http://host/size.php?x=1?filename=http://host/a b/setup.exe");
+}
+
+TEST_F(WebTest, BlankAddressFailsWithoutSendingAnything) {
+    std::wstring text = L"unchanged";
+    EXPECT_FALSE(web.GetFilesize(L"   ", file));
+    EXPECT_FALSE(web.GetFile(L"  ", text));
+    EXPECT_TRUE(control.openedUrls.empty());
+    EXPECT_EQ(text, L"unchanged");
+    EXPECT_FALSE(web.isDownloading());
+}
+
+TEST_F(WebTest, TimeOutFailsOnceAndIsClearedForTheNextRequest) {
+    control.openUrlError = TransferControl::kErrorTimeout;
+    EXPECT_FALSE(SizeQuery(L"2048"));
+    control.openUrlError.reset();
+    EXPECT_TRUE(SizeQuery(L"2048"));
+    EXPECT_EQ(file.GetFilesizeInBytes(), 2048);
+}
+
+TEST_F(WebTest, OtherRequestErrorsAreFailuresInsteadOfEndingTheProgram) {
+    std::wstring text;
+    control.openUrlError = 12029;  // no connection
+    EXPECT_FALSE(web.GetFile(L"http://127.0.0.1:1/", text));
+    control.openUrlError = TransferControl::kErrorHttpStatusBase + 500;
+    EXPECT_FALSE(SizeQuery(L"2048"));
+    EXPECT_FALSE(web.isDownloading());
+}
+
+TEST_F(WebTest, GetFileReturnsTheTextAndJudgesItLikeTheSizeQuery) {
+    std::wstring text;
+    control.reply = L"[Versions]\r\nURL=x";
+    EXPECT_TRUE(web.GetFile(L"http://127.0.0.1/versions.txt", text));
+    EXPECT_EQ(text, L"[Versions]\r\nURL=x");
+    control.reply = L"Fehler 404";
+    EXPECT_FALSE(web.GetFile(L"http://127.0.0.1/versions.txt", text));
+}
+
+TEST_F(WebTest, AfterCancelRequestsStillGoOutButEndAsCancelled) {
+    web.CancelDownload();
+    file.Filesize(L"77");
+    EXPECT_TRUE(SizeQuery(L"404"));
+    EXPECT_EQ(control.openedUrls.size(), 1u);
+    EXPECT_EQ(file.Filesize(), L"77");
+
+    std::wstring text;
+    control.busyPassesAfterOpenUrl = 3;
+    EXPECT_TRUE(web.GetFile(L"http://127.0.0.1/t", text));
+    EXPECT_EQ(cancelledEvents, 3);  // once in every pass of the wait
+}
+
+// --- downloads ---------------------------------------------------------------------------
+
+TEST_F(WebTest, FileOf8192BytesIsReadAsTwoFullChunksAndOneEmpty) {
+    const std::string body = Bytes(8192);
+    EXPECT_TRUE(Download(body, 8192));
+    EXPECT_EQ(sizesSeen, (std::vector<std::int64_t>{4096, 8192, 8192}));
+    EXPECT_EQ(control.chunkSizesAsked, (std::vector<std::size_t>{4096, 4096, 4096}));
+    EXPECT_EQ(OnDisk(), body);
+    EXPECT_FALSE(web.isDownloading());
+}
+
+TEST_F(WebTest, OneByteChunkEndsTheLoopWithoutAskingForAnEmptyOne) {
+    const std::string body = Bytes(3 * 4096 + 1);
+    EXPECT_TRUE(Download(body, 3 * 4096 + 1));
+    EXPECT_EQ(sizesSeen, (std::vector<std::int64_t>{4096, 8192, 12288, 12289}));
+    EXPECT_EQ(control.chunkSizesAsked.size(), 4u);
+    EXPECT_EQ(OnDisk(), body);
+}
+
+TEST_F(WebTest, LoopYieldsBeforeEveryChunkAndReportsAfterWritingIt) {
+    Download(Bytes(4096 + 10), 4096 + 10);
+    const auto first = std::find(trace.begin(), trace.end(), "chunk");
+    ASSERT_NE(first, trace.end());
+    ASSERT_NE(first, trace.begin());
+    ASSERT_GE(trace.end() - first, 9);
+    const std::vector<std::string> loop(first - 1, first + 8);
+    EXPECT_EQ(loop, (std::vector<std::string>{"yield", "chunk", "StateChanged", "yield", "chunk",
+                                              "StateChanged", "yield", "chunk", "StateChanged"}));
+    EXPECT_EQ(Count("chunk"), 3);
+    EXPECT_EQ(downloadingSeen, (std::vector<bool>{true, true, true}));
+}
+
+TEST_F(WebTest, BodyOfTheAnnouncedLengthSucceedsAndOneByteMoreOrLessFails) {
+    EXPECT_TRUE(Download(Bytes(5000), 5000));
+    EXPECT_FALSE(Download(Bytes(5001), 5000));
+    EXPECT_FALSE(Download(Bytes(4999), 5000));
+}
+
+TEST_F(WebTest, CancelInTheMiddleWritesTheChunkInHandClosesTheFileAndReturnsTrue) {
+    const std::string body = Bytes(5 * 4096);
+    // The click on "Abbrechen" is handled in the yield before the second chunk.
+    onYield = [this] {
+        if (sizesSeen.size() == 1) web.CancelDownload();
+    };
+    web.cancelled = [this, &body] {
+        trace.push_back("cancelled");
+        ++cancelledEvents;
+        // The file is already closed: everything written is on disk.
+        EXPECT_EQ(OnDisk(), body.substr(0, 8192));
+        EXPECT_FALSE(web.isDownloading());
+    };
+    EXPECT_TRUE(Download(body, 5 * 4096));
+    EXPECT_EQ(sizesSeen, (std::vector<std::int64_t>{4096, 8192}));
+    EXPECT_EQ(cancelledEvents, 1);
+    const auto raised = std::find(trace.begin(), trace.end(), "cancelled");
+    ASSERT_NE(raised, trace.end());
+    EXPECT_EQ(*(raised - 1), "StateChanged");
+    EXPECT_EQ(control.chunkSizesAsked.size(), 2u);
+}
+
+TEST_F(WebTest, CancelBeforeTheResponseRaisesCancelledWithoutWritingAFile) {
+    web.CancelDownload();
+    EXPECT_TRUE(Download(Bytes(100), 100));
+    EXPECT_EQ(cancelledEvents, 1);
+    EXPECT_TRUE(sizesSeen.empty());
+    EXPECT_FALSE(temp.Exists("ZelbarSetup.exe"));
+}
+
+TEST_F(WebTest, ErrorStatusFailsWithoutWritingAFile) {
+    control.failBeforeResponse = true;
+    EXPECT_FALSE(Download("<html>Not Found</html>", 22));
+    EXPECT_FALSE(temp.Exists("ZelbarSetup.exe"));
+    EXPECT_EQ(control.cancelCalls, 1);
+}
+
+TEST_F(WebTest, ConnectionBrokenMidBodyFailsAndKeepsThePartialFile) {
+    control.failAfter = 6000;
+    EXPECT_FALSE(Download(Bytes(10000), 10000));
+    EXPECT_EQ(OnDisk(), Bytes(6000));
+    EXPECT_EQ(control.cancelCalls, 1);
+    EXPECT_FALSE(web.isDownloading());
+}
+
+TEST_F(WebTest, DownloadWithoutAnyResponseFailsEvenBesideAStaleFileOfTheRightLength) {
+    temp.WriteBytes("ZelbarSetup.exe", Bytes(8192));
+    control.endWithoutResponse = true;
+    EXPECT_FALSE(Download(Bytes(8192), 8192));
+}
+
+TEST_F(WebTest, WriteErrorReachesTheCallerAndStopsTheTransfer) {
+    file.FolderLokal(temp.wpath() + L"\\gone\\");
+    control.body = Bytes(100);
+    EXPECT_THROW(web.DownloadFile(file), PlatformError);
+    EXPECT_FALSE(web.isDownloading());
+    EXPECT_EQ(control.cancelCalls, 1);
+    EXPECT_FALSE(control.StillExecuting());
+
+    // The object stays usable for the next attempt.
+    file.FolderLokal(temp.wpath() + L"\\");
+    EXPECT_TRUE(Download(Bytes(100), 100));
+}
+
+TEST_F(WebTest, DownloadAddressIsTrimmedOfBlanks) {
+    file.url(L" http://127.0.0.1/zelbar/ZelbarSetup.exe ");
+    file.FolderLokal(temp.wpath() + L"\\");
+    control.body = "";
+    web.DownloadFile(file);
+    ASSERT_EQ(control.executedUrls.size(), 1u);
+    EXPECT_EQ(control.executedUrls[0], L"http://127.0.0.1/zelbar/ZelbarSetup.exe");
+}
+
+}  // namespace

@@ -1,0 +1,77 @@
+#include "support/HttpTestServer.h"
+
+#include <stdexcept>
+
+#include "platform/Handles_win.h"
+#include "platform/Text.h"
+#include "support/TestSupport.h"
+
+namespace wintest {
+namespace {
+
+constexpr unsigned kStartTimeoutMs = 20000;
+
+std::wstring UnixPath(const char* path) { return Text::FromUtf8(path); }
+
+std::string ReadPortFile(const std::wstring& path) {
+    for (unsigned waited = 0; waited < kStartTimeoutMs; waited += 100) {
+        if (PathExists(path)) return ReadBytes(path);
+        ::Sleep(100);
+    }
+    throw std::runtime_error("the test server did not start (no port file)");
+}
+
+void Get(const std::wstring& url) {
+    UniqueInternetHandle session(
+        ::InternetOpenW(L"ZelbarTests", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0));
+    if (!session) return;
+    UniqueInternetHandle request(::InternetOpenUrlW(session.get(), url.c_str(), nullptr, 0,
+                                                    INTERNET_FLAG_RELOAD, 0));
+}
+
+}  // namespace
+
+HttpTestServer::HttpTestServer() {
+    const std::string folder = std::string(ZELBAR_BINARY_DIR) + "/transfer-server";
+    ::CreateDirectoryW(WinPath(folder).c_str(), nullptr);
+    const std::string portFile = folder + "/" + std::to_string(::GetCurrentProcessId()) + "-" +
+                                 std::to_string(::GetTickCount64()) + ".port";
+    portFile_ = WinPath(portFile);
+
+    std::wstring commandLine = L"Z:\\usr\\bin\\python3 " +
+                               QuoteArgument(UnixPath(ZELBAR_SOURCE_DIR) +
+                                             L"/tests/fixtures/server.py") +
+                               L" --idle 600 --port-file " + QuoteArgument(UnixPath(portFile.c_str()));
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    if (!::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                          nullptr, &startup, &process)) {
+        throw std::runtime_error("cannot start python3 for the test server");
+    }
+    UniqueKernelHandle processHandle(process.hProcess);
+    UniqueKernelHandle threadHandle(process.hThread);
+    port_ = static_cast<unsigned short>(std::stoi(ReadPortFile(portFile_)));
+}
+
+HttpTestServer::~HttpTestServer() {
+    Get(Url(L"/shutdown"));
+    ::DeleteFileW(portFile_.c_str());
+}
+
+std::wstring HttpTestServer::Url(const std::wstring& path) const {
+    return L"http://127.0.0.1:" + std::to_wstring(port_) + path;
+}
+
+std::string ServerBytes(std::size_t offset, std::size_t count) {
+    std::string bytes(count, '\0');
+    for (std::size_t i = 0; i < count; ++i) bytes[i] = static_cast<char>((offset + i) % 251);
+    return bytes;
+}
+
+std::wstring UnreachableUrl(const std::wstring& path) {
+    // Port 1 (tcpmux) is not served on a test machine: the connection is refused.
+    return L"http://127.0.0.1:1" + path;
+}
+
+}  // namespace wintest
