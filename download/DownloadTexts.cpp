@@ -45,6 +45,12 @@ std::wstring PrepareFailed(const std::wstring& detail) {
                       detail);
 }
 
+std::wstring NoFileName(const std::wstring& url) {
+    return L"Die Adresse der Programmdatei \u201e" + url +
+           L"\u201c in der ini-Datei nennt keinen Dateinamen, unter dem sie gespeichert werden "
+           L"kann.";
+}
+
 std::wstring UnpackNotStarted(const std::wstring& detail) {
     return WithDetail(L"Die heruntergeladenen Programmdateien konnten nicht entpackt werden. " +
                           std::wstring(kTryAgain),

@@ -17,6 +17,8 @@ std::wstring TempFolderFailed(const std::wstring& folder, const std::wstring& de
 std::wstring DownloadBroken(const std::wstring& detail);
 // The data file or the settings file could not be copied beside the program files.
 std::wstring PrepareFailed(const std::wstring& detail);
+// The program file's address in the settings file names no file to save.
+std::wstring NoFileName(const std::wstring& url);
 // The archive program could not be started.
 std::wstring UnpackNotStarted(const std::wstring& detail);
 // The archive program ended with an exit code that means failure.

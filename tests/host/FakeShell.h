@@ -1,6 +1,7 @@
 #pragma once
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <memory>
 #include <string>
@@ -26,6 +27,12 @@ public:
     std::wstring programs;
     std::vector<std::wstring> runCommands;
     bool runFails = false;
+    // Run with waiting: the exit code it reports, or a start that fails.
+    unsigned long waitedExitCode = 0;
+    bool waitedRunFails = false;
+    // Runs inside Run with waiting, as the started program would (an
+    // extractor writing its files, say).
+    std::function<void(const std::wstring&)> onWaitedRun;
 
     static std::filesystem::path Native(const std::wstring& path) {
         std::wstring mapped = path;
@@ -52,7 +59,9 @@ public:
     }
     unsigned long Run(const std::wstring& commandLine, WindowStyle, bool) override {
         runCommands.push_back(commandLine);
-        return 0;
+        if (waitedRunFails) throw PlatformError(2, L"Nicht gefunden: " + commandLine);
+        if (onWaitedRun) onWaitedRun(commandLine);
+        return waitedExitCode;
     }
     std::wstring SpecialFolders(const std::wstring& name) override {
         if (name == L"desktop") return desktop;

@@ -1,0 +1,256 @@
+#include "download/DownloadProgram.h"
+
+#include "download/DownloadTexts.h"
+#include "download/FlagScope.h"
+#include "download/InstallNames.h"
+#include "platform/PlatformError.h"
+#include "platform/Text.h"
+
+namespace {
+
+// The downloaded archive is written as <temporary folder>\<name>; a name that
+// could leave that folder, or none at all, is not written anywhere.
+bool IsPlainFileName(const std::wstring& name) {
+    if (name.empty() || name == L"." || name == L"..") return false;
+    return name.find_first_of(L"\\/:") == std::wstring::npos;
+}
+
+}  // namespace
+
+DownloadProgram::DownloadProgram(WizardHost& host, const Platform& platform,
+                                 DownloadPageView& view, TransferControl& oInet)
+    : host_(host),
+      platform_(platform),
+      view_(view),
+      oInet_(oInet),
+      settings_(platform.fs, platform.ui),
+      oWeb_(platform.ui, platform.fs) {
+    oWeb_.StateChanged = [this](Datei& oDatei) { oWeb_StateChanged(oDatei); };
+    oWeb_.cancelled = [this] { oWeb_Cancelled(); };
+}
+
+void DownloadProgram::Initialize() {
+    try {
+        if (!platform_.fs.FolderExists(kDefaultFolder)) platform_.fs.CreateFolder(kDefaultFolder);
+    } catch (const PlatformError&) {
+        // A drive C: the user may not write to is no reason to refuse the
+        // page: the download tells so when it finds no folder, and another
+        // folder can be chosen.
+    }
+    view_.SetLabelPfad(kDefaultFolder);
+    working_ = false;
+    cancelRequested_ = false;
+}
+
+void DownloadProgram::Show() {
+    host_.SetZelbarPath(InstallNames::AddBackslash(view_.LabelPfad()));
+}
+
+void DownloadProgram::buttonOrdnerAuswaehlen_Click() {
+    const std::wstring r = view_.ChooseFolder();
+    if (!r.empty()) {
+        view_.SetLabelPfad(r);
+        host_.SetZelbarPath(InstallNames::AddBackslash(r));
+        view_.EnableDownloadButton(true);
+    } else {
+        view_.SetLabelPfad(L"");
+        view_.EnableDownloadButton(false);
+    }
+}
+
+void DownloadProgram::buttonDownload_Click() {
+    view_.EnableFolderButton(false);
+    view_.EnableDownloadButton(false);
+    try {
+        RunAttempt();
+    } catch (...) {
+        // The window names the error; the user can then try again.
+        if (!Abandoned()) FailureEnding();
+        throw;
+    }
+}
+
+void DownloadProgram::RunAttempt() {
+    const std::wstring installationFolder = InstallNames::AddBackslash(view_.LabelPfad());
+    if (!platform_.fs.FolderExists(installationFolder)) {
+        // Only another folder helps here, so the folder button comes back.
+        FailWith(DownloadTexts::FolderMissing(view_.LabelPfad()), MsgCritical);
+        view_.EnableFolderButton(true);
+        return;
+    }
+    std::wstring name;
+    try {
+        name = InstallNames::CreateTempFolder(platform_.fs, installationFolder,
+                                              platform_.ui.Now());
+    } catch (const PlatformError& e) {
+        FailWith(DownloadTexts::TempFolderFailed(view_.LabelPfad(), e.message()), MsgCritical);
+        view_.EnableFolderButton(true);
+        return;
+    }
+    tempFolder_ = name;
+
+    Datei oDatei(platform_.fs);
+    oDatei.FolderLokal(installationFolder + tempFolder_);
+    host_.SetTempFolder(tempFolder_);
+
+    FlagScope running(sequenceRunning_);
+    DownloadProgramFile(oDatei);
+}
+
+void DownloadProgram::DownloadProgramFile(Datei& oDatei) {
+    oWeb_.Inet(oInet_);
+    decimalSeparator_ = platform_.ui.DecimalSeparator();
+    const std::wstring sizeUrl = Text::TrimBlanks(settings_.GetValue(L"GetFileSize", L"URL"));
+    oDatei.url(settings_.GetValue(L"ProgramFile", L"URL"));
+    if (sizeUrl.empty()) {
+        FailureEnding();
+        return;
+    }
+    if (!IsPlainFileName(oDatei.filename())) {
+        FailWith(DownloadTexts::NoFileName(oDatei.url()), MsgCritical);
+        return;
+    }
+
+    if (!oWeb_.GetFilesize(sizeUrl, oDatei)) {
+        FailWith(DownloadTexts::kDownloadError, MsgOkOnly);
+        return;
+    }
+    if (Abandoned()) return;
+
+    view_.SetLabelFilename(oDatei.filename());
+    bool downloaded = false;
+    try {
+        downloaded = oWeb_.DownloadFile(oDatei);
+    } catch (const PlatformError& e) {
+        view_.SetLabelFilename(L"");
+        if (Abandoned()) return;
+        FailWith(DownloadTexts::DownloadBroken(e.message()), MsgCritical);
+        return;
+    }
+    if (Abandoned()) return;
+    view_.SetLabelFilename(L"");
+
+    if (!downloaded) {
+        // Silence here would leave the user with an empty size line and no idea why.
+        FailWith(DownloadTexts::kDownloadError, MsgOkOnly);
+        return;
+    }
+    view_.SetLabelFilesize(DownloadTexts::kAllDownloaded);
+    InstallProgramFiles(oDatei);
+}
+
+void DownloadProgram::oWeb_StateChanged(Datei& oDatei) {
+    view_.SetProgress(InstallNames::ProgressValue(oDatei.GetProgress()));
+    view_.SetLabelFilesize(InstallNames::SizeLine(oDatei.GetFormattedAktFilesize(decimalSeparator_),
+                                                  oDatei.GetFormattedFilesize(decimalSeparator_)));
+}
+
+void DownloadProgram::oWeb_Cancelled() {
+    if (working_ || closedByCancel_) return;
+    host_.DeleteTempFolder();
+    host_.CloseWithoutPrompt();
+}
+
+void DownloadProgram::InstallProgramFiles(Datei& oDatei) {
+    host_.SetButtonCancelEnabled(false);
+    if (!cancelRequested_) {
+        try {
+            FlagScope working(working_);
+            if (Unpack(oDatei)) {
+                view_.SetLabelFilename(L"");
+                view_.SetLabelFilesize(DownloadTexts::kDone);
+                host_.EnableButtonWeiter();
+            }
+        } catch (...) {
+            if (host_.Visible()) host_.SetButtonCancelEnabled(true);
+            throw;
+        }
+    }
+    if (host_.Visible()) host_.SetButtonCancelEnabled(true);
+}
+
+bool DownloadProgram::Unpack(const Datei& oDatei) {
+    FileSystem& fs = platform_.fs;
+    const std::wstring folderLokal = oDatei.FolderLokal();
+    const std::wstring installationFolder =
+        InstallNames::InstallationFolder(folderLokal, tempFolder_);
+    try {
+        const std::wstring dataFile = installationFolder + kDataFile;
+        if (fs.FileExists(dataFile)) {
+            const std::wstring backup = InstallNames::BackupName(platform_.ui.Now());
+            if (!cancelRequested_) fs.CopyFile(dataFile, folderLokal + backup);
+        }
+        const std::wstring settingsFile = settings_.filename();
+        if (!cancelRequested_) {
+            fs.CopyFile(settingsFile, InstallNames::SettingsCopyPath(folderLokal, settingsFile));
+        }
+    } catch (const PlatformError& e) {
+        FailWith(DownloadTexts::PrepareFailed(e.message()), MsgCritical);
+        return false;
+    }
+
+    const std::wstring unpackFolder = InstallNames::UnpackFolder(folderLokal);
+    view_.SetLabelFilesize(DownloadTexts::kUnpacking);
+    if (cancelRequested_) return false;
+
+    unsigned long exitCode = 0;
+    try {
+        exitCode = platform_.shell.Run(
+            InstallNames::UnpackCommandLine(oDatei.PfadLokal(), unpackFolder), WindowStyle::Hidden,
+            true);
+    } catch (const PlatformError& e) {
+        FailWith(DownloadTexts::UnpackNotStarted(e.message()), MsgCritical);
+        return false;
+    }
+    if (!InstallNames::UnpackSucceeded(exitCode)) {
+        // The program files did not all arrive: page 3 would move half an
+        // installation into place.
+        FailWith(DownloadTexts::UnpackFailed(exitCode), MsgCritical);
+        return false;
+    }
+    if (cancelRequested_) return false;
+
+    if (fs.FileExists(oDatei.PfadLokal())) {
+        // The archive program may still hold its own file for a moment after it ended.
+        platform_.ui.Sleep(2000);
+        try {
+            fs.DeleteFile(oDatei.PfadLokal(), true);
+        } catch (const PlatformError&) {
+            // The archive then stays in the temporary folder; nothing depends on it.
+        }
+    }
+    return true;
+}
+
+void DownloadProgram::FailureEnding() {
+    view_.EnableDownloadButton(true);
+    view_.SetLabelFilesize(L"");
+    view_.SetProgress(0);
+}
+
+void DownloadProgram::FailWith(const std::wstring& text, unsigned style) {
+    platform_.ui.MsgBox(text, style);
+    FailureEnding();
+}
+
+bool DownloadProgram::Cancel() {
+    if (!working_ && !oWeb_.isDownloading()) {
+        if (sequenceRunning_) {
+            // A request has started but no data has come yet: the wizard closes
+            // now, so the request must end without writing into the folder
+            // that is about to go, and without a word.
+            cancelRequested_ = true;
+            closedByCancel_ = true;
+            oWeb_.CancelDownload();
+            oInet_.Cancel();
+        }
+        host_.DeleteTempFolder();
+        return false;
+    }
+    cancelRequested_ = true;
+    oWeb_.CancelDownload();
+    // Stops a stalled request at once instead of after its time-out; a body
+    // being read ends after the chunk in hand.
+    if (!working_) oInet_.Cancel();
+    return true;
+}

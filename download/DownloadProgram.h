@@ -1,0 +1,75 @@
+#pragma once
+#include <string>
+
+#include "app/WizardHost.h"
+#include "download/DownloadPageView.h"
+#include "platform/Platform.h"
+#include "platform/TransferControl.h"
+#include "settings/ini.h"
+#include "transfer/Datei.h"
+#include "transfer/Web.h"
+
+// The work of the download page: it keeps the installation folder, makes a
+// fresh temporary folder for every attempt, asks the server for the size of
+// the program archive, downloads it with a live progress display, runs it as
+// a self-extracting archive into the temporary folder and puts the dated
+// copy of the data file and the settings copy beside the unpacked files.
+// Page 3 moves all of that into place.
+//
+// Everything runs on the UI thread inside the download button's handler; the
+// transfer's waiting loops yield, so the wizard's "Abbrechen" (and with it
+// Cancel) is served while a download runs.
+class DownloadProgram {
+public:
+    static constexpr const wchar_t* kDefaultFolder = L"C:\\Zelbar";
+    static constexpr const wchar_t* kDataFile = L"ZelbarData.mdb";
+
+    DownloadProgram(WizardHost& host, const Platform& platform, DownloadPageView& view,
+                    TransferControl& oInet);
+    DownloadProgram(const DownloadProgram&) = delete;
+    DownloadProgram& operator=(const DownloadProgram&) = delete;
+
+    // Creating the page: the default folder exists from now on.
+    void Initialize();
+    // The page became visible.
+    void Show();
+    void buttonOrdnerAuswaehlen_Click();
+    void buttonDownload_Click();
+
+    // false: nothing was running, the temporary folder is gone and the wizard
+    // may close. true: the running work was asked to stop; the wizard stays
+    // open until the transfer has stopped (then the page closes it).
+    bool Cancel();
+    bool Downloading() const { return oWeb_.isDownloading(); }
+    bool Working() const { return working_; }
+
+    // The attempt's temporary folder name ("temp_...\"), empty before the first.
+    const std::wstring& TempFolderName() const { return tempFolder_; }
+
+private:
+    void RunAttempt();
+    void DownloadProgramFile(Datei& oDatei);
+    void oWeb_StateChanged(Datei& oDatei);
+    void oWeb_Cancelled();
+    void InstallProgramFiles(Datei& oDatei);
+    bool Unpack(const Datei& oDatei);
+    void FailureEnding();
+    void FailWith(const std::wstring& text, unsigned style);
+    // Whether the user asked to leave; the sequence then ends without a word.
+    bool Abandoned() const { return cancelRequested_; }
+
+    WizardHost& host_;
+    const Platform& platform_;
+    DownloadPageView& view_;
+    TransferControl& oInet_;
+    ini settings_;
+    Web oWeb_;
+    std::wstring decimalSeparator_;
+    std::wstring tempFolder_;
+    bool working_ = false;
+    bool cancelRequested_ = false;
+    // From the download button's press to the end of its sequence.
+    bool sequenceRunning_ = false;
+    // Cancel found nothing to wait for and let the wizard close already.
+    bool closedByCancel_ = false;
+};
