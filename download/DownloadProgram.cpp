@@ -111,11 +111,17 @@ void DownloadProgram::DownloadProgramFile(Datei& oDatei) {
         return;
     }
 
-    if (!oWeb_.GetFilesize(sizeUrl, oDatei)) {
+    const bool sized = oWeb_.GetFilesize(sizeUrl, oDatei);
+    // A request cut short by Cancel may end without its cancelled event;
+    // the wizard must close all the same.
+    if (Abandoned()) {
+        oWeb_Cancelled();
+        return;
+    }
+    if (!sized) {
         FailWith(DownloadTexts::kDownloadError, MsgOkOnly);
         return;
     }
-    if (Abandoned()) return;
 
     view_.SetLabelFilename(oDatei.filename());
     bool downloaded = false;
@@ -123,12 +129,18 @@ void DownloadProgram::DownloadProgramFile(Datei& oDatei) {
         downloaded = oWeb_.DownloadFile(oDatei);
     } catch (const PlatformError& e) {
         view_.SetLabelFilename(L"");
-        if (Abandoned()) return;
+        if (Abandoned()) {
+            oWeb_Cancelled();
+            return;
+        }
         FailWith(DownloadTexts::DownloadBroken(e.message()), MsgCritical);
         return;
     }
-    if (Abandoned()) return;
     view_.SetLabelFilename(L"");
+    if (Abandoned()) {
+        oWeb_Cancelled();
+        return;
+    }
 
     if (!downloaded) {
         // Silence here would leave the user with an empty size line and no idea why.
@@ -146,7 +158,8 @@ void DownloadProgram::oWeb_StateChanged(Datei& oDatei) {
 }
 
 void DownloadProgram::oWeb_Cancelled() {
-    if (working_ || closedByCancel_) return;
+    if (working_ || wizardClosing_) return;
+    wizardClosing_ = true;
     host_.DeleteTempFolder();
     host_.CloseWithoutPrompt();
 }
@@ -240,7 +253,7 @@ bool DownloadProgram::Cancel() {
             // now, so the request must end without writing into the folder
             // that is about to go, and without a word.
             cancelRequested_ = true;
-            closedByCancel_ = true;
+            wizardClosing_ = true;
             oWeb_.CancelDownload();
             oInet_.Cancel();
         }

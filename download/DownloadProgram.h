@@ -70,6 +70,7 @@ private:
     bool cancelRequested_ = false;
     // From the download button's press to the end of its sequence.
     bool sequenceRunning_ = false;
-    // Cancel found nothing to wait for and let the wizard close already.
-    bool closedByCancel_ = false;
+    // The wizard is closing after a cancel: by Cancel itself when nothing was
+    // under way yet, or by the cancelled transfer.
+    bool wizardClosing_ = false;
 };

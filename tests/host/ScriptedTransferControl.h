@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <deque>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -21,6 +22,7 @@ public:
     std::wstring reply;
     std::optional<std::uint32_t> openUrlError;
     int busyPassesAfterOpenUrl = 0;
+    std::function<void()> whileWaitingForText;
     // Downloads.
     std::string body;
     bool failBeforeResponse = false;       // an HTTP error status: state 11, no 12
@@ -37,6 +39,13 @@ public:
 
     std::wstring OpenURL(const std::wstring& url) override {
         openedUrls.push_back(url);
+        // The real control handles window messages while it waits for the
+        // answer; a Cancel among them abandons the request.
+        if (whileWaitingForText) {
+            const int cancelsBefore = cancelCalls;
+            whileWaitingForText();
+            if (cancelCalls > cancelsBefore) throw PlatformError(995, L"Abgebrochen");
+        }
         busyPasses_ = busyPassesAfterOpenUrl;
         if (openUrlError) throw PlatformError(*openUrlError, L"Anfrage gescheitert");
         return reply;

@@ -249,6 +249,19 @@ TEST_F(DownloadProgramTest, CancelDuringTheBodyStopsRemovesTheFolderAndClosesThe
     EXPECT_TRUE(ui.messages.empty());
 }
 
+TEST_F(DownloadProgramTest, CancelDuringTheSizeQueryClosesTheWizard) {
+    Serve(100);
+    bool result = false;
+    control.whileWaitingForText = [&] { result = program.Cancel(); };
+    program.buttonDownload_Click();
+
+    EXPECT_TRUE(result);
+    EXPECT_EQ(host.closeWithoutPromptCalls, 1);
+    EXPECT_FALSE(tmp.Exists(Temp()));
+    EXPECT_TRUE(control.executedUrls.empty());
+    EXPECT_TRUE(ui.messages.empty());
+}
+
 TEST_F(DownloadProgramTest, CancelBeforeTheFirstDataLetsTheWizardCloseQuietly) {
     Serve(40000);
     bool result = true;
