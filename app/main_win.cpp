@@ -2,8 +2,8 @@
 
 #include <commctrl.h>
 
-#include "app/BlankPage_win.h"
 #include "app/MainForm_win.h"
+#include "download/UserControlDownloadProgram_win.h"
 #include "finish/UserControlShortcuts_win.h"
 #include "platform/FileSystem_win.h"
 #include "platform/Handles_win.h"
@@ -11,17 +11,18 @@
 #include "platform/OsInfo_win.h"
 #include "platform/PlatformError.h"
 #include "platform/Shell_win.h"
+#include "platform/TransferControl_win.h"
 #include "platform/Ui_win.h"
 #include "syscheck/UserControlStartPage_win.h"
 
 namespace {
 
-WizardPages MakePages(MainForm& form) {
+WizardPages MakePages(MainForm& form, TransferControl& oInet) {
     WizardPages pages;
     pages.startPage = std::make_unique<UserControlStartPage>(form.hwnd(), MainForm::kStartPageRect,
                                                              form, form.platform());
-    pages.downloadPage =
-        std::make_unique<BlankDownloadPage>(form.hwnd(), MainForm::kDownloadPageRect, form);
+    pages.downloadPage = std::make_unique<UserControlDownloadProgram>(
+        form.hwnd(), MainForm::kDownloadPageRect, form, form.platform(), oInet);
     pages.finishPage = std::make_unique<UserControlShortcuts>(
         form.hwnd(), MainForm::kFinishPageRect, form, form.platform());
     return pages;
@@ -34,7 +35,9 @@ int RunWizard() {
     WinUi ui;
     const Platform platform{fs, shell, os, ui};
 
-    MainForm form(platform, MakePages);
+    // Created before the window and ended after it: no transfer outlives the wizard.
+    WinInetTransferControl oInet;
+    MainForm form(platform, [&oInet](MainForm& f) { return MakePages(f, oInet); });
     form.Load();
     if (form.Closed()) return 0;
     form.Show();

@@ -31,17 +31,24 @@ void Get(const std::wstring& url) {
 
 }  // namespace
 
-HttpTestServer::HttpTestServer() {
+HttpTestServer::HttpTestServer() : HttpTestServer(std::string()) {}
+
+HttpTestServer::HttpTestServer(const std::string& filesFolder) {
     const std::string folder = std::string(ZELBAR_BINARY_DIR) + "/transfer-server";
     ::CreateDirectoryW(WinPath(folder).c_str(), nullptr);
     const std::string portFile = folder + "/" + std::to_string(::GetCurrentProcessId()) + "-" +
                                  std::to_string(::GetTickCount64()) + ".port";
     portFile_ = WinPath(portFile);
 
+    const std::wstring script = filesFolder.empty()
+                                    ? L"/tests/fixtures/server.py"
+                                    : L"/tests/fixtures/extractor/archive_server.py";
     std::wstring commandLine = L"Z:\\usr\\bin\\python3 " +
-                               QuoteArgument(UnixPath(ZELBAR_SOURCE_DIR) +
-                                             L"/tests/fixtures/server.py") +
+                               QuoteArgument(UnixPath(ZELBAR_SOURCE_DIR) + script) +
                                L" --idle 600 --port-file " + QuoteArgument(UnixPath(portFile.c_str()));
+    if (!filesFolder.empty()) {
+        commandLine += L" --files " + QuoteArgument(UnixPath(filesFolder.c_str()));
+    }
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process = {};

@@ -16,6 +16,9 @@ namespace wintest {
 class HttpTestServer {
 public:
     HttpTestServer();
+    // Also serves the files of this host folder as /files/<name>, and their
+    // byte counts to the size query.
+    explicit HttpTestServer(const std::string& filesFolder);
     ~HttpTestServer();
     HttpTestServer(const HttpTestServer&) = delete;
     HttpTestServer& operator=(const HttpTestServer&) = delete;
