@@ -140,13 +140,26 @@ stage_archive() {
     stage_pack "$out" "$staging"
 }
 
-# Starts the download server with the folder SERVED; sets STAGE_PORT.
+# Packs the folder CONTENT into the self-extracting archive OUT.
+stage_pack() {
+    local out="$1" content="$2"
+    python3 "$ZELBAR_SOURCE/tests/fixtures/extractor/pack.py" \
+        --stub "$ZELBAR_BINARY/tests/fixtures/extractor/zelbar_extractor.exe" \
+        --out "$out" "$content=." >/dev/null || stage_fail "the archive could not be packed"
+}
+
+# The server path of a file of the served folder.
+stage_archive_path() { printf '/files/%s' "$1"; }
+
+# Starts the download server with the folder SERVED (its files under
+# /files/<name>, every fault mode of server.py besides); sets STAGE_PORT.
 stage_server() {
     local served="$1" log="$2" portfile
     portfile="$(dirname "$log")/server.port"
     rm -f "$portfile"
-    python3 "$ZELBAR_SOURCE/tests/fixtures/server.py" --port-file "$portfile" --log "$log" \
-        --idle 600 $(stage_serve_option "$served") &
+    mkdir -p "$served"
+    python3 "$ZELBAR_SOURCE/tests/fixtures/extractor/archive_server.py" --files "$served" \
+        --port-file "$portfile" --log "$log" --idle 600 &
     STAGE_SERVER_PID=$!
     for _ in $(seq 1 100); do [ -s "$portfile" ] && break; sleep 0.1; done
     [ -s "$portfile" ] || stage_fail "the download server did not start"
