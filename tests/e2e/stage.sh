@@ -102,6 +102,8 @@ stage_prefix() {
         echo '@="Microsoft Access Application"'
         echo '[HKEY_CLASSES_ROOT\Access.Application\CurVer]'
         echo '@="Access.Application.11"'
+        echo '[HKEY_CLASSES_ROOT\Access.Application.11]'
+        echo '@="Microsoft Office Access Application"'
         echo '[HKEY_CLASSES_ROOT\Access.Application.11\shell\open\command]'
         echo "@=\"\\\"$access\\\" /NOSTARTUP \\\"%1\\\"\""
         if [ -n "$record" ]; then
@@ -132,7 +134,7 @@ stage_clean_product() {
 # archive OUT with the extractor stub's packer.
 stage_archive() {
     local out="$1" content="$2" staging
-    staging="$(dirname "$out")/archive-content"
+    staging="$(dirname "$(dirname "$out")")/archive-content"
     rm -rf "$staging"
     mkdir -p "$staging"
     cp -r "$content"/. "$staging/"
