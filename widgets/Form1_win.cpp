@@ -3,18 +3,26 @@
 #include <vector>
 
 #include "AssetIds.h"
+#include "widgets/BarDrawing_win.h"
 
 namespace {
 
 constexpr int kStepDelayMs = 30;
-constexpr TwipsRect kImageBarRect{240, 240, 4815, 360};
-constexpr TwipsRect kPlainBarRect{240, 840, 4815, 255};
+constexpr short kLastCount = 100;
+
+// Image1's picture is 320 x 24 pixels. The picture bar has its size, so the
+// uncovered part shows the picture as Image1 does above it, and the plain
+// bar below ends where they end.
+constexpr TwipsRect kImage1Rect{240, 240, 4800, 360};
+constexpr TwipsRect kImageBarRect{240, 720, 4800, 360};
+constexpr TwipsRect kPlainBarRect{240, 1200, 4800, 255};
+constexpr int kClientWidth = 5280;
+constexpr int kClientHeight = 2235;
 
 const std::vector<ControlSpec>& Layout() {
     static const std::vector<ControlSpec> layout = {
-        {L"Command1", ControlKind::Button, L"Command1", {240, 1200, 1455, 375}, 1},
-        // Only the source of the picture bar's picture.
-        {L"Image1", ControlKind::Image, nullptr, kImageBarRect, 0, false},
+        {L"Command1", ControlKind::Button, L"Command1", {240, 1620, 1455, 375}, 1},
+        {L"Image1", ControlKind::Image, nullptr, kImage1Rect},
     };
     return layout;
 }
@@ -22,28 +30,29 @@ const std::vector<ControlSpec>& Layout() {
 }  // namespace
 
 Form1::Form1(Ui& ui) : ui_(ui) {
-    CreateTopLevel(L"Form1", 5295, 1815, WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX);
+    CreateTopLevel(L"Form1", kClientWidth, kClientHeight,
+                   WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX);
     AddLayout(Layout());
     (*this)[L"Image1"].SetPicture(LoadPictureResource(IDB_FORM1_IMAGE));
     imageProgressBar1_ = std::make_unique<ImageProgressBar>(hwnd(), kImageBarRect, ui_);
     progressBar1_ = std::make_unique<ProgressBar>(hwnd(), kPlainBarRect, ui_);
     AddChildWindow(imageProgressBar1_.get());
     AddChildWindow(progressBar1_.get());
-    // Form_Load: the picture bar shows Image1's picture.
-    imageProgressBar1_->BgImage().SetPicture(static_cast<HBITMAP>(
-        ::CopyImage((*this)[L"Image1"].Picture(), IMAGE_BITMAP, 0, 0, 0)));
     OnClick(L"Command1", [this] { Command1_Click(); });
+    Form_Load();
 }
 
-void Form1::Show() {
-    ::ShowWindow(hwnd(), SW_SHOW);
-    ::UpdateWindow(hwnd());
+void Form1::Form_Load() {
+    // Only the picture: the bar keeps its own size and stays covered.
+    imageProgressBar1_->BgImage().SetPicture(CopyPicture((*this)[L"Image1"].Picture()));
 }
 
 void Form1::Command1_Click() {
-    for (short i = 0; i <= 100; ++i) {
+    for (short count = 0; count <= kLastCount; ++count) {
         ui_.Sleep(kStepDelayMs);
-        imageProgressBar1_->value(i);
-        progressBar1_->value(i);
+        // The bars yield; a window closed meanwhile has nothing left to show.
+        if (!hwnd()) return;
+        imageProgressBar1_->value(count);
+        progressBar1_->value(count);
     }
 }

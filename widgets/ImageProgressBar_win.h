@@ -1,43 +1,66 @@
 #pragma once
+#include <cstdint>
 #include <string>
 
 #include "platform/Ui.h"
 #include "platform/Window_win.h"
 
-// A picture that a rectangle in the button-face colour covers from the left
-// edge: the rectangle shrinks as the value grows and uncovers the picture
-// from its right-hand side. At 0 the picture is hidden, at Max it is whole.
+// A picture covered from its left edge by a rectangle in the button-face
+// colour. The rectangle shrinks as the value grows and so uncovers the
+// picture from the right: at 0 the picture is hidden, at Max it is whole.
+// Page 2 shows the download progress in one.
 class ImageProgressBar : public Window {
 public:
+    // Starts at Max 100 and value 0, the whole control covered. The inner
+    // picture has no picture until a caller gives it one.
     ImageProgressBar(HWND parent, const TwipsRect& rect, Ui& ui);
 
     short value() const { return value_; }
-    // Stores the value, then sizes the covering rectangle (throws for Max 0
-    // or a value above Max, leaving the drawing as it was) and yields once.
+    // Stores the value, sizes the covering rectangle to (Max - v) / Max of
+    // the control's width and yields to the event loop once. For Max 0
+    // (std::domain_error) or a value above Max (std::invalid_argument) the
+    // value stays stored, the drawing stays and nothing is yielded.
     void value(short v);
+
     short Max() const { return max_; }
+    // Takes effect at the next write of value.
     void Max(short m) { max_ = m; }
 
-    // The inner picture itself, so that a caller can give it its picture.
-    Control& BgImage() const;
-    // Adopts the picture and the size of another picture control; the new
-    // picture is fully covered until the next write of value.
+    // The inner picture control itself, so that a caller can set its picture.
+    Control& BgImage() { return *backgroundImage_; }
+    // Adopts a copy of another picture control's picture and that control's
+    // size, for the picture and the covering rectangle alike: the new
+    // picture is fully covered until the next write of value. The control
+    // itself keeps its size.
     void BgImage(const Control& picture);
 
-    // The covering colour as a decimal number in text form; writing accepts
-    // that form back and refuses any other text (std::invalid_argument).
+    // The covering colour as a decimal number in text form. Writing takes
+    // that form back (see ColorText.h for what fails); besides RGB values it
+    // takes the system-colour form 0x800000nn, drawn in system colour nn.
+    // A number that is neither fails with std::invalid_argument. After a
+    // failure the colour stays.
     std::wstring Color() const;
     void Color(const std::wstring& text);
 
+    // Writes 0 to value: the whole picture covered again.
     void Reset() { value(0); }
 
-    Control& StatusBar() const;
+    // The covering rectangle.
+    Control& StatusBar() { return *statusBar_; }
+
+    void ApplyDpi(UINT dpi) override;
 
 protected:
     void OnVisibleChanged(bool visible) override;
 
 private:
+    void SetCover(double width);
+
     Ui& ui_;
+    Control* backgroundImage_ = nullptr;
+    Control* statusBar_ = nullptr;
     short max_ = 100;
     short value_ = 0;
+    std::int32_t color_ = 0;  // as written, before a system colour is looked up
+    double coverWidth_ = 0;   // exact, in twips; StatusBar holds the whole twips drawn for it
 };

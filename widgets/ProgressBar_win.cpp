@@ -1,40 +1,38 @@
 #include "widgets/ProgressBar_win.h"
 
-#include <stdexcept>
-
+#include "widgets/BarDrawing_win.h"
 #include "widgets/ProgressWidth.h"
-
-namespace {
-
-const wchar_t kStatusBar[] = L"StatusBar";
-
-}  // namespace
 
 ProgressBar::ProgressBar(HWND parent, const TwipsRect& rect, Ui& ui) : ui_(ui) {
     CreateChild(parent, rect, true);
-    Control& bar = Add({kStatusBar, ControlKind::FilledRect, nullptr, {0, 0, 0, rect.height}});
-    bar.SetFillColor(::GetSysColor(COLOR_ACTIVECAPTION));
-    Max(100);
-    value(0);
+    statusBar_ = &Add({L"StatusBar", ControlKind::FilledRect, nullptr, {0, 0, 0, rect.height}});
+    statusBar_->SetFillColor(::GetSysColor(COLOR_ACTIVECAPTION));
+    // The empty bar at value 0 is drawn above already. Unlike a later write
+    // of value this does not yield: a yield from here would hand messages to
+    // a parent that is still being built.
 }
-
-Control& ProgressBar::StatusBar() const { return (*this)[kStatusBar]; }
 
 void ProgressBar::value(short v) {
     value_ = v;
-    StatusBar().SetWidth(ProgressWidth::PlainBarWidth(v, max_, Rect().width));
+    SetBar(PlainBarWidth(v, max_, Rect().width));
     ui_.DoEvents();
+}
+
+void ProgressBar::SetBar(int twips) {
+    barTwips_ = twips;
+    SetBarWidth(*statusBar_, twips);
+}
+
+void ProgressBar::ApplyDpi(UINT dpi) {
+    Window::ApplyDpi(dpi);
+    SetBar(barTwips_);
 }
 
 void ProgressBar::OnVisibleChanged(bool visible) {
     if (!visible) return;
-    Control& bar = StatusBar();
-    bar.SetHeight(Rect().height);
-    // The bar shows the stored value's share of the width. (Taking the value
-    // itself as a width, as the bar once did, drew 50 twips for half way.)
-    try {
-        bar.SetWidth(ProgressWidth::PlainBarWidth(value_, max_, Rect().width));
-    } catch (const std::exception&) {
-        // A value the bar cannot draw keeps the drawing it has.
-    }
+    statusBar_->SetHeight(Rect().height);
+    // Shown again, the bar takes the stored value itself as its width in
+    // twips, as it always has; the next write of value brings back the
+    // share of the width. A negative width the rectangle would refuse.
+    if (value_ >= 0) SetBar(value_);
 }
