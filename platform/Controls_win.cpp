@@ -1,5 +1,6 @@
 #include "platform/Controls_win.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "platform/Window_win.h"
@@ -7,6 +8,14 @@
 namespace {
 
 constexpr COLORREF kTransparentKey = RGB(255, 0, 255);
+constexpr UINT_PTR kTextTimerId = 0x5A54;  // "ZT"
+
+// Labels whose latest text waits for its turn. Controls live on the UI
+// thread only, so this needs no lock.
+std::vector<Control*>& WaitingTexts() {
+    static std::vector<Control*> waiting;
+    return waiting;
+}
 
 DWORD StyleFor(const ControlSpec& spec) {
     DWORD style = WS_CHILD | WS_CLIPSIBLINGS;
@@ -84,6 +93,8 @@ Control::Control(HWND parent, const ControlSpec& spec, int id, UINT dpi, const F
     ApplyFont();
 }
 
+Control::~Control() { DropWaitingText(); }
+
 int Control::Px(int twips) const { return TwipsToPx(twips, dpi_); }
 
 void Control::ApplyRect() {
@@ -135,17 +146,70 @@ void Control::SetCaption(const std::wstring& caption) {
     if (caption == caption_ && !ownLineBreaks_) return;
     caption_ = caption;
     ownLineBreaks_ = false;
+    if (textWaiting_) return;  // the timer shows caption_ as it then is
+    const std::uint64_t sinceShown = ::GetTickCount64() - textShownAt_;
+    if (kind_ != ControlKind::Label || textShownAt_ == 0 || sinceShown >= kTextIntervalMs ||
+        hwnd() == nullptr) {
+        ShowText();
+        return;
+    }
+    if (::SetTimer(hwnd(), kTextTimerId, static_cast<UINT>(kTextIntervalMs - sinceShown),
+                   TextTimerProc) == 0) {
+        ShowText();
+        return;
+    }
+    textWaiting_ = true;
+    WaitingTexts().push_back(this);
+}
+
+void Control::SetCaption(const std::wstring& caption, const std::wstring& shown) {
+    DropWaitingText();
+    caption_ = caption;
+    ownLineBreaks_ = shown != caption;
+    textShownAt_ = ::GetTickCount64();
+    ::SetWindowTextW(hwnd(), shown.c_str());
+    ::InvalidateRect(hwnd(), nullptr, TRUE);
+}
+
+void Control::ShowText() {
+    textShownAt_ = ::GetTickCount64();
     ::SetWindowTextW(hwnd(), caption_.c_str());
     if (kind_ != ControlKind::Button && kind_ != ControlKind::CheckBox) {
         ::InvalidateRect(hwnd(), nullptr, TRUE);
     }
 }
 
-void Control::SetCaption(const std::wstring& caption, const std::wstring& shown) {
-    caption_ = caption;
-    ownLineBreaks_ = shown != caption;
-    ::SetWindowTextW(hwnd(), shown.c_str());
-    ::InvalidateRect(hwnd(), nullptr, TRUE);
+void Control::ShowWaitingText() {
+    if (!textWaiting_) return;
+    DropWaitingText();
+    if (hwnd() != nullptr) ShowText();
+}
+
+void Control::DropWaitingText() {
+    if (!textWaiting_) return;
+    textWaiting_ = false;
+    auto& waiting = WaitingTexts();
+    waiting.erase(std::remove(waiting.begin(), waiting.end(), this), waiting.end());
+    if (hwnd() != nullptr) ::KillTimer(hwnd(), kTextTimerId);
+}
+
+void CALLBACK Control::TextTimerProc(HWND hwnd, UINT, UINT_PTR, DWORD) {
+    for (Control* control : WaitingTexts()) {
+        if (control->hwnd() != hwnd) continue;
+        control->ShowWaitingText();
+        return;
+    }
+    // A timer whose label has shown its text some other way.
+    ::KillTimer(hwnd, kTextTimerId);
+}
+
+void Control::ShowWaitingTexts() {
+    // A copy: ShowWaitingText takes each label off the list.
+    const std::vector<Control*> waiting = WaitingTexts();
+    for (Control* control : waiting) {
+        control->ShowWaitingText();
+        if (control->hwnd() != nullptr) ::UpdateWindow(control->hwnd());
+    }
 }
 
 void Control::SetVisible(bool visible) {

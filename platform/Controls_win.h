@@ -1,4 +1,5 @@
 #pragma once
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -54,6 +55,7 @@ class Control {
 public:
     Control(HWND parent, const ControlSpec& spec, int id, UINT dpi, const FontSpec& font,
             const wchar_t* customClass = nullptr, DWORD customStyle = 0);
+    ~Control();
     Control(const Control&) = delete;
     Control& operator=(const Control&) = delete;
 
@@ -75,6 +77,13 @@ public:
     void SetHeight(int twips);
 
     // Texts, state. Setters leave the window alone when nothing changes.
+    // Caption() is always the last text set. A label shows a new text at once
+    // unless it showed one less than kTextIntervalMs ago; then the latest text
+    // waits for the rest of that interval, and the ones set meanwhile are
+    // never shown. A download sets its size line thousands of times a second,
+    // and every text shown costs a round trip to the window system and a
+    // repaint: that alone would slow the download to a crawl.
+    static constexpr unsigned kTextIntervalMs = 40;
     const std::wstring& Caption() const { return caption_; }
     void SetCaption(const std::wstring& caption);
     // Labels that lay out their own lines: Caption() is `caption`, the label
@@ -123,9 +132,19 @@ public:
     // Painting of shapes and images (called by the shape window class).
     void Paint(HDC dc, const RECT& client) const;
 
+    // Shows every label text that waits for its turn and repaints those
+    // labels now. Called before the UI thread blocks without handling
+    // messages (waiting for a program, sleeping, a message box), so that the
+    // window does not show an older text meanwhile.
+    static void ShowWaitingTexts();
+
 private:
+    static void CALLBACK TextTimerProc(HWND hwnd, UINT msg, UINT_PTR id, DWORD time);
     void ApplyRect();
     void ApplyFont();
+    void ShowText();
+    void ShowWaitingText();
+    void DropWaitingText();
 
     UniqueWindow hwnd_;
     int id_;
@@ -134,6 +153,10 @@ private:
     TwipsRect rect_;
     std::wstring caption_;
     bool ownLineBreaks_ = false;  // the window shows more than caption_ (line breaks)
+    // When the window last got a text (GetTickCount64), and whether caption_
+    // still waits to be shown.
+    std::uint64_t textShownAt_ = 0;
+    bool textWaiting_ = false;
     bool visible_;
     bool enabled_;
     UINT dpi_;

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "platform/Controls_win.h"
 #include "platform/Handles_win.h"
 #include "platform/PlatformError.h"
 #include "platform/Shortcut_win.h"
@@ -152,6 +153,9 @@ unsigned long WinShell::Run(const std::wstring& commandLine, WindowStyle style, 
     UniqueKernelHandle process(started.hProcess);
     UniqueKernelHandle thread(started.hThread);
     if (!wait) return 0;
+    // The window handles nothing while the program runs: what it last said
+    // (such as the unpack line) has to be on the screen before that.
+    Control::ShowWaitingTexts();
     if (::WaitForSingleObject(process.get(), INFINITE) != WAIT_OBJECT_0) {
         ThrowLastError(L"Auf das Programm konnte nicht gewartet werden: " + commandLine);
     }

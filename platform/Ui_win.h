@@ -1,4 +1,6 @@
 #pragma once
+#include <cstdint>
+
 #include "platform/Ui.h"
 
 // The user-interface and system services on Win32. Message and input boxes
@@ -10,6 +12,8 @@ public:
     std::wstring InputBox(const std::wstring& prompt, const std::wstring& title) override;
     void MkDir(const std::wstring& path) override;
 
+    // Looks at the message queue at most once per kPumpIntervalMs and handles
+    // what waits there; a call sooner after the last look returns at once.
     void DoEvents() override;
     void Sleep(unsigned milliseconds) override;
 
@@ -24,4 +28,12 @@ public:
     std::wstring StartFolder() override;
     LocalTime Now() override;
     std::wstring DecimalSeparator() override;
+
+    // Longest time a waiting message (a click, a paint, a transfer state) is
+    // left alone by a loop that yields through DoEvents.
+    static constexpr unsigned kPumpIntervalMs = 5;
+
+private:
+    // When DoEvents last looked at the queue, in QueryPerformanceCounter units; 0: never.
+    std::int64_t lastLook_ = 0;
 };

@@ -169,11 +169,20 @@ TEST_F(WinUiTest, MkDirCreatesOneLevelAndRefusesExistingOrDeepFolders) {
 TEST_F(WinUiTest, DoEventsHandlesWaitingMessagesAndLeavesQuitForTheMainLoop) {
     TestWindow window(L"Ereignisse", false);
     TestWindow::appMessages = 0;
-    ui.DoEvents();  // nothing waiting: returns at once
     for (int i = 0; i < 3; ++i) ::PostMessageW(window.get(), WM_APP, 0, 0);
-    ui.DoEvents();
+    ui.DoEvents();  // the first look of this object
     EXPECT_EQ(TestWindow::appMessages, 3);
 
+    // A look right after the last one is skipped; the message waits at most
+    // one interval.
+    ::PostMessageW(window.get(), WM_APP, 0, 0);
+    ui.DoEvents();
+    EXPECT_EQ(TestWindow::appMessages, 3);
+    ::Sleep(WinUi::kPumpIntervalMs + 5);
+    ui.DoEvents();
+    EXPECT_EQ(TestWindow::appMessages, 4);
+
+    ::Sleep(WinUi::kPumpIntervalMs + 5);
     ::PostQuitMessage(5);
     ui.DoEvents();
     MSG msg;
