@@ -17,16 +17,20 @@ TransferChannel::TransferChannel(std::size_t capacity)
 
 bool TransferChannel::Push(const std::uint8_t* data, std::size_t count) {
     while (count > 0) {
-        std::size_t written = 0;
+        bool wakeReader = false;
         {
             std::lock_guard<std::mutex> lock(mutex_);
             if (abandoned_) return false;
-            written = ring_.Write(data, count);
+            const std::size_t written = ring_.Write(data, count);
             data += written;
             count -= written;
             spaceWanted_ = count == 0 ? 0 : std::min(count, ring_.Capacity() / 4);
+            if (dataWanted_ != 0 && ring_.Size() >= dataWanted_) {
+                dataWanted_ = 0;
+                wakeReader = true;
+            }
         }
-        if (written > 0) ::SetEvent(data_.get());
+        if (wakeReader) ::SetEvent(data_.get());
         if (count > 0) {
             const HANDLE events[] = {abandon_.get(), space_.get()};
             ::WaitForMultipleObjects(2, events, FALSE, INFINITE);
@@ -62,6 +66,15 @@ std::size_t TransferChannel::Take(std::uint8_t* out, std::size_t count) {
     }
     if (wakeWorker) ::SetEvent(space_.get());
     return taken;
+}
+
+bool TransferChannel::WaitFor(std::size_t count) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (abandoned_ || finished_ || ring_.Size() >= count) return false;
+    // The full buffer holds enough for any reader; asking for more would
+    // never be answered.
+    dataWanted_ = std::max<std::size_t>(1, std::min(count, ring_.Capacity()));
+    return true;
 }
 
 bool TransferChannel::Drained() const {

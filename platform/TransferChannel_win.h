@@ -28,11 +28,17 @@ public:
 
     // UI side. Take copies what is there, up to count bytes.
     std::size_t Take(std::uint8_t* out, std::size_t count);
+    // Asks for DataEvent once `count` bytes are there (or the body ended, or
+    // it was abandoned). Returns false when that is so already: no wait.
+    // Until then the worker's smaller pieces wake nobody; every wake-up of
+    // the UI thread costs trips to the system, many a second on a slow line.
+    bool WaitFor(std::size_t count);
     // Nothing more will come: the body ended and was taken, or it was abandoned.
     bool Drained() const;
     bool Finished() const;
     std::uint32_t Error() const;
-    // Signalled whenever bytes arrive, the body ends or the request is abandoned.
+    // Signalled when the bytes asked for with WaitFor are there, the body
+    // ends or the request is abandoned.
     HANDLE DataEvent() const { return data_.get(); }
     // Drops the buffer and releases a waiting worker; nothing more is delivered.
     void Abandon();
@@ -47,6 +53,8 @@ private:
     // Waking it only for a good part of the buffer keeps it from being woken
     // for every chunk taken.
     std::size_t spaceWanted_ = 0;
+    // The bytes the waiting UI thread asked for; 0 when it does not wait.
+    std::size_t dataWanted_ = 0;
     UniqueKernelHandle data_;
     UniqueKernelHandle space_;
     UniqueKernelHandle abandon_;

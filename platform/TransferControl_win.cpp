@@ -97,7 +97,7 @@ std::string WinInetTransferControl::CollectText(const std::wstring& url) {
             }
         }
         if (channel->Drained()) return body;
-        WaitForData(*channel);
+        WaitForData(*channel, 1);
     }
 }
 
@@ -126,7 +126,7 @@ std::vector<std::uint8_t> WinInetTransferControl::GetChunk(std::size_t size) {
     for (;;) {
         filled += channel->Take(chunk.data() + filled, size - filled);
         if (filled == size || channel->Drained()) break;
-        WaitForData(*channel);
+        WaitForData(*channel, size - filled);
     }
     chunk.resize(filled);
     return chunk;
@@ -234,7 +234,8 @@ void WinInetTransferControl::JoinWorker() {
     worker_.join();
 }
 
-void WinInetTransferControl::WaitForData(TransferChannel& channel) {
+void WinInetTransferControl::WaitForData(TransferChannel& channel, std::size_t count) {
+    if (!channel.WaitFor(count)) return;
     const HANDLE dataEvent = channel.DataEvent();
     const DWORD result = ::MsgWaitForMultipleObjectsEx(1, &dataEvent, kDataWaitMs, QS_ALLINPUT,
                                                        MWMO_INPUTAVAILABLE);

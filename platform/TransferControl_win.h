@@ -52,7 +52,7 @@ private:
     void ThrowIfBusy(const std::wstring& url) const;
     void Start(const std::wstring& url, const std::wstring& verb, bool postStates);
     void JoinWorker();
-    void WaitForData(TransferChannel& channel);
+    void WaitForData(TransferChannel& channel, std::size_t count);
     std::string CollectText(const std::wstring& url);
 
     std::uint32_t timeoutMs_;
