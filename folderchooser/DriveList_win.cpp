@@ -27,16 +27,16 @@ std::wstring VolumeLabel(const std::wstring& root) {
     return label;
 }
 
-ControlSpec WithDropDown(ControlSpec spec) {
+ControlSpec WithDropDown(ControlSpec row) {
     // A drop-down list's window height includes its opened list.
-    spec.rect.height += DriveList::kDropDownTwips;
-    return spec;
+    row.rect.height += DriveList::kDropDownTwips;
+    return row;
 }
 
 }  // namespace
 
-DriveList::DriveList(Window& window, const ControlSpec& spec)
-    : control_(&window.Add(WithDropDown(spec), L"COMBOBOX",
+DriveList::DriveList(Window& window, const ControlSpec& row)
+    : control_(&window.Add(WithDropDown(row), L"COMBOBOX",
                            CBS_DROPDOWNLIST | CBS_HASSTRINGS | WS_VSCROLL)) {
     Refresh();
 }

@@ -15,7 +15,7 @@ public:
     static constexpr int kDropDownTwips = 2400;
 
     // Adds the list to the window as the control of this layout row.
-    DriveList(Window& window, const ControlSpec& spec);
+    DriveList(Window& window, const ControlSpec& row);
 
     Control& control() const { return *control_; }
 

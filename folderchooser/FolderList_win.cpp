@@ -93,8 +93,8 @@ void DrawPlainFolder(HDC dc, int x, int y, int size) {
 
 }  // namespace
 
-FolderList::FolderList(Window& window, const ControlSpec& spec)
-    : control_(&window.Add(spec, L"LISTBOX",
+FolderList::FolderList(Window& window, const ControlSpec& row)
+    : control_(&window.Add(row, L"LISTBOX",
                            LBS_OWNERDRAWFIXED | LBS_HASSTRINGS | LBS_NOTIFY |
                                LBS_NOINTEGRALHEIGHT | WS_VSCROLL)),
       openIcon_(FolderIcon(true)),

@@ -17,7 +17,7 @@ class FolderList {
 public:
     // Adds the list to the window as the control of this layout row and opens
     // the process's current folder.
-    FolderList(Window& window, const ControlSpec& spec);
+    FolderList(Window& window, const ControlSpec& row);
     ~FolderList();
     FolderList(const FolderList&) = delete;
     FolderList& operator=(const FolderList&) = delete;

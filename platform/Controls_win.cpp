@@ -17,11 +17,11 @@ std::vector<Control*>& WaitingTexts() {
     return waiting;
 }
 
-DWORD StyleFor(const ControlSpec& spec) {
+DWORD StyleFor(const ControlSpec& row) {
     DWORD style = WS_CHILD | WS_CLIPSIBLINGS;
-    if (spec.visible) style |= WS_VISIBLE;
-    if (!spec.enabled) style |= WS_DISABLED;
-    switch (spec.kind) {
+    if (row.visible) style |= WS_VISIBLE;
+    if (!row.enabled) style |= WS_DISABLED;
+    switch (row.kind) {
         case ControlKind::Label:
             // SS_NOTIFY lets a label report clicks (link labels); SS_NOPREFIX
             // shows "&" as written.
@@ -62,23 +62,23 @@ HBITMAP LoadPictureResource(int id) {
                                              IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
 }
 
-Control::Control(HWND parent, const ControlSpec& spec, int id, UINT dpi, const FontSpec& font,
+Control::Control(HWND parent, const ControlSpec& row, int id, UINT dpi, const FontSpec& font,
                  const wchar_t* customClass, DWORD customStyle)
     : id_(id),
-      name_(spec.name),
-      kind_(spec.kind),
-      rect_(spec.rect),
-      caption_(spec.caption ? spec.caption : L""),
-      visible_(spec.visible),
-      enabled_(spec.enabled),
+      name_(row.name),
+      kind_(row.kind),
+      rect_(row.rect),
+      caption_(row.caption ? row.caption : L""),
+      visible_(row.visible),
+      enabled_(row.enabled),
       dpi_(dpi),
       font_(font) {
-    DWORD style = StyleFor(spec);
+    DWORD style = StyleFor(row);
     const wchar_t* cls = ClassFor(kind_);
     if (kind_ == ControlKind::Custom) {
         cls = customClass;
         style |= customStyle;
-        if (spec.tabIndex > 0) style |= WS_TABSTOP;
+        if (row.tabIndex > 0) style |= WS_TABSTOP;
     }
     HWND hwnd = ::CreateWindowExW(0, cls, caption_.c_str(), style, Px(rect_.left), Px(rect_.top),
                                   Px(rect_.width), Px(rect_.height), parent,

@@ -53,7 +53,7 @@ constexpr COLORREF kDefaultColor = CLR_INVALID;
 
 class Control {
 public:
-    Control(HWND parent, const ControlSpec& spec, int id, UINT dpi, const FontSpec& font,
+    Control(HWND parent, const ControlSpec& row, int id, UINT dpi, const FontSpec& font,
             const wchar_t* customClass = nullptr, DWORD customStyle = 0);
     ~Control();
     Control(const Control&) = delete;

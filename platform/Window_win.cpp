@@ -144,7 +144,7 @@ void Window::CreateChild(HWND parent, const TwipsRect& rect, bool visible) {
 
 void Window::AddLayout(const std::vector<ControlSpec>& table) {
     std::vector<const ControlSpec*> order;
-    for (const auto& spec : table) order.push_back(&spec);
+    for (const auto& row : table) order.push_back(&row);
     std::stable_sort(order.begin(), order.end(), [](const ControlSpec* a, const ControlSpec* b) {
         const int ka = KindOrder(a->kind), kb = KindOrder(b->kind);
         if (ka != kb) return ka < kb;
@@ -152,11 +152,11 @@ void Window::AddLayout(const std::vector<ControlSpec>& table) {
         if (ta != tb) return ta;
         return ta && a->tabIndex < b->tabIndex;
     });
-    for (const ControlSpec* spec : order) Add(*spec);
+    for (const ControlSpec* row : order) Add(*row);
 }
 
-Control& Window::Add(const ControlSpec& spec, const wchar_t* customClass, DWORD customStyle) {
-    controls_.push_back(std::make_unique<Control>(hwnd_, spec, nextId_++, dpi_, DefaultFont(),
+Control& Window::Add(const ControlSpec& row, const wchar_t* customClass, DWORD customStyle) {
+    controls_.push_back(std::make_unique<Control>(hwnd_, row, nextId_++, dpi_, DefaultFont(),
                                                   customClass, customStyle));
     return *controls_.back();
 }

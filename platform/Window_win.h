@@ -26,7 +26,7 @@ public:
     // Adds the controls of a layout table: tab stops in their tab order, then
     // the others in table order, shapes last so they lie beneath everything.
     void AddLayout(const std::vector<ControlSpec>& table);
-    Control& Add(const ControlSpec& spec, const wchar_t* customClass = nullptr,
+    Control& Add(const ControlSpec& row, const wchar_t* customClass = nullptr,
                  DWORD customStyle = 0);
     Control& operator[](const std::wstring& name) const;
     Control* Find(HWND child) const;
