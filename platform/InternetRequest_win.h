@@ -15,7 +15,8 @@
 // completion, the abandon signal or the time-out. So abandoning stops the
 // worker at once even where closing a handle would not wake a blocked
 // synchronous call (Wine's WinINet does not). The body is read in large
-// blocks with IRF_NO_WAIT, as much as has arrived, up to 1 MiB per call.
+// blocks with IRF_NO_WAIT, as much as has arrived, up to 1 MiB per call; on a
+// slow line the worker lets bytes gather for a moment between reads.
 class InternetRequest {
 public:
     InternetRequest(std::wstring url, std::wstring verb, std::uint32_t timeoutMs,
@@ -38,6 +39,7 @@ public:
 
 private:
     void Open();
+    void Gather();
     void Send();
     void CheckStatus();
     void ReadBody();
