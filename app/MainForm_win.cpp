@@ -2,7 +2,6 @@
 
 #include "AssetIds.h"
 #include "platform/PlatformError.h"
-#include "platform/Text.h"
 #include "settings/ini.h"
 
 namespace {
@@ -27,39 +26,43 @@ const wchar_t kCancelFailed[] = L"Beim Abbrechen des Setups ist ein Fehler aufge
 constexpr int kClientWidth = 7290;
 constexpr int kClientHeight = 5085;
 
-const std::vector<ControlSpec>& Layout() {
-    static const std::vector<ControlSpec> layout = {
-        {L"buttonWeiter", ControlKind::Button, L"Weiter", {5640, 4560, 1455, 375}, 1, true, false},
-        {L"buttonAbbrechen", ControlKind::Button, L"Abbrechen", {4080, 4560, 1455, 375}, 2},
-        {L"buttonBeenden", ControlKind::Button, L"Beenden", {5640, 4560, 1455, 375}, 6},
-        {L"Shape1", ControlKind::FilledRect, nullptr, {-120, -120, 7455, 975}},
-        {L"Image2", ControlKind::Image, nullptr, {240, 120, 3000, 330}},
-        {L"Label1", ControlKind::Label, L"Setup", {360, 525, 1335, 255}},
-        {L"Image1", ControlKind::Image, nullptr, {4200, 30, 3000, 705}},
-        {L"Line1", ControlKind::Line, nullptr, {0, 4440, 7320, 0}},
-    };
-    return layout;
-}
+const struct {
+    ControlSpec buttonWeiter{ControlKind::Button, L"Weiter", {5640, 4560, 1455, 375}, 1, true, false};
+    ControlSpec buttonAbbrechen{ControlKind::Button, L"Abbrechen", {4080, 4560, 1455, 375}, 2};
+    ControlSpec buttonBeenden{ControlKind::Button, L"Beenden", {5640, 4560, 1455, 375}, 6};
+    ControlSpec Shape1{ControlKind::FilledRect, nullptr, {-120, -120, 7455, 975}};
+    ControlSpec Image2{ControlKind::Image, nullptr, {240, 120, 3000, 330}};
+    ControlSpec Label1{ControlKind::Label, L"Setup", {360, 525, 1335, 255}};
+    ControlSpec Image1{ControlKind::Image, nullptr, {4200, 30, 3000, 705}};
+    ControlSpec Line1{ControlKind::Line, nullptr, {0, 4440, 7320, 0}};
+} kLayout;
 
 }  // namespace
 
-MainForm::MainForm(const Platform& platform, const PageFactory& makePages) : platform_(platform) {
-    CreateTopLevel(kCaption, kClientWidth, kClientHeight,
-                   WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN);
-    AddLayout(Layout());
+MainForm::MainForm(const Platform& platform, const PageFactory& makePages)
+    : Window(TopLevelFrame{kCaption, kClientWidth, kClientHeight,
+                           WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX |
+                               WS_CLIPCHILDREN}),
+      buttonWeiter(Add<Button>(kLayout.buttonWeiter)),
+      buttonAbbrechen(Add<Button>(kLayout.buttonAbbrechen)),
+      buttonBeenden(Add<Button>(kLayout.buttonBeenden)),
+      Shape1(Add<Picture>(kLayout.Shape1)),
+      Image2(Add<Picture>(kLayout.Image2)),
+      Label1(Add<Label>(kLayout.Label1)),
+      Image1(Add<Picture>(kLayout.Image1)),
+      Line1(Add<Picture>(kLayout.Line1)),
+      platform_(platform) {
+    ArrangeLayout();
+    Shape1.SetFillColor(RGB(255, 255, 255));
+    Label1.SetFont(FontSpec{L"Verdana", 9.75, true, false});
+    Label1.SetForeColor(RGB(0x80, 0x80, 0x80));
+    Label1.SetBackColor(RGB(255, 255, 255));
+    Image2.SetPicture(LoadPictureResource(IDB_TITLE));
+    Image1.SetPicture(LoadPictureResource(IDB_LOGO));
 
-    Control& band = (*this)[L"Shape1"];
-    band.SetFillColor(RGB(255, 255, 255));
-    Control& label = (*this)[L"Label1"];
-    label.SetFont(FontSpec{L"Verdana", 9.75, true, false});
-    label.SetForeColor(RGB(0x80, 0x80, 0x80));
-    label.SetBackColor(RGB(255, 255, 255));
-    (*this)[L"Image2"].SetPicture(LoadPictureResource(IDB_TITLE));
-    (*this)[L"Image1"].SetPicture(LoadPictureResource(IDB_LOGO));
-
-    OnClick(L"buttonWeiter", [this] { buttonWeiter_Click(); });
-    OnClick(L"buttonAbbrechen", [this] { Close(); });
-    OnClick(L"buttonBeenden", [this] { Close(); });
+    OnClick(buttonWeiter, [this] { buttonWeiter_Click(); });
+    OnClick(buttonAbbrechen, [this] { Close(); });
+    OnClick(buttonBeenden, [this] { Close(); });
 
     pages_ = makePages(*this);
 }
@@ -70,7 +73,7 @@ MainForm::~MainForm() {
 }
 
 void MainForm::Load() {
-    (*this)[L"buttonWeiter"].SetEnabled(false);
+    buttonWeiter.SetEnabled(false);
     skipClosePrompt_ = false;
 
     short result = 0;
@@ -98,18 +101,17 @@ void MainForm::Show() {
 
 bool MainForm::Visible() const { return !closed_ && hwnd() && ::IsWindowVisible(hwnd()); }
 
-void MainForm::EnableButtonWeiter() { (*this)[L"buttonWeiter"].SetEnabled(true); }
+void MainForm::EnableButtonWeiter() { buttonWeiter.SetEnabled(true); }
 
 void MainForm::EnableButtonBeenden() {
-    Control& beenden = (*this)[L"buttonBeenden"];
-    beenden.BringToFront();
-    beenden.SetEnabled(true);
-    (*this)[L"buttonAbbrechen"].SetEnabled(false);
+    buttonBeenden.BringToFront();
+    buttonBeenden.SetEnabled(true);
+    buttonAbbrechen.SetEnabled(false);
     skipClosePrompt_ = true;
 }
 
 void MainForm::SetButtonCancelEnabled(bool enable) {
-    (*this)[L"buttonAbbrechen"].SetEnabled(enable);
+    buttonAbbrechen.SetEnabled(enable);
 }
 
 void MainForm::CloseWithoutPrompt() {
@@ -139,19 +141,16 @@ void MainForm::buttonWeiter_Click() {
     if (pages_.startPage->Visible()) {
         pages_.startPage->SetVisible(false);
         pages_.downloadPage->SetVisible(true);
-        (*this)[L"buttonWeiter"].SetEnabled(false);
+        buttonWeiter.SetEnabled(false);
     } else if (pages_.downloadPage->Visible()) {
         pages_.downloadPage->SetVisible(false);
         pages_.finishPage->SetVisible(true);
-        (*this)[L"buttonWeiter"].SetCaption(L"Fertig stellen");
+        buttonWeiter.SetCaption(L"Fertig stellen");
     } else if (pages_.finishPage->Visible()) {
         try {
             pages_.finishPage->Fertigstellen();
-        } catch (const PlatformError& e) {
-            ReportError(kFinishFailed, e.message());
-            return;
-        } catch (const std::exception& e) {
-            ReportError(kFinishFailed, Text::FromUtf8(e.what()));
+        } catch (...) {
+            ReportError(kFinishFailed, DescribeCurrentException());
             return;
         }
         skipClosePrompt_ = true;
@@ -174,11 +173,8 @@ bool MainForm::ConfirmClose() {
     try {
         if (pages_.downloadPage->Visible()) return !pages_.downloadPage->Cancel();
         if (pages_.finishPage->Visible()) pages_.finishPage->Cancel();
-    } catch (const PlatformError& e) {
-        ReportError(kCancelFailed, e.message());
-        return false;
-    } catch (const std::exception& e) {
-        ReportError(kCancelFailed, Text::FromUtf8(e.what()));
+    } catch (...) {
+        ReportError(kCancelFailed, DescribeCurrentException());
         return false;
     }
     return true;

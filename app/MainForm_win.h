@@ -3,8 +3,8 @@
 #include <memory>
 #include <string>
 
-#include "app/WizardHost.h"
-#include "app/WizardPage.h"
+#include "wizard/WizardHost.h"
+#include "wizard/WizardPage.h"
 #include "platform/Platform.h"
 #include "platform/Window_win.h"
 
@@ -65,6 +65,15 @@ public:
     DownloadPage& downloadPage() { return *pages_.downloadPage; }
     FinishPage& finishPage() { return *pages_.finishPage; }
     bool skipClosePrompt() const { return skipClosePrompt_; }
+
+    Button& buttonWeiter;
+    Button& buttonAbbrechen;
+    Button& buttonBeenden;
+    Picture& Shape1;
+    Picture& Image2;
+    Label& Label1;
+    Picture& Image1;
+    Picture& Line1;
 
 protected:
     bool OnCloseRequest() override;

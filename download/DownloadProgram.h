@@ -1,7 +1,7 @@
 #pragma once
 #include <string>
 
-#include "app/WizardHost.h"
+#include "wizard/WizardHost.h"
 #include "download/DownloadPageView.h"
 #include "platform/Platform.h"
 #include "platform/TransferControl.h"

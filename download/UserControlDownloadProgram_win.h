@@ -1,8 +1,8 @@
 #pragma once
 #include <memory>
 
-#include "app/WizardHost.h"
-#include "app/WizardPage.h"
+#include "wizard/WizardHost.h"
+#include "wizard/WizardPage.h"
 #include "download/DownloadPageView.h"
 #include "download/DownloadProgram.h"
 #include "platform/Platform.h"
@@ -27,6 +27,17 @@ public:
     bool Downloading() const { return program_.Downloading(); }
     bool Working() const { return program_.Working(); }
     ImageProgressBar& ProgressBar1() { return *progressBar1_; }
+
+    Label& Label3;
+    Picture& ShapeProgress;
+    Picture& Shape2;
+    Label& LabelInfo;
+    Label& labelPfad;
+    Button& buttonOrdnerAuswaehlen;
+    Button& buttonDownload;
+    Label& LabelFilename;
+    Label& LabelFilesize;
+    Picture& BgImage;
 
     // DownloadPageView
     std::wstring LabelPfad() const override;

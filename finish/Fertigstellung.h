@@ -2,7 +2,7 @@
 #include <cstdint>
 #include <string>
 
-#include "app/WizardHost.h"
+#include "wizard/WizardHost.h"
 #include "platform/FileSystem.h"
 #include "platform/Platform.h"
 #include "platform/Shell.h"

@@ -1,6 +1,6 @@
 #pragma once
-#include "app/WizardHost.h"
-#include "app/WizardPage.h"
+#include "wizard/WizardHost.h"
+#include "wizard/WizardPage.h"
 #include "platform/Platform.h"
 #include "platform/Window_win.h"
 
@@ -21,6 +21,12 @@ public:
     void Fertigstellen() override;
     // Leaving the wizard here only removes the temporary folder.
     void Cancel() override;
+
+    Label& Label3;
+    Picture& Shape2;
+    CheckBox& CheckShortcutDesktop;
+    CheckBox& CheckStartmenu;
+    CheckBox& CheckSchnellstart;
 
 private:
     WizardHost& host_;

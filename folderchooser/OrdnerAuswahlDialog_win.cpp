@@ -1,7 +1,5 @@
 #include "folderchooser/OrdnerAuswahlDialog_win.h"
 
-#include <vector>
-
 #include "folderchooser/FolderChoice.h"
 #include "platform/MessageLoop_win.h"
 #include "platform/PlatformError.h"
@@ -18,16 +16,13 @@ const wchar_t kRootRefused[] = L"Bitte wählen Sie ein Verzeichnis in dem ausgew
 constexpr int kClientWidth = 4260;
 constexpr int kClientHeight = 4365;
 
-const std::vector<ControlSpec>& Buttons() {
-    static const std::vector<ControlSpec> layout = {
-        {L"OKButton", ControlKind::Button, L"OK", {1440, 3840, 1215, 375}, 1},
-        {L"CancelButton", ControlKind::Button, L"Abbrechen", {2760, 3840, 1215, 375}, 2},
-        {L"buttonNeuerOrdner", ControlKind::Button, L"Neuer Ordner", {120, 3840, 1215, 375}, 3},
-    };
-    return layout;
-}
-const ControlSpec kDrive1{L"Drive1", ControlKind::Custom, L"", {120, 120, 3975, 315}, 4};
-const ControlSpec kDir1{L"Dir1", ControlKind::Custom, L"", {120, 480, 3975, 3240}, 5};
+const struct {
+    ControlSpec OKButton{ControlKind::Button, L"OK", {1440, 3840, 1215, 375}, 1};
+    ControlSpec CancelButton{ControlKind::Button, L"Abbrechen", {2760, 3840, 1215, 375}, 2};
+    ControlSpec buttonNeuerOrdner{ControlKind::Button, L"Neuer Ordner", {120, 3840, 1215, 375}, 3};
+    ControlSpec Drive1{ControlKind::Custom, L"", {120, 120, 3975, 315}, 4};
+    ControlSpec Dir1{ControlKind::Custom, L"", {120, 480, 3975, 3240}, 5};
+} kLayout;
 
 // The dialog's handlers go on past a failing step: the step has no effect.
 template <typename Step>
@@ -41,16 +36,20 @@ void IgnoringErrors(Step step) {
 }  // namespace
 
 OrdnerAuswahlDialog::OrdnerAuswahlDialog(WizardHost& host, const Platform& platform)
-    : host_(host), platform_(platform) {
-    CreateTopLevel(kTitle, kClientWidth, kClientHeight, WS_POPUP | WS_CAPTION | WS_SYSMENU,
-                   static_cast<HWND>(host.OwnerWindow()));
-    AddLayout(Buttons());
-    drive1_ = std::make_unique<DriveList>(*this, kDrive1);
-    dir1_ = std::make_unique<FolderList>(*this, kDir1);
+    : Window(TopLevelFrame{kTitle, kClientWidth, kClientHeight, WS_POPUP | WS_CAPTION | WS_SYSMENU,
+                           static_cast<HWND>(host.OwnerWindow())}),
+      OKButton(Add<Button>(kLayout.OKButton)),
+      CancelButton(Add<Button>(kLayout.CancelButton)),
+      buttonNeuerOrdner(Add<Button>(kLayout.buttonNeuerOrdner)),
+      host_(host),
+      platform_(platform) {
+    ArrangeLayout();
+    drive1_ = std::make_unique<DriveList>(*this, kLayout.Drive1);
+    dir1_ = std::make_unique<FolderList>(*this, kLayout.Dir1);
 
-    OnClick(L"OKButton", [this] { OKButton_Click(); });
-    OnClick(L"CancelButton", [this] { Hide(); });
-    OnClick(L"buttonNeuerOrdner", [this] { buttonNeuerOrdner_Click(); });
+    OnClick(OKButton, [this] { OKButton_Click(); });
+    OnClick(CancelButton, [this] { Hide(); });
+    OnClick(buttonNeuerOrdner, [this] { buttonNeuerOrdner_Click(); });
     Form_Load();
 }
 
@@ -75,7 +74,7 @@ void OrdnerAuswahlDialog::ShowModal(HWND owner) {
     if (owner_) ::EnableWindow(owner_, FALSE);
     ::ShowWindow(hwnd(), SW_SHOW);
     ::SetActiveWindow(hwnd());
-    ::SetFocus((*this)[L"OKButton"].hwnd());
+    ::SetFocus(OKButton.hwnd());
 
     modal_ = true;
     MSG msg;

@@ -2,7 +2,7 @@
 #include <memory>
 #include <string>
 
-#include "app/WizardHost.h"
+#include "wizard/WizardHost.h"
 #include "folderchooser/DriveList_win.h"
 #include "folderchooser/FolderList_win.h"
 #include "platform/Platform.h"
@@ -36,6 +36,10 @@ public:
 
     DriveList& Drive1() { return *drive1_; }
     FolderList& Dir1() { return *dir1_; }
+
+    Button& OKButton;
+    Button& CancelButton;
+    Button& buttonNeuerOrdner;
 
 protected:
     bool HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;

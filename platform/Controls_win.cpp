@@ -65,7 +65,6 @@ HBITMAP LoadPictureResource(int id) {
 Control::Control(HWND parent, const ControlSpec& row, int id, UINT dpi, const FontSpec& font,
                  const wchar_t* customClass, DWORD customStyle)
     : id_(id),
-      name_(row.name),
       kind_(row.kind),
       rect_(row.rect),
       caption_(row.caption ? row.caption : L""),
@@ -84,7 +83,7 @@ Control::Control(HWND parent, const ControlSpec& row, int id, UINT dpi, const Fo
                                   Px(rect_.width), Px(rect_.height), parent,
                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                                   ::GetModuleHandleW(nullptr), nullptr);
-    if (!hwnd) ThrowLastError(L"Das Steuerelement " + name_ + L" konnte nicht angelegt werden");
+    if (!hwnd) ThrowLastError(L"Ein Steuerelement \u201e" + caption_ + L"\u201c konnte nicht angelegt werden");
     hwnd_.reset(hwnd);
     if (cls == std::wstring(L"ZelbarShape")) {
         ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
@@ -229,20 +228,22 @@ void Control::BringToFront() {
     ::InvalidateRect(hwnd(), nullptr, TRUE);
 }
 
-int Control::Value() const {
+CheckState CheckBox::Value() const {
     switch (::SendMessageW(hwnd(), BM_GETCHECK, 0, 0)) {
         case BST_CHECKED:
-            return 1;
+            return CheckState::Checked;
         case BST_INDETERMINATE:
-            return 2;
+            return CheckState::Indeterminate;
         default:
-            return 0;
+            return CheckState::Unchecked;
     }
 }
 
-void Control::SetValue(int value) {
-    const WPARAM state = value == 1 ? BST_CHECKED : value == 2 ? BST_INDETERMINATE : BST_UNCHECKED;
-    ::SendMessageW(hwnd(), BM_SETCHECK, state, 0);
+void CheckBox::SetValue(CheckState state) {
+    const WPARAM value = state == CheckState::Checked         ? BST_CHECKED
+                         : state == CheckState::Indeterminate ? BST_INDETERMINATE
+                                                              : BST_UNCHECKED;
+    ::SendMessageW(hwnd(), BM_SETCHECK, value, 0);
 }
 
 void Control::SetFont(const FontSpec& font) {

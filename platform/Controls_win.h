@@ -39,7 +39,6 @@ struct FontSpec {
 
 // One row of a window's layout table.
 struct ControlSpec {
-    const wchar_t* name;
     ControlKind kind;
     const wchar_t* caption;
     TwipsRect rect;
@@ -61,7 +60,6 @@ public:
 
     HWND hwnd() const { return hwnd_.get(); }
     int id() const { return id_; }
-    const std::wstring& name() const { return name_; }
     ControlKind kind() const { return kind_; }
 
     // Twips geometry.
@@ -95,10 +93,6 @@ public:
     void SetEnabled(bool enabled);
     void BringToFront();
 
-    // Check boxes: 0 unchecked, 1 checked, 2 indeterminate.
-    int Value() const;
-    void SetValue(int value);
-
     const FontSpec& Font() const { return font_; }
     void SetFont(const FontSpec& font);
     HFONT hfont() const { return hfont_.get(); }
@@ -116,7 +110,7 @@ public:
     // Image: the control takes ownership of the bitmap. Magenta pixels are
     // drawn transparent.
     void SetPicture(HBITMAP bitmap);
-    HBITMAP Picture() const { return picture_.get(); }
+    HBITMAP Bitmap() const { return picture_.get(); }
     SIZE PictureSize() const;
 
     // Re-applies position and font for a new DPI.
@@ -148,7 +142,6 @@ private:
 
     UniqueWindow hwnd_;
     int id_;
-    std::wstring name_;
     ControlKind kind_;
     TwipsRect rect_;
     std::wstring caption_;
@@ -166,6 +159,33 @@ private:
     COLORREF backColor_ = kDefaultColor;
     COLORREF fillColor_ = kDefaultColor;
     UniqueBitmap picture_;
+};
+
+// The kinds of control a window declares as its members; the type says what
+// the control is, so a page cannot click a label or check a button.
+class Label : public Control {
+public:
+    using Control::Control;
+};
+
+class Button : public Control {
+public:
+    using Control::Control;
+};
+
+// Pictures, filled rectangles, frames and lines.
+class Picture : public Control {
+public:
+    using Control::Control;
+};
+
+enum class CheckState { Unchecked, Checked, Indeterminate };
+
+class CheckBox : public Control {
+public:
+    using Control::Control;
+    CheckState Value() const;
+    void SetValue(CheckState state);
 };
 
 // Loads a bitmap of the program's resources (assets/AssetIds.h).

@@ -17,3 +17,8 @@ private:
     std::uint32_t code_;
     std::wstring message_;
 };
+
+// What the exception being handled says, for the detail line of an error
+// message: a platform error's German text, another error's message, or
+// nothing for an exception that carries none. Call it only inside a catch.
+std::wstring DescribeCurrentException();

@@ -1,10 +1,8 @@
 #include "platform/Window_win.h"
 
 #include <algorithm>
-#include <stdexcept>
 
 #include "platform/PlatformError.h"
-#include "platform/Text.h"
 #include "platform/Ui.h"
 
 namespace {
@@ -142,46 +140,40 @@ void Window::CreateChild(HWND parent, const TwipsRect& rect, bool visible) {
     if (!hwnd) ThrowLastError(L"Die Seite konnte nicht angelegt werden");
 }
 
-void Window::AddLayout(const std::vector<ControlSpec>& table) {
-    std::vector<const ControlSpec*> order;
-    for (const auto& row : table) order.push_back(&row);
-    std::stable_sort(order.begin(), order.end(), [](const ControlSpec* a, const ControlSpec* b) {
-        const int ka = KindOrder(a->kind), kb = KindOrder(b->kind);
+Window::Window(const TopLevelFrame& frame) {
+    CreateTopLevel(frame.title, frame.clientWidthTwips, frame.clientHeightTwips, frame.style,
+                   frame.owner);
+}
+
+Window::Window(const ChildFrame& frame) { CreateChild(frame.parent, frame.rect, frame.visible); }
+
+void Window::ArrangeLayout() {
+    std::vector<const Entry*> order;
+    for (const auto& entry : controls_) order.push_back(&entry);
+    std::stable_sort(order.begin(), order.end(), [](const Entry* a, const Entry* b) {
+        const int ka = KindOrder(a->control->kind()), kb = KindOrder(b->control->kind());
         if (ka != kb) return ka < kb;
         const bool ta = a->tabIndex > 0, tb = b->tabIndex > 0;
         if (ta != tb) return ta;
         return ta && a->tabIndex < b->tabIndex;
     });
-    for (const ControlSpec* row : order) Add(*row);
-}
-
-Control& Window::Add(const ControlSpec& row, const wchar_t* customClass, DWORD customStyle) {
-    controls_.push_back(std::make_unique<Control>(hwnd_, row, nextId_++, dpi_, DefaultFont(),
-                                                  customClass, customStyle));
-    return *controls_.back();
-}
-
-Control& Window::operator[](const std::wstring& name) const {
-    for (const auto& control : controls_) {
-        if (control->name() == name) return *control;
+    // Child windows lie in the order they were created, the first on top and
+    // first in the tab order; each one sent to the bottom in turn rebuilds it.
+    for (const Entry* entry : order) {
+        ::SetWindowPos(entry->control->hwnd(), HWND_BOTTOM, 0, 0, 0, 0,
+                       SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     }
-    throw std::out_of_range("no control " + Text::ToUtf8(name));
-}
-
-bool Window::Has(const std::wstring& name) const {
-    return std::any_of(controls_.begin(), controls_.end(),
-                       [&](const auto& control) { return control->name() == name; });
 }
 
 Control* Window::Find(HWND child) const {
-    for (const auto& control : controls_) {
-        if (control->hwnd() == child) return control.get();
+    for (const auto& entry : controls_) {
+        if (entry.control->hwnd() == child) return entry.control.get();
     }
     return nullptr;
 }
 
-void Window::OnClick(const std::wstring& controlName, std::function<void()> handler) {
-    clickHandlers_[(*this)[controlName].id()] = std::move(handler);
+void Window::OnClick(const Control& control, std::function<void()> handler) {
+    clickHandlers_[control.id()] = std::move(handler);
 }
 
 bool Window::Visible() const {
@@ -204,7 +196,7 @@ void Window::MoveTo(const TwipsRect& rect) {
 void Window::ApplyDpi(UINT dpi) {
     dpi_ = dpi;
     if (!topLevel_) MoveTo(rect_);
-    for (auto& control : controls_) control->ApplyDpi(dpi);
+    for (auto& entry : controls_) entry.control->ApplyDpi(dpi);
     for (Window* child : children_) child->ApplyDpi(dpi);
 }
 
@@ -220,9 +212,8 @@ void Window::ReportError(const std::wstring& whatFailed, const std::wstring& det
 }
 
 std::wstring Window::DescribeClick(const Control& control) const {
-    std::wstring caption = control.Caption();
-    if (caption.empty()) caption = control.name();
-    return L"Bei \u201e" + caption + L"\u201c ist ein Fehler aufgetreten.";
+    if (control.Caption().empty()) return L"Ein Fehler ist aufgetreten.";
+    return L"Bei \u201e" + control.Caption() + L"\u201c ist ein Fehler aufgetreten.";
 }
 
 HBRUSH Window::BrushFor(COLORREF color) {
@@ -246,12 +237,11 @@ LRESULT CALLBACK Window::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPar
     if (!self) return ::DefWindowProcW(hwnd, msg, wParam, lParam);
     try {
         return self->Dispatch(msg, wParam, lParam);
-    } catch (const PlatformError& e) {
-        self->ReportError(L"Ein Fehler ist aufgetreten.", e.message());
-    } catch (const std::exception& e) {
-        self->ReportError(L"Ein Fehler ist aufgetreten.", Text::FromUtf8(e.what()));
     } catch (...) {
-        self->ReportError(L"Ein unbekannter Fehler ist aufgetreten.", L"");
+        const std::wstring detail = DescribeCurrentException();
+        self->ReportError(detail.empty() ? L"Ein unbekannter Fehler ist aufgetreten."
+                                         : L"Ein Fehler ist aufgetreten.",
+                          detail);
     }
     return 0;
 }
@@ -275,12 +265,9 @@ LRESULT Window::DefaultHandling(UINT msg, WPARAM wParam, LPARAM lParam) {
             auto handler = it->second;
             try {
                 handler();
-            } catch (const PlatformError& e) {
+            } catch (...) {
                 ReportError(control ? DescribeClick(*control) : L"Ein Fehler ist aufgetreten.",
-                            e.message());
-            } catch (const std::exception& e) {
-                ReportError(control ? DescribeClick(*control) : L"Ein Fehler ist aufgetreten.",
-                            Text::FromUtf8(e.what()));
+                            DescribeCurrentException());
             }
             return 0;
         }
@@ -314,7 +301,7 @@ LRESULT Window::DefaultHandling(UINT msg, WPARAM wParam, LPARAM lParam) {
         }
         case WM_NCDESTROY: {
             // The system has destroyed the controls with their parent.
-            for (auto& control : controls_) control->Detach();
+            for (auto& entry : controls_) entry.control->Detach();
             HWND hwnd = hwnd_;
             hwnd_ = nullptr;
             ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);

@@ -7,6 +7,23 @@
 
 #include "platform/Controls_win.h"
 
+// Where a window is created: a top-level window whose client area has a twips
+// size, centred on the screen (or on its owner), or a child window (a page) of
+// a parent at a twips rectangle.
+struct TopLevelFrame {
+    std::wstring title;
+    int clientWidthTwips;
+    int clientHeightTwips;
+    DWORD style;
+    HWND owner = nullptr;
+};
+
+struct ChildFrame {
+    HWND parent;
+    TwipsRect rect;
+    bool visible;
+};
+
 // Base of every window of the program (the wizard window, its pages, the
 // folder chooser, the demonstration window). It owns the controls of its
 // layout table, routes their clicks to handlers, paints label colours, follows
@@ -23,16 +40,23 @@ public:
     UINT dpi() const { return dpi_; }
     int Px(int twips) const { return TwipsToPx(twips, dpi_); }
 
-    // Adds the controls of a layout table: tab stops in their tab order, then
-    // the others in table order, shapes last so they lie beneath everything.
-    void AddLayout(const std::vector<ControlSpec>& table);
-    Control& Add(const ControlSpec& row, const wchar_t* customClass = nullptr,
-                 DWORD customStyle = 0);
-    Control& operator[](const std::wstring& name) const;
+    // Creates one control of a layout row. Windows keep what it returns as a
+    // typed member, so a control is always named by the compiler's rules.
+    template <typename Kind = Control>
+    Kind& Add(const ControlSpec& row, const wchar_t* customClass = nullptr, DWORD customStyle = 0) {
+        auto control = std::make_unique<Kind>(hwnd_, row, nextId_++, dpi_, DefaultFont(),
+                                              customClass, customStyle);
+        Kind& added = *control;
+        controls_.push_back(Entry{std::move(control), row.tabIndex});
+        return added;
+    }
+    // Orders the controls added so far as the layout table means them: tab
+    // stops in their tab order, then the others in the order added, shapes
+    // last so they lie beneath everything.
+    void ArrangeLayout();
     Control* Find(HWND child) const;
-    bool Has(const std::wstring& name) const;
 
-    void OnClick(const std::wstring& controlName, std::function<void()> handler);
+    void OnClick(const Control& control, std::function<void()> handler);
 
     bool Visible() const;
     void SetVisible(bool visible);
@@ -56,6 +80,9 @@ public:
     static void SetErrorReporter(ErrorReporter reporter);
 
 protected:
+    explicit Window(const TopLevelFrame& frame);
+    explicit Window(const ChildFrame& frame);
+
     // A top-level window whose client area has the given twips size, centred
     // on the screen (or on its owner).
     void CreateTopLevel(const std::wstring& title, int clientWidthTwips, int clientHeightTwips,
@@ -89,7 +116,11 @@ private:
     int clientWidthTwips_ = 0;
     int clientHeightTwips_ = 0;
     int nextId_ = 1000;
-    std::vector<std::unique_ptr<Control>> controls_;
+    struct Entry {
+        std::unique_ptr<Control> control;
+        int tabIndex;
+    };
+    std::vector<Entry> controls_;
     std::map<int, std::function<void()>> clickHandlers_;
     std::map<COLORREF, UniqueBrush> brushes_;
     std::vector<Window*> children_;

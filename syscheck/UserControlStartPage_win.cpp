@@ -14,21 +14,6 @@
 
 namespace {
 
-const wchar_t kLabelOSMeldung[] = L"LabelOSMeldung";
-const wchar_t kLabelAccessMeldung[] = L"LabelAccessMeldung";
-const wchar_t kLabelMailLink[] = L"LabelMailLink";
-const wchar_t kImageStatusOK[] = L"ImageStatusOK";
-const wchar_t kImageStatusWarning[] = L"ImageStatusWarning";
-const wchar_t kImageStatusError[] = L"ImageStatusError";
-const wchar_t kButtonPruefen[] = L"buttonPruefen";
-
-const wchar_t* const kMessageLabels[] = {kLabelOSMeldung,      L"labelOSLinkInfo",
-                                         L"labelOSLinkSP",     kLabelAccessMeldung,
-                                         L"labelAccessLinkSP", L"labelAccessLinkInfo"};
-const wchar_t* const kLinkLabels[] = {L"LabelOSLinkInfoLink", L"labelOSLinkSPLink",
-                                      L"labelAccessLinkInfoLink", L"labelAccessLinkSPLink",
-                                      kLabelMailLink};
-
 const wchar_t kNoAccessText[] = L"Sie haben auf Ihrem System kein MS-Access installiert. ";
 const wchar_t kTooOldText[] =
     L"Ihre MS-Access Version ist zu alt und wird von Zelbar nicht unterstützt. ";
@@ -52,33 +37,27 @@ const wchar_t kOk[] = L"OK";
 constexpr COLORREF kLinkColor = RGB(0, 0, 255);
 constexpr int kLineIndent = 100;
 
-const std::vector<ControlSpec>& Layout() {
-    static const std::vector<ControlSpec> layout = {
-        {L"Label3", ControlKind::Label, L"Versionsprüfung", {240, 0, 1455, 255}},
-        {L"Label1",
-         ControlKind::Label,
-         L"Klicken Sie auf den Button \"System prüfen\" um zu prüfen, ob Ihr System von Zelbar "
-         L"unterstützt wird.",
-         {360, 360, 4635, 390}},
-        {L"Shape2", ControlKind::Frame, nullptr, {120, 120, 6855, 3015}},
-        {kButtonPruefen, ControlKind::Button, L"System prüfen", {5160, 360, 1575, 375}, 1},
-        {kImageStatusOK, ControlKind::Image, nullptr, {360, 1080, 720, 720}, 0, false},
-        {kImageStatusWarning, ControlKind::Image, nullptr, {480, 1200, 465, 465}, 0, false},
-        {kImageStatusError, ControlKind::Image, nullptr, {480, 1200, 480, 480}, 0, false},
-        {kLabelOSMeldung, ControlKind::Label, nullptr, {1200, 1080, 5205, 195}, 0, false},
-        {L"labelOSLinkInfo", ControlKind::Label, nullptr, {1200, 1320, 5175, 195}, 0, false},
-        {L"labelOSLinkSP", ControlKind::Label, nullptr, {1200, 1560, 5175, 255}, 0, false},
-        {kLabelAccessMeldung, ControlKind::Label, nullptr, {1200, 1800, 5295, 195}, 0, false},
-        {L"labelAccessLinkSP", ControlKind::Label, nullptr, {1200, 2040, 5250, 255}, 0, false},
-        {L"labelAccessLinkInfo", ControlKind::Label, nullptr, {1200, 2280, 5235, 255}, 0, false},
-        {L"LabelOSLinkInfoLink", ControlKind::Label, nullptr, {}, 0, false},
-        {L"labelOSLinkSPLink", ControlKind::Label, nullptr, {}, 0, false},
-        {L"labelAccessLinkInfoLink", ControlKind::Label, nullptr, {}, 0, false},
-        {L"labelAccessLinkSPLink", ControlKind::Label, nullptr, {}, 0, false},
-        {kLabelMailLink, ControlKind::Label, nullptr, {}, 0, false},
-    };
-    return layout;
-}
+const struct {
+    ControlSpec Label3{ControlKind::Label, L"Versionsprüfung", {240, 0, 1455, 255}};
+    ControlSpec Label1{ControlKind::Label,
+                       L"Klicken Sie auf den Button \"System prüfen\" um zu prüfen, ob Ihr "
+                       L"System von Zelbar unterstützt wird.",
+                       {360, 360, 4635, 390}};
+    ControlSpec Shape2{ControlKind::Frame, nullptr, {120, 120, 6855, 3015}};
+    ControlSpec buttonPruefen{ControlKind::Button, L"System prüfen", {5160, 360, 1575, 375}, 1};
+    ControlSpec ImageStatusOK{ControlKind::Image, nullptr, {360, 1080, 720, 720}, 0, false};
+    ControlSpec ImageStatusWarning{ControlKind::Image, nullptr, {480, 1200, 465, 465}, 0, false};
+    ControlSpec ImageStatusError{ControlKind::Image, nullptr, {480, 1200, 480, 480}, 0, false};
+    ControlSpec LabelOSMeldung{ControlKind::Label, nullptr, {1200, 1080, 5205, 195}, 0, false};
+    ControlSpec labelOSLinkInfo{ControlKind::Label, nullptr, {1200, 1320, 5175, 195}, 0, false};
+    ControlSpec labelOSLinkSP{ControlKind::Label, nullptr, {1200, 1560, 5175, 255}, 0, false};
+    ControlSpec LabelAccessMeldung{ControlKind::Label, nullptr, {1200, 1800, 5295, 195}, 0, false};
+    ControlSpec labelAccessLinkSP{ControlKind::Label, nullptr, {1200, 2040, 5250, 255}, 0, false};
+    ControlSpec labelAccessLinkInfo{
+        ControlKind::Label, nullptr, {1200, 2280, 5235, 255}, 0, false};
+    // Link labels are placed over their words when a message is shown.
+    ControlSpec linkLabel{ControlKind::Label, nullptr, {}, 0, false};
+} kLayout;
 
 // A step of the check failed; the text says which, in German, for the user.
 class CheckFailure : public std::runtime_error {
@@ -109,45 +88,64 @@ bool Is(const std::wstring& iconValue, const wchar_t* state) {
 
 const wchar_t* const UserControlStartPage::kOrderAddress = L"bestellung@zelbar.de";
 
-const UserControlStartPage::Block UserControlStartPage::kOsBlock = {
-    kLabelOSMeldung, L"labelOSLinkInfo", L"LabelOSLinkInfoLink", L"labelOSLinkSP",
-    L"labelOSLinkSPLink"};
-const UserControlStartPage::Block UserControlStartPage::kAccessBlock = {
-    kLabelAccessMeldung, L"labelAccessLinkInfo", L"labelAccessLinkInfoLink", L"labelAccessLinkSP",
-    L"labelAccessLinkSPLink"};
-
 UserControlStartPage::UserControlStartPage(HWND parent, const TwipsRect& rect, WizardHost& host,
                                            const Platform& platform)
-    : host_(host), platform_(platform) {
-    CreateChild(parent, rect, true);
-    AddLayout(Layout());
-
+    : Window(ChildFrame{parent, rect, true}),
+      Label3(Add<Label>(kLayout.Label3)),
+      Label1(Add<Label>(kLayout.Label1)),
+      Shape2(Add<Picture>(kLayout.Shape2)),
+      buttonPruefen(Add<Button>(kLayout.buttonPruefen)),
+      ImageStatusOK(Add<Picture>(kLayout.ImageStatusOK)),
+      ImageStatusWarning(Add<Picture>(kLayout.ImageStatusWarning)),
+      ImageStatusError(Add<Picture>(kLayout.ImageStatusError)),
+      LabelOSMeldung(Add<Label>(kLayout.LabelOSMeldung)),
+      labelOSLinkInfo(Add<Label>(kLayout.labelOSLinkInfo)),
+      labelOSLinkSP(Add<Label>(kLayout.labelOSLinkSP)),
+      LabelAccessMeldung(Add<Label>(kLayout.LabelAccessMeldung)),
+      labelAccessLinkSP(Add<Label>(kLayout.labelAccessLinkSP)),
+      labelAccessLinkInfo(Add<Label>(kLayout.labelAccessLinkInfo)),
+      LabelOSLinkInfoLink(Add<Label>(kLayout.linkLabel)),
+      labelOSLinkSPLink(Add<Label>(kLayout.linkLabel)),
+      labelAccessLinkInfoLink(Add<Label>(kLayout.linkLabel)),
+      labelAccessLinkSPLink(Add<Label>(kLayout.linkLabel)),
+      LabelMailLink(Add<Label>(kLayout.linkLabel)),
+      host_(host),
+      platform_(platform),
+      osBlock_{LabelOSMeldung, labelOSLinkInfo, LabelOSLinkInfoLink, labelOSLinkSP,
+               labelOSLinkSPLink},
+      accessBlock_{LabelAccessMeldung, labelAccessLinkInfo, labelAccessLinkInfoLink,
+                   labelAccessLinkSP, labelAccessLinkSPLink},
+      messageLabels_{&LabelOSMeldung,      &labelOSLinkInfo,   &labelOSLinkSP,
+                     &LabelAccessMeldung, &labelAccessLinkSP, &labelAccessLinkInfo},
+      linkLabels_{&LabelOSLinkInfoLink, &labelOSLinkSPLink, &labelAccessLinkInfoLink,
+                  &labelAccessLinkSPLink, &LabelMailLink} {
+    ArrangeLayout();
     FontSpec bold = DefaultFont();
     bold.bold = true;
-    (*this)[L"Label3"].SetFont(bold);
-    (*this)[kImageStatusOK].SetPicture(LoadPictureResource(IDB_STATUS_OK));
-    (*this)[kImageStatusWarning].SetPicture(LoadPictureResource(IDB_STATUS_WARNING));
-    (*this)[kImageStatusError].SetPicture(LoadPictureResource(IDB_STATUS_ERROR));
+    Label3.SetFont(bold);
+    ImageStatusOK.SetPicture(LoadPictureResource(IDB_STATUS_OK));
+    ImageStatusWarning.SetPicture(LoadPictureResource(IDB_STATUS_WARNING));
+    ImageStatusError.SetPicture(LoadPictureResource(IDB_STATUS_ERROR));
 
     // Links are laid over words by measuring them: these labels draw their
     // text exactly as measured.
-    for (const wchar_t* label : kMessageLabels) DrawAtMeasuredAdvances((*this)[label].hwnd());
-    for (const wchar_t* label : kLinkLabels) DrawAtMeasuredAdvances((*this)[label].hwnd());
+    for (Label* label : messageLabels_) DrawAtMeasuredAdvances(label->hwnd());
+    for (Label* label : linkLabels_) DrawAtMeasuredAdvances(label->hwnd());
 
-    OnClick(kButtonPruefen, [this] { buttonPruefen_Click(); });
-    for (const wchar_t* linkLabel : kLinkLabels) {
-        OnClick(linkLabel, [this, linkLabel] { LinkLabel_Click(linkLabel); });
+    OnClick(buttonPruefen, [this] { buttonPruefen_Click(); });
+    for (Label* linkLabel : linkLabels_) {
+        OnClick(*linkLabel, [this, linkLabel] { LinkLabel_Click(*linkLabel); });
     }
 }
 
-std::wstring UserControlStartPage::LinkTarget(const std::wstring& linkLabel) const {
-    const auto it = linkTargets_.find(linkLabel);
+std::wstring UserControlStartPage::LinkTarget(const Label& linkLabel) const {
+    const auto it = linkTargets_.find(&linkLabel);
     return it == linkTargets_.end() ? std::wstring() : it->second;
 }
 
 void UserControlStartPage::buttonPruefen_Click() {
     // The check runs once per wizard run; the button never comes back.
-    (*this)[kButtonPruefen].SetEnabled(false);
+    buttonPruefen.SetEnabled(false);
     try {
         RunCheck();
     } catch (const CheckFailure& e) {
@@ -156,10 +154,8 @@ void UserControlStartPage::buttonPruefen_Click() {
         EndCheckWithFailure(kIniBroken, e.message());
     } catch (const SupportedVersionsError&) {
         EndCheckWithFailure(kIniBroken, L"");
-    } catch (const PlatformError& e) {
-        EndCheckWithFailure(kCheckFailed, e.message());
-    } catch (const std::exception& e) {
-        EndCheckWithFailure(kCheckFailed, Text::FromUtf8(e.what()));
+    } catch (...) {
+        EndCheckWithFailure(kCheckFailed, DescribeCurrentException());
     }
 }
 
@@ -189,16 +185,15 @@ void UserControlStartPage::RunCheck() {
 }
 
 void UserControlStartPage::ShowAccessMissing(short status) {
-    Control& image = (*this)[kImageStatusError];
-    image.SetVisible(true);
-    Control& message = (*this)[kLabelAccessMeldung];
-    message.SetTop(image.Top());
+    ImageStatusError.SetVisible(true);
+    Label& message = LabelAccessMeldung;
+    message.SetTop(ImageStatusError.Top());
 
     const LinkMarkup offer = ExtractLink(std::wstring(kCdOfferText) + L"<a href=mailto:" +
                                          kOrderAddress + L">" + kOrderAddress + L"</a>");
     const wchar_t* reason = status == AccessReport::kNoAccess ? kNoAccessText : kTooOldText;
     SetMessageCaption(message, reason + offer.text);
-    PlaceLinkLabel(message, (*this)[kLabelMailLink], offer.target, offer.linkText);
+    PlaceLinkLabel(message, LabelMailLink, offer.target, offer.linkText);
     message.SetVisible(true);
     host_.EnableButtonBeenden();
 }
@@ -215,9 +210,9 @@ void UserControlStartPage::ShowSupportedAccess(checkVersions& check, const Acces
     const NameList sections = Run(kIniUnreadable, [&] { return settings.GetSections(); });
     for (const std::wstring& section : sections) {
         if (section == osSection) {
-            ShowBlock(kOsBlock, kAccessBlock, section, settings);
+            ShowBlock(osBlock_, accessBlock_, section, settings);
         } else if (section == accessSection) {
-            ShowBlock(kAccessBlock, kOsBlock, section, settings);
+            ShowBlock(accessBlock_, osBlock_, section, settings);
         }
     }
     ShowIcon();
@@ -227,7 +222,7 @@ void UserControlStartPage::ShowSupportedAccess(checkVersions& check, const Acces
 
 void UserControlStartPage::ShowBlock(const Block& x, const Block& y, const std::wstring& section,
                                      const ini& settings) {
-    Control& message = (*this)[x.message];
+    Label& message = x.message;
     FontSpec bold = DefaultFont();
     bold.bold = true;
     message.SetFont(bold);
@@ -244,24 +239,23 @@ void UserControlStartPage::ShowBlock(const Block& x, const Block& y, const std::
     const int left = message.Left() + kLineIndent;
     ShowLine(x.info, x.infoLink, left, message.Top() + message.Height(), info);
 
-    const Control& infoLine = (*this)[x.info];
+    const Label& infoLine = x.info;
     const int spTop =
         infoLine.Visible() ? infoLine.Top() + infoLine.Height() : message.Top() + message.Height();
     ShowLine(x.sp, x.spLink, left, spTop, sp);
 }
 
 void UserControlStartPage::PlaceBlockMessage(const Block& x, const Block& y) {
-    const Control& other = (*this)[y.message];
-    Control& message = (*this)[x.message];
+    const Label& other = y.message;
+    Label& message = x.message;
     if (!other.Visible()) {
         // The block named first in the settings file takes the upper slot.
-        message.SetTop((*this)[kLabelOSMeldung].Top());
+        message.SetTop(LabelOSMeldung.Top());
         return;
     }
     int top = other.Top() + other.Height();
-    for (const wchar_t* line : {y.info, y.sp}) {
-        const Control& control = (*this)[line];
-        if (control.Visible()) top += control.Height();
+    for (const Label* line : {&y.info, &y.sp}) {
+        if (line->Visible()) top += line->Height();
     }
     message.SetTop(top);
 }
@@ -276,24 +270,23 @@ void UserControlStartPage::UpdateIconState(const std::wstring& section, const in
 
 void UserControlStartPage::ShowIcon() {
     if (Is(iconState_, kWarning)) {
-        (*this)[kImageStatusWarning].SetVisible(true);
+        ImageStatusWarning.SetVisible(true);
     } else if (Is(iconState_, kOk)) {
-        (*this)[kImageStatusOK].SetVisible(true);
+        ImageStatusOK.SetVisible(true);
     }
 }
 
-void UserControlStartPage::ShowLine(const wchar_t* line, const wchar_t* linkLabel, int left,
-                                    int top, const LinkMarkup& link) {
+void UserControlStartPage::ShowLine(Label& label, Label& linkLabel, int left, int top,
+                                    const LinkMarkup& link) {
     if (Text::TrimBlanks(link.text).empty()) return;
-    Control& label = (*this)[line];
     label.SetLeft(left);
     label.SetTop(top);
     SetMessageCaption(label, link.text);
     label.SetVisible(true);
-    if (link.found) PlaceLinkLabel(label, (*this)[linkLabel], link.target, link.linkText);
+    if (link.found) PlaceLinkLabel(label, linkLabel, link.target, link.linkText);
 }
 
-void UserControlStartPage::SetMessageCaption(Control& label, const std::wstring& caption) {
+void UserControlStartPage::SetMessageCaption(Label& label, const std::wstring& caption) {
     // The label shows the lines of the same layout that places the link
     // labels, so every link lies over its word whatever the system's own
     // wrapping would do. It keeps its width and grows downward to fit.
@@ -303,7 +296,7 @@ void UserControlStartPage::SetMessageCaption(Control& label, const std::wstring&
     label.SetHeight(wrapped.lines * measure.TextHeight());
 }
 
-void UserControlStartPage::PlaceLinkLabel(Control& messageLabel, Control& linkLabel,
+void UserControlStartPage::PlaceLinkLabel(Label& messageLabel, Label& linkLabel,
                                           const std::wstring& target,
                                           const std::wstring& linkText) {
     GdiTextMeasure measure(messageLabel.hwnd(), messageLabel.hfont());
@@ -316,7 +309,7 @@ void UserControlStartPage::PlaceLinkLabel(Control& messageLabel, Control& linkLa
     }
     linkLabel.SetCaption(linkText);
     linkLabel.Move(TwipsRect{box->left, box->top, box->width, box->height});
-    linkTargets_[linkLabel.name()] = target;
+    linkTargets_[&linkLabel] = target;
 
     FontSpec font = messageLabel.Font();
     font.underline = true;
@@ -329,13 +322,13 @@ void UserControlStartPage::PlaceLinkLabel(Control& messageLabel, Control& linkLa
 }
 
 bool UserControlStartPage::IsLinkLabel(const Control& control) const {
-    for (const wchar_t* linkLabel : kLinkLabels) {
-        if (control.name() == linkLabel) return true;
+    for (const Label* linkLabel : linkLabels_) {
+        if (&control == linkLabel) return true;
     }
     return false;
 }
 
-void UserControlStartPage::LinkLabel_Click(const std::wstring& linkLabel) {
+void UserControlStartPage::LinkLabel_Click(const Label& linkLabel) {
     ::OpenLinkTarget(LinkTarget(linkLabel), platform_.ui, platform_.shell);
 }
 

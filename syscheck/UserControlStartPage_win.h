@@ -1,9 +1,10 @@
 #pragma once
 #include <map>
 #include <string>
+#include <vector>
 
-#include "app/WizardHost.h"
-#include "app/WizardPage.h"
+#include "wizard/WizardHost.h"
+#include "wizard/WizardPage.h"
 #include "platform/Platform.h"
 #include "platform/Window_win.h"
 #include "syscheck/MessageLinks.h"
@@ -28,7 +29,26 @@ public:
     void SetVisible(bool visible) override { Window::SetVisible(visible); }
 
     // The target a link label opens; empty while none is placed on it.
-    std::wstring LinkTarget(const std::wstring& linkLabel) const;
+    std::wstring LinkTarget(const Label& linkLabel) const;
+
+    Label& Label3;
+    Label& Label1;
+    Picture& Shape2;
+    Button& buttonPruefen;
+    Picture& ImageStatusOK;
+    Picture& ImageStatusWarning;
+    Picture& ImageStatusError;
+    Label& LabelOSMeldung;
+    Label& labelOSLinkInfo;
+    Label& labelOSLinkSP;
+    Label& LabelAccessMeldung;
+    Label& labelAccessLinkSP;
+    Label& labelAccessLinkInfo;
+    Label& LabelOSLinkInfoLink;
+    Label& labelOSLinkSPLink;
+    Label& labelAccessLinkInfoLink;
+    Label& labelAccessLinkSPLink;
+    Label& LabelMailLink;
 
 protected:
     bool HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
@@ -36,14 +56,12 @@ protected:
 private:
     // The labels of one message block (operating system or Access).
     struct Block {
-        const wchar_t* message;
-        const wchar_t* info;
-        const wchar_t* infoLink;
-        const wchar_t* sp;
-        const wchar_t* spLink;
+        Label& message;
+        Label& info;
+        Label& infoLink;
+        Label& sp;
+        Label& spLink;
     };
-    static const Block kOsBlock;
-    static const Block kAccessBlock;
 
     void buttonPruefen_Click();
     void RunCheck();
@@ -55,18 +73,21 @@ private:
     void UpdateIconState(const std::wstring& section, const ini& settings);
     void ShowIcon();
     // Shows a text line of a block at the left edge and top given, with its link.
-    void ShowLine(const wchar_t* line, const wchar_t* linkLabel, int left, int top,
-                  const LinkMarkup& link);
-    void PlaceLinkLabel(Control& messageLabel, Control& linkLabel, const std::wstring& target,
+    void ShowLine(Label& line, Label& linkLabel, int left, int top, const LinkMarkup& link);
+    void PlaceLinkLabel(Label& messageLabel, Label& linkLabel, const std::wstring& target,
                         const std::wstring& linkText);
-    void SetMessageCaption(Control& label, const std::wstring& caption);
+    void SetMessageCaption(Label& label, const std::wstring& caption);
     void EndCheckWithFailure(const std::wstring& text, const std::wstring& detail);
 
     bool IsLinkLabel(const Control& control) const;
-    void LinkLabel_Click(const std::wstring& linkLabel);
+    void LinkLabel_Click(const Label& linkLabel);
 
     WizardHost& host_;
     const Platform& platform_;
+    const Block osBlock_;
+    const Block accessBlock_;
+    const std::vector<Label*> messageLabels_;
+    const std::vector<Label*> linkLabels_;
     std::wstring iconState_;
-    std::map<std::wstring, std::wstring> linkTargets_;
+    std::map<const Control*, std::wstring> linkTargets_;
 };

@@ -1,7 +1,5 @@
 #include "widgets/Form1_win.h"
 
-#include <vector>
-
 #include "AssetIds.h"
 #include "widgets/BarDrawing_win.h"
 
@@ -19,32 +17,32 @@ constexpr TwipsRect kPlainBarRect{240, 1200, 4800, 255};
 constexpr int kClientWidth = 5280;
 constexpr int kClientHeight = 2235;
 
-const std::vector<ControlSpec>& Layout() {
-    static const std::vector<ControlSpec> layout = {
-        {L"Command1", ControlKind::Button, L"Command1", {240, 1620, 1455, 375}, 1},
-        {L"Image1", ControlKind::Image, nullptr, kImage1Rect},
-    };
-    return layout;
-}
+const struct {
+    ControlSpec Command1{ControlKind::Button, L"Command1", {240, 1620, 1455, 375}, 1};
+    ControlSpec Image1{ControlKind::Image, nullptr, kImage1Rect};
+} kLayout;
 
 }  // namespace
 
-Form1::Form1(Ui& ui) : ui_(ui) {
-    CreateTopLevel(L"Form1", kClientWidth, kClientHeight,
-                   WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX);
-    AddLayout(Layout());
-    (*this)[L"Image1"].SetPicture(LoadPictureResource(IDB_FORM1_IMAGE));
+Form1::Form1(Ui& ui)
+    : Window(TopLevelFrame{L"Form1", kClientWidth, kClientHeight,
+                           WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX}),
+      Command1(Add<Button>(kLayout.Command1)),
+      Image1(Add<Picture>(kLayout.Image1)),
+      ui_(ui) {
+    ArrangeLayout();
+    Image1.SetPicture(LoadPictureResource(IDB_FORM1_IMAGE));
     imageProgressBar1_ = std::make_unique<ImageProgressBar>(hwnd(), kImageBarRect, ui_);
     progressBar1_ = std::make_unique<ProgressBar>(hwnd(), kPlainBarRect, ui_);
     AddChildWindow(imageProgressBar1_.get());
     AddChildWindow(progressBar1_.get());
-    OnClick(L"Command1", [this] { Command1_Click(); });
+    OnClick(Command1, [this] { Command1_Click(); });
     Form_Load();
 }
 
 void Form1::Form_Load() {
     // Only the picture: the bar keeps its own size and stays covered.
-    imageProgressBar1_->BgImage().SetPicture(CopyPicture((*this)[L"Image1"].Picture()));
+    imageProgressBar1_->BgImage().SetPicture(CopyPicture(Image1.Bitmap()));
 }
 
 void Form1::Command1_Click() {

@@ -18,6 +18,9 @@ public:
     ImageProgressBar& ImageProgressBar1() { return *imageProgressBar1_; }
     ProgressBar& ProgressBar1() { return *progressBar1_; }
 
+    Button& Command1;
+    Picture& Image1;
+
 private:
     void Form_Load();
     void Command1_Click();

@@ -27,8 +27,8 @@ ImageProgressBar::ImageProgressBar(HWND parent, const TwipsRect& rect, Ui& ui)
       coverWidth_(rect.width) {
     CreateChild(parent, rect, true);
     const TwipsRect whole{0, 0, rect.width, rect.height};
-    backgroundImage_ = &Add({L"BackgroundImage", ControlKind::Image, nullptr, whole});
-    statusBar_ = &Add({L"StatusBar", ControlKind::FilledRect, nullptr, whole});
+    backgroundImage_ = &Add<Picture>({ControlKind::Image, nullptr, whole});
+    statusBar_ = &Add<Picture>({ControlKind::FilledRect, nullptr, whole});
     // A new child window goes beneath the ones made before it; the rectangle
     // has to lie above the picture it covers.
     statusBar_->BringToFront();
@@ -54,8 +54,8 @@ void ImageProgressBar::SetCover(double width) {
     SetBarWidth(*statusBar_, twips);
 }
 
-void ImageProgressBar::BgImage(const Control& picture) {
-    backgroundImage_->SetPicture(CopyPicture(picture.Picture()));
+void ImageProgressBar::BgImage(const Picture& picture) {
+    backgroundImage_->SetPicture(CopyPicture(picture.Bitmap()));
     backgroundImage_->SetWidth(picture.Width());
     backgroundImage_->SetHeight(picture.Height());
     statusBar_->SetHeight(picture.Height());

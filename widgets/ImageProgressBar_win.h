@@ -27,12 +27,12 @@ public:
     void Max(short m) { max_ = m; }
 
     // The inner picture control itself, so that a caller can set its picture.
-    Control& BgImage() { return *backgroundImage_; }
+    Picture& BgImage() { return *backgroundImage_; }
     // Adopts a copy of another picture control's picture and that control's
     // size, for the picture and the covering rectangle alike: the new
     // picture is fully covered until the next write of value. The control
     // itself keeps its size.
-    void BgImage(const Control& picture);
+    void BgImage(const Picture& picture);
 
     // The covering colour as a decimal number in text form. Writing takes
     // that form back (see ColorText.h for what fails); besides RGB values it
@@ -46,7 +46,7 @@ public:
     void Reset() { value(0); }
 
     // The covering rectangle.
-    Control& StatusBar() { return *statusBar_; }
+    Picture& StatusBar() { return *statusBar_; }
 
     void ApplyDpi(UINT dpi) override;
 
@@ -57,8 +57,8 @@ private:
     void SetCover(double width);
 
     Ui& ui_;
-    Control* backgroundImage_ = nullptr;
-    Control* statusBar_ = nullptr;
+    Picture* backgroundImage_ = nullptr;
+    Picture* statusBar_ = nullptr;
     short max_ = 100;
     short value_ = 0;
     std::int32_t color_ = 0;  // as written, before a system colour is looked up

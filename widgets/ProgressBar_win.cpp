@@ -5,7 +5,7 @@
 
 ProgressBar::ProgressBar(HWND parent, const TwipsRect& rect, Ui& ui) : ui_(ui) {
     CreateChild(parent, rect, true);
-    statusBar_ = &Add({L"StatusBar", ControlKind::FilledRect, nullptr, {0, 0, 0, rect.height}});
+    statusBar_ = &Add<Picture>({ControlKind::FilledRect, nullptr, {0, 0, 0, rect.height}});
     statusBar_->SetFillColor(::GetSysColor(COLOR_ACTIVECAPTION));
     // The empty bar at value 0 is drawn above already. Unlike a later write
     // of value this does not yield: a yield from here would hand messages to

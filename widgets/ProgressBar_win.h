@@ -22,7 +22,7 @@ public:
     void Max(short m) { max_ = m; }
 
     // The filled rectangle inside.
-    Control& StatusBar() { return *statusBar_; }
+    Picture& StatusBar() { return *statusBar_; }
 
     void ApplyDpi(UINT dpi) override;
 
@@ -33,7 +33,7 @@ private:
     void SetBar(int twips);
 
     Ui& ui_;
-    Control* statusBar_ = nullptr;
+    Picture* statusBar_ = nullptr;
     short max_ = 100;
     short value_ = 0;
     int barTwips_ = 0;  // the width asked of StatusBar, which may keep a near one

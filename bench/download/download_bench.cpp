@@ -45,31 +45,26 @@ double SecondsSince(Clock::time_point start) {
 }
 
 // The size line and the progress picture of page 2, at page 2's places.
-const std::vector<ControlSpec>& Layout() {
-    static const std::vector<ControlSpec> layout = {
-        {L"LabelFilename", ControlKind::Label, L"big.bin", {360, 2280, 6375, 255}},
-        {L"LabelFilesize", ControlKind::Label, nullptr, {360, 2580, 6375, 255}},
-        {L"BgImage", ControlKind::Image, nullptr, {360, 1800, 3090, 360}, 0, false},
-    };
-    return layout;
-}
+const ControlSpec kLabelFilename{ControlKind::Label, L"big.bin", {360, 2280, 6375, 255}};
+const ControlSpec kLabelFilesize{ControlKind::Label, nullptr, {360, 2580, 6375, 255}};
+const ControlSpec kBgImage{ControlKind::Image, nullptr, {360, 1800, 3090, 360}, 0, false};
 
 class BenchWindow : public Window {
 public:
-    explicit BenchWindow(Ui& ui) {
-        CreateTopLevel(L"Download-Messung", 7095, 3255,
-                       WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX);
-        AddLayout(Layout());
-        (*this)[L"BgImage"].SetPicture(LoadPictureResource(IDB_PROGRESS_BG));
+    explicit BenchWindow(Ui& ui)
+        : Window(TopLevelFrame{L"Download-Messung", 7095, 3255,
+                               WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX}) {
+        ArrangeLayout();
+        bgImage_.SetPicture(LoadPictureResource(IDB_PROGRESS_BG));
         bar_ = std::make_unique<ImageProgressBar>(hwnd(), TwipsRect{360, 1800, 3090, 360}, ui);
         AddChildWindow(bar_.get());
-        bar_->BgImage((*this)[L"BgImage"]);
+        bar_->BgImage(bgImage_);
         ::ShowWindow(hwnd(), SW_SHOW);
         ::UpdateWindow(hwnd());
     }
 
     ImageProgressBar& bar() { return *bar_; }
-    Control& sizeLabel() { return (*this)[L"LabelFilesize"]; }
+    Label& sizeLabel() { return sizeLabel_; }
 
     void StartTimer() {
         longestGapMs_ = 0;
@@ -94,6 +89,9 @@ protected:
     }
 
 private:
+    Label& nameLabel_ = Add<Label>(kLabelFilename);
+    Label& sizeLabel_ = Add<Label>(kLabelFilesize);
+    Picture& bgImage_ = Add<Picture>(kBgImage);
     std::unique_ptr<ImageProgressBar> bar_;
     Clock::time_point lastTick_;
     double longestGapMs_ = 0;

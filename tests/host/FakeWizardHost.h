@@ -1,7 +1,7 @@
 #pragma once
 #include <string>
 
-#include "app/WizardHost.h"
+#include "wizard/WizardHost.h"
 #include "platform/FileSystem.h"
 #include "platform/PlatformError.h"
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "app/BlankPage_win.h"
+#include "support/BlankPage_win.h"
 #include "app/MainForm_win.h"
 #include "download/DownloadTexts.h"
 #include "download/UserControlDownloadProgram_win.h"
@@ -111,7 +111,7 @@ protected:
         form.Show();
         page_->SetLabelPfad(zelbar);
         form.EnableButtonWeiter();
-        Press(form[L"buttonWeiter"]);
+        Press(form.buttonWeiter);
         EXPECT_TRUE(page_->Visible());
         EXPECT_EQ(form.GetZelbarPath(), zelbar + L"\\");
         return form;
@@ -120,8 +120,8 @@ protected:
         ::SendMessageW(control.hwnd(), BM_CLICK, 0, 0);
         PumpPendingMessages();
     }
-    void Download() { Press((*page_)[L"buttonDownload"]); }
-    std::wstring Filesize() const { return (*page_)[L"LabelFilesize"].Caption(); }
+    void Download() { Press(page_->buttonDownload); }
+    std::wstring Filesize() const { return page_->LabelFilesize.Caption(); }
     std::wstring TempPath(const std::wstring& name = L"") const {
         return zelbar + L"\\" + kTemp + (name.empty() ? L"" : L"\\" + name);
     }
@@ -132,11 +132,11 @@ protected:
     }
     // What a failed attempt leaves: no progress, a download button to try again.
     void ExpectFailureEnding(MainForm& form) {
-        EXPECT_TRUE((*page_)[L"buttonDownload"].Enabled());
-        EXPECT_FALSE((*page_)[L"buttonOrdnerAuswaehlen"].Enabled());
+        EXPECT_TRUE(page_->buttonDownload.Enabled());
+        EXPECT_FALSE(page_->buttonOrdnerAuswaehlen.Enabled());
         EXPECT_EQ(Filesize(), L"");
         EXPECT_EQ(page_->ProgressBar1().value(), 0);
-        EXPECT_FALSE(form[L"buttonWeiter"].Enabled());
+        EXPECT_FALSE(form.buttonWeiter.Enabled());
     }
 
     static HttpTestServer* server;
@@ -184,11 +184,11 @@ TEST_F(DownloadPageTest, DownloadUnpacksTheArchiveBesideTheCopiesAndLeadsOn) {
     EXPECT_EQ(ReadBytes(TempPath(L"settings.ini")), ReadBytes(temp / L"start\\settings.ini"));
     EXPECT_FALSE(PathExists(TempPath(kArchive)));
     EXPECT_EQ(Filesize(), DownloadTexts::kDone);
-    EXPECT_EQ((*page_)[L"LabelFilename"].Caption(), L"");
+    EXPECT_EQ(page_->LabelFilename.Caption(), L"");
     EXPECT_EQ(page_->ProgressBar1().value(), 100);
-    EXPECT_TRUE(form[L"buttonWeiter"].Enabled());
-    EXPECT_TRUE(form[L"buttonAbbrechen"].Enabled());
-    EXPECT_FALSE((*page_)[L"buttonDownload"].Enabled());
+    EXPECT_TRUE(form.buttonWeiter.Enabled());
+    EXPECT_TRUE(form.buttonAbbrechen.Enabled());
+    EXPECT_FALSE(page_->buttonDownload.Enabled());
     EXPECT_TRUE(shotDuring);
     ASSERT_FALSE(sizeLines.empty());
     EXPECT_NE(sizeLines.back().find(L" von "), std::wstring::npos) << Narrow(sizeLines.back());
@@ -253,7 +253,7 @@ TEST_F(DownloadPageTest, DamagedArchiveIsNotReportedAsDone) {
 
     EXPECT_EQ(Texts(), std::vector<std::wstring>{DownloadTexts::UnpackFailed(2)});
     ExpectFailureEnding(form);
-    EXPECT_TRUE(form[L"buttonAbbrechen"].Enabled());
+    EXPECT_TRUE(form.buttonAbbrechen.Enabled());
 }
 
 TEST_F(DownloadPageTest, CancelDuringTheTransferStopsItAndClosesWithTheNotice) {
@@ -290,7 +290,7 @@ TEST_F(DownloadPageTest, CancelBeforeTheFirstDataEndsTheRequestQuietly) {
     MainForm& form = Page2();
     bool asked = false;
     ui.onYield = [&] {
-        if (asked || (*page_)[L"LabelFilename"].Caption().empty()) return;
+        if (asked || page_->LabelFilename.Caption().empty()) return;
         asked = true;
         ui.answers = {MsgBoxResult::Yes};
         form.Close();

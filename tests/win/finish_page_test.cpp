@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/BlankPage_win.h"
+#include "support/BlankPage_win.h"
 #include "app/MainForm_win.h"
 #include "finish/UserControlShortcuts_win.h"
 #include "platform/FileSystem_win.h"
@@ -205,21 +205,20 @@ protected:
         form.Show();
         form.SetAccessPath(AccessRegistry::OpenCommandFor(FixtureExe(L"fixture_access")));
         form.EnableButtonWeiter();
-        Press(form[L"buttonWeiter"]);
+        Press(form.buttonWeiter);
         form.SetZelbarPath(zelbar);
         form.SetTempFolder(kTemp);
         form.EnableButtonWeiter();
-        Press(form[L"buttonWeiter"]);
+        Press(form.buttonWeiter);
         EXPECT_TRUE(page_->Visible());
-        EXPECT_EQ(form[L"buttonWeiter"].Caption(), L"Fertig stellen");
+        EXPECT_EQ(form.buttonWeiter.Caption(), L"Fertig stellen");
         return form;
     }
     void Press(const Control& control) {
         ::SendMessageW(control.hwnd(), BM_CLICK, 0, 0);
         PumpPendingMessages();
     }
-    void PressFinish() { Press((*form_)[L"buttonWeiter"]); }
-    Control& Box(const wchar_t* name) { return (*page_)[name]; }
+    void PressFinish() { Press(form_->buttonWeiter); }
     bool NoticeShown() const {
         return !ui.shown.empty() && ui.shown.back().text.rfind(kNoticeStart, 0) == 0;
     }
@@ -241,27 +240,28 @@ private:
 
 TEST_F(FinishPageTest, PageShowsHeadingFrameAndThreeChosenBoxesWithQuickStartFixed) {
     Page3();
-    const Control& heading = (*page_)[L"Label3"];
+    const Control& heading = page_->Label3;
     EXPECT_EQ(heading.Caption(), L"Abschließende Einstellungen");
     EXPECT_EQ(heading.Font().face, L"MS Sans Serif");
     EXPECT_DOUBLE_EQ(heading.Font().points, 8.25);
     EXPECT_TRUE(heading.Font().bold);
-    EXPECT_EQ((*page_)[L"Shape2"].kind(), ControlKind::Frame);
-    EXPECT_EQ(Box(L"CheckShortcutDesktop").Caption(), L"Verknüpfung auf dem Desktop anlegen");
-    EXPECT_EQ(Box(L"CheckStartmenu").Caption(), L"Menüeintrage dem Startmenü hinzufügen");
-    EXPECT_EQ(Box(L"CheckSchnellstart").Caption(), L"Schnellstart.html anzeigen");
-    for (const wchar_t* box : {L"CheckShortcutDesktop", L"CheckStartmenu", L"CheckSchnellstart"}) {
-        EXPECT_EQ(Box(box).Value(), 1) << Narrow(box);
+    EXPECT_EQ(page_->Shape2.kind(), ControlKind::Frame);
+    EXPECT_EQ(page_->CheckShortcutDesktop.Caption(), L"Verknüpfung auf dem Desktop anlegen");
+    EXPECT_EQ(page_->CheckStartmenu.Caption(), L"Menüeintrage dem Startmenü hinzufügen");
+    EXPECT_EQ(page_->CheckSchnellstart.Caption(), L"Schnellstart.html anzeigen");
+    for (CheckBox* box : {&page_->CheckShortcutDesktop, &page_->CheckStartmenu,
+                          &page_->CheckSchnellstart}) {
+        EXPECT_EQ(box->Value(), CheckState::Checked) << Narrow(box->Caption());
     }
-    EXPECT_TRUE(Box(L"CheckShortcutDesktop").Enabled());
-    EXPECT_TRUE(Box(L"CheckStartmenu").Enabled());
-    EXPECT_FALSE(Box(L"CheckSchnellstart").Enabled());
-    EXPECT_FALSE(::IsWindowEnabled(Box(L"CheckSchnellstart").hwnd()));
+    EXPECT_TRUE(page_->CheckShortcutDesktop.Enabled());
+    EXPECT_TRUE(page_->CheckStartmenu.Enabled());
+    EXPECT_FALSE(page_->CheckSchnellstart.Enabled());
+    EXPECT_FALSE(::IsWindowEnabled(page_->CheckSchnellstart.hwnd()));
 
     // The tab order runs desktop, start menu; the disabled box takes no focus.
-    ::SetFocus(Box(L"CheckShortcutDesktop").hwnd());
-    EXPECT_EQ(::GetNextDlgTabItem(page_->hwnd(), Box(L"CheckShortcutDesktop").hwnd(), FALSE),
-              Box(L"CheckStartmenu").hwnd());
+    ::SetFocus(page_->CheckShortcutDesktop.hwnd());
+    EXPECT_EQ(::GetNextDlgTabItem(page_->hwnd(), page_->CheckShortcutDesktop.hwnd(), FALSE),
+              page_->CheckStartmenu.hwnd());
     SaveScreenshot(::GetAncestor(page_->hwnd(), GA_ROOT), L"page3");
 }
 
@@ -309,8 +309,8 @@ TEST_F(FinishPageTest, FinishSavesFolderMakesAllShortcutsMovesFilesAndOpensQuick
 TEST_F(FinishPageTest, BothVisibleOptionsClearedLeaveOnlySettingMoveAndQuickStart) {
     DownloadedProduct();
     Page3();
-    Press(Box(L"CheckShortcutDesktop"));
-    Press(Box(L"CheckStartmenu"));
+    Press(page_->CheckShortcutDesktop);
+    Press(page_->CheckStartmenu);
 
     PressFinish();
 
@@ -415,11 +415,11 @@ TEST_F(FinishPageTest, AbbrechenOnPage3RemovesTheTempFolderAndOtherwiseChangesNo
     MainForm& form = Page3();
     ui.answers = {MsgBoxResult::No, MsgBoxResult::Yes};
 
-    Press(form[L"buttonAbbrechen"]);
+    Press(form.buttonAbbrechen);
     EXPECT_TRUE(PathExists(tempPath + L"ZelbarProg.mdb"));
     EXPECT_FALSE(form.Closed());
 
-    Press(form[L"buttonAbbrechen"]);
+    Press(form.buttonAbbrechen);
     EXPECT_TRUE(form.Closed());
     EXPECT_FALSE(PathExists(tempPath));
     EXPECT_EQ(ReadBytes(zelbar + L"ZelbarData.mdb"), "daten");
@@ -433,7 +433,7 @@ TEST_F(FinishPageTest, AbbrechenOnPage3RemovesTheTempFolderAndOtherwiseChangesNo
     RemoveTree(tempPath);
     MainForm& again = Page3();
     ui.answers = {MsgBoxResult::Yes};
-    Press(again[L"buttonAbbrechen"]);
+    Press(again.buttonAbbrechen);
     EXPECT_TRUE(again.Closed());
     EXPECT_EQ(ReadBytes(zelbar + L"ZelbarData.mdb"), "daten");
 }

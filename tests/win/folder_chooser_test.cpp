@@ -11,7 +11,7 @@
 #include <mutex>
 #include <thread>
 
-#include "app/BlankPage_win.h"
+#include "support/BlankPage_win.h"
 #include "app/MainForm_win.h"
 #include "folderchooser/OrdnerAuswahlDialog_win.h"
 #include "platform/FileSystem_win.h"
@@ -123,8 +123,7 @@ protected:
         return *dialog_;
     }
     // Queues a click on a button of the dialog, as the user's next action.
-    void Click(const wchar_t* button) {
-        Control& control = (*dialog_)[button];
+    void Click(Button& control) {
         ::PostMessageW(dialog_->hwnd(), WM_COMMAND, MAKEWPARAM(control.id(), BN_CLICKED),
                        reinterpret_cast<LPARAM>(control.hwnd()));
     }
@@ -202,9 +201,9 @@ TEST_F(FolderChooserTest, OpensAtTheInstallationFolderWithCAsDriveAndNoDefaultBu
     EXPECT_EQ(dialog.Dir1().List(-3), L"C:\\");
     EXPECT_EQ(dialog.Drive1().Drive().substr(0, 2), L"c:");
     EXPECT_EQ(dialog.lastDrive(), L"C:");
-    for (const wchar_t* button : {L"OKButton", L"CancelButton", L"buttonNeuerOrdner"}) {
-        const LONG style = ::GetWindowLongW(dialog[button].hwnd(), GWL_STYLE);
-        EXPECT_EQ(style & BS_TYPEMASK, BS_PUSHBUTTON) << Narrow(button);
+    for (Button* button : {&dialog.OKButton, &dialog.CancelButton, &dialog.buttonNeuerOrdner}) {
+        const LONG style = ::GetWindowLongW(button->hwnd(), GWL_STYLE);
+        EXPECT_EQ(style & BS_TYPEMASK, BS_PUSHBUTTON) << Narrow(button->Caption());
     }
 }
 
@@ -221,7 +220,7 @@ TEST_F(FolderChooserTest, FolderOf59CharactersGives268AndIsAccepted) {
     form_->SetAccessPath(std::wstring(101, L'x'));
     const std::wstring folder = FolderOfLength(temp_, 59);
     Open(folder + L"\\");
-    Click(L"OKButton");
+    Click(dialog_->OKButton);
     ShowModal();
     EXPECT_TRUE(ui_.shown.empty());
     EXPECT_EQ(dialog_->Tag(), folder);
@@ -239,8 +238,8 @@ TEST_F(FolderChooserTest, FolderOf60CharactersGives270AndIsRefused) {
     Highlight(-2);
     DoubleClickHighlighted();
     Highlight(1);
-    Click(L"OKButton");
-    Click(L"CancelButton");
+    Click(dialog_->OKButton);
+    Click(dialog_->CancelButton);
     ShowModal();
     EXPECT_EQ(Messages(), std::vector<std::wstring>{kTooLong});
     EXPECT_EQ(dialog_->Dir1().List(1), longer);
@@ -250,8 +249,8 @@ TEST_F(FolderChooserTest, FolderOf60CharactersGives270AndIsRefused) {
 
 TEST_F(FolderChooserTest, RootOfTheDriveIsRefusedAndTheDialogStaysOpen) {
     Open(L"C:\\");
-    Click(L"OKButton");
-    Click(L"CancelButton");
+    Click(dialog_->OKButton);
+    Click(dialog_->CancelButton);
     ShowModal();
     EXPECT_EQ(Messages(), std::vector<std::wstring>{kRoot});
     ASSERT_EQ(ui_.shown.size(), 1u);
@@ -264,15 +263,15 @@ TEST_F(FolderChooserTest, RootOfTheDriveIsRefusedAndTheDialogStaysOpen) {
 TEST_F(FolderChooserTest, RootWithATooLongAccessPathShowsBothMessagesLengthFirst) {
     form_->SetAccessPath(std::wstring(230, L'x'));
     Open(L"C:\\");
-    Click(L"OKButton");
-    Click(L"CancelButton");
+    Click(dialog_->OKButton);
+    Click(dialog_->CancelButton);
     ShowModal();
     EXPECT_EQ(Messages(), (std::vector<std::wstring>{kTooLong, kRoot}));
 }
 
 TEST_F(FolderChooserTest, AbbrechenRightAfterOpeningHandsBackTheOpenedFolder) {
     Open(temp_.path() + L"\\");
-    Click(L"CancelButton");
+    Click(dialog_->CancelButton);
     ShowModal();
     EXPECT_EQ(dialog_->Tag(), temp_.path());
     EXPECT_FALSE(dialog_->Discarded());
@@ -285,7 +284,7 @@ TEST_F(FolderChooserTest, AbbrechenAfterADriveChangeHandsBackThatDrivesFolder) {
     ASSERT_EQ(current.substr(0, 3), L"Z:\\");
     Open(temp_.path() + L"\\");
     ChooseDrive(L'z');
-    Click(L"CancelButton");
+    Click(dialog_->CancelButton);
     ShowModal();
     EXPECT_TRUE(ui_.shown.empty());
     EXPECT_EQ(dialog_->lastDrive(), L"z:");
@@ -297,7 +296,7 @@ TEST_F(FolderChooserTest, AbbrechenAfterADriveChangeHandsBackThatDrivesFolder) {
 TEST_F(FolderChooserTest, DriveThatIsNotReadyIsNamedAndTheListReturnsToTheLastReadyDrive) {
     Open(temp_.path() + L"\\");
     ChooseDrive(L'q');
-    Click(L"CancelButton");
+    Click(dialog_->CancelButton);
     ShowModal();
     ASSERT_EQ(ui_.shown.size(), 1u);
     EXPECT_EQ(ui_.shown[0].text, L"Legen Sie einen Datenträger in Laufwerk Q: ein.");
@@ -312,8 +311,8 @@ TEST_F(FolderChooserTest, DriveThatIsNotReadyIsNamedAndTheListReturnsToTheLastRe
 TEST_F(FolderChooserTest, NewFolderBelowAFolderIsMadeAndOpened) {
     Open(temp_.path() + L"\\");
     ui_.inputAnswers = {L"Neu"};
-    Click(L"buttonNeuerOrdner");
-    Click(L"CancelButton");
+    Click(dialog_->buttonNeuerOrdner);
+    Click(dialog_->CancelButton);
     ShowModal();
     ASSERT_EQ(ui_.inputPrompts.size(), 1u);
     EXPECT_EQ(ui_.inputPrompts[0], L"Ordner erstellen|Neuen Ordner erstellen in: " + temp_.path());
@@ -328,8 +327,8 @@ TEST_F(FolderChooserTest, NewFolderAtARootGetsNoDoubledBackslash) {
     RemoveTree(L"C:\\" + name);
     Open(L"C:\\");
     ui_.inputAnswers = {name};
-    Click(L"buttonNeuerOrdner");
-    Click(L"CancelButton");
+    Click(dialog_->buttonNeuerOrdner);
+    Click(dialog_->CancelButton);
     ShowModal();
     const bool made = PathExists(L"C:\\" + name);
     RemoveTree(L"C:\\" + name);
@@ -340,8 +339,8 @@ TEST_F(FolderChooserTest, NewFolderAtARootGetsNoDoubledBackslash) {
 
 TEST_F(FolderChooserTest, CancelledInputBoxMakesNothingAndChangesNothing) {
     Open(temp_.path() + L"\\");
-    Click(L"buttonNeuerOrdner");  // no scripted answer: the box was cancelled
-    Click(L"OKButton");
+    Click(dialog_->buttonNeuerOrdner);  // no scripted answer: the box was cancelled
+    Click(dialog_->OKButton);
     ShowModal();
     EXPECT_EQ(ui_.inputPrompts.size(), 1u);
     EXPECT_EQ(dialog_->Dir1().Path(), temp_.path());
@@ -352,8 +351,8 @@ TEST_F(FolderChooserTest, CancelledInputBoxMakesNothingAndChangesNothing) {
 TEST_F(FolderChooserTest, NewFolderThatCannotBeMadeLeavesTheListWhereItWas) {
     Open(temp_.path() + L"\\");
     ui_.inputAnswers = {L"fehlt\\tiefer"};
-    Click(L"buttonNeuerOrdner");
-    Click(L"CancelButton");
+    Click(dialog_->buttonNeuerOrdner);
+    Click(dialog_->CancelButton);
     ShowModal();
     EXPECT_FALSE(PathExists(temp_ / L"fehlt"));
     EXPECT_EQ(dialog_->Dir1().Path(), temp_.path());
@@ -369,7 +368,7 @@ TEST_F(FolderChooserTest, DoubleClickOpensASubfolderAndOkTakesTheHighlightedOne)
     Highlight(1);
     DoubleClickHighlighted();
     Highlight(0);  // Gamma, below beta
-    Click(L"OKButton");
+    Click(dialog_->OKButton);
     ShowModal();
     EXPECT_EQ(dialog_->Dir1().Path(), temp_ / L"beta");
     EXPECT_EQ(dialog_->Tag(), temp_ / L"beta\\Gamma");

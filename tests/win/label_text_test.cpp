@@ -22,15 +22,17 @@ class Host : public Window {
 public:
     Host() {
         CreateTopLevel(L"Beschriftungen", 4000, 1500, WS_OVERLAPPED | WS_CAPTION);
-        AddLayout({
-            {L"Label", ControlKind::Label, L"", {120, 120, 3600, 255}},
-            {L"Button", ControlKind::Button, L"", {120, 600, 1200, 375}, 1},
-        });
+        label_ = &Add<Label>({ControlKind::Label, L"", {120, 120, 3600, 255}});
+        button_ = &Add<Button>({ControlKind::Button, L"", {120, 600, 1200, 375}, 1});
         ::ShowWindow(hwnd(), SW_SHOWNA);
         PumpPendingMessages();
     }
-    Control& label() { return (*this)[L"Label"]; }
-    Control& button() { return (*this)[L"Button"]; }
+    Label& label() { return *label_; }
+    Button& button() { return *button_; }
+
+private:
+    Label* label_;
+    Button* button_;
 };
 
 // Handles messages until the label's window shows `text`, for at most two seconds.

@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "app/BlankPage_win.h"
+#include "support/BlankPage_win.h"
 #include "app/MainForm_win.h"
 #include "platform/FileSystem_win.h"
 #include "platform/MessageLoop_win.h"
@@ -115,8 +115,8 @@ protected:
         return form;
     }
 
-    void Press(const wchar_t* button) {
-        ::SendMessageW((*form_)[button].hwnd(), BM_CLICK, 0, 0);
+    void Press(Button& button) {
+        ::SendMessageW(button.hwnd(), BM_CLICK, 0, 0);
         PumpPendingMessages();
     }
     void CloseFromFrame() { ::SendMessageW(form_->hwnd(), WM_CLOSE, 0, 0); }
@@ -185,8 +185,8 @@ TEST_F(MainFormTest, UsableSettingsFileShowsPageOneWithWeiterDisabled) {
     EXPECT_TRUE(form.startPage().Visible());
     EXPECT_FALSE(form.downloadPage().Visible());
     EXPECT_FALSE(form.finishPage().Visible());
-    EXPECT_FALSE(::IsWindowEnabled(form[L"buttonWeiter"].hwnd()));
-    EXPECT_TRUE(::IsWindowEnabled(form[L"buttonAbbrechen"].hwnd()));
+    EXPECT_FALSE(::IsWindowEnabled(form.buttonWeiter.hwnd()));
+    EXPECT_TRUE(::IsWindowEnabled(form.buttonAbbrechen.hwnd()));
     wchar_t caption[64];
     ::GetWindowTextW(form.hwnd(), caption, 64);
     EXPECT_STREQ(caption, L"Zelbar LIVE Setup 11.0");
@@ -195,7 +195,7 @@ TEST_F(MainFormTest, UsableSettingsFileShowsPageOneWithWeiterDisabled) {
 TEST_F(MainFormTest, AnsweringNoKeepsEverythingOnEveryPage) {
     MainForm& form = LoadedForm();
     ui_.answers = {MsgBoxResult::No};
-    Press(L"buttonAbbrechen");
+    Press(form_->buttonAbbrechen);
     EXPECT_FALSE(form.Closed());
     ASSERT_EQ(ui_.shown.size(), 1u);
     EXPECT_EQ(ui_.shown[0].text, kQuestion);
@@ -203,16 +203,16 @@ TEST_F(MainFormTest, AnsweringNoKeepsEverythingOnEveryPage) {
     EXPECT_EQ(ui_.shown[0].title, L"Setup beenden");
 
     form.EnableButtonWeiter();
-    Press(L"buttonWeiter");
+    Press(form_->buttonWeiter);
     ui_.answers = {MsgBoxResult::No};
     CloseFromFrame();
     EXPECT_FALSE(form.Closed());
     EXPECT_EQ(download_->cancelCalls, 0);
 
     form.EnableButtonWeiter();
-    Press(L"buttonWeiter");
+    Press(form_->buttonWeiter);
     ui_.answers = {MsgBoxResult::No};
-    Press(L"buttonAbbrechen");
+    Press(form_->buttonAbbrechen);
     EXPECT_FALSE(form.Closed());
     EXPECT_EQ(finish_->cancelCalls, 0);
 }
@@ -220,7 +220,7 @@ TEST_F(MainFormTest, AnsweringNoKeepsEverythingOnEveryPage) {
 TEST_F(MainFormTest, YesOnPageOneClosesAtOnceWithoutTheNotice) {
     MainForm& form = LoadedForm();
     ui_.answers = {MsgBoxResult::Yes};
-    Press(L"buttonAbbrechen");
+    Press(form_->buttonAbbrechen);
     EXPECT_TRUE(form.Closed());
     EXPECT_EQ(ui_.shown.size(), 1u);
     EXPECT_EQ(download_->cancelCalls, 0);
@@ -229,19 +229,19 @@ TEST_F(MainFormTest, YesOnPageOneClosesAtOnceWithoutTheNotice) {
 TEST_F(MainFormTest, WeiterWalksThePagesAndOnlyRenamesTheButtonOnPageTwo) {
     MainForm& form = LoadedForm();
     form.EnableButtonWeiter();
-    Press(L"buttonWeiter");
+    Press(form_->buttonWeiter);
     EXPECT_FALSE(form.startPage().Visible());
     EXPECT_TRUE(form.downloadPage().Visible());
     EXPECT_EQ(form.GetZelbarPath(), L"C:\\Zelbar\\");  // the page's show handling ran
-    EXPECT_FALSE(::IsWindowEnabled(form[L"buttonWeiter"].hwnd()));
+    EXPECT_FALSE(::IsWindowEnabled(form.buttonWeiter.hwnd()));
 
     form.EnableButtonWeiter();
-    Press(L"buttonWeiter");
+    Press(form_->buttonWeiter);
     EXPECT_TRUE(form.finishPage().Visible());
-    EXPECT_EQ(form[L"buttonWeiter"].Caption(), L"Fertig stellen");
-    EXPECT_TRUE(::IsWindowEnabled(form[L"buttonWeiter"].hwnd()));
+    EXPECT_EQ(form.buttonWeiter.Caption(), L"Fertig stellen");
+    EXPECT_TRUE(::IsWindowEnabled(form.buttonWeiter.hwnd()));
 
-    Press(L"buttonWeiter");
+    Press(form_->buttonWeiter);
     EXPECT_EQ(finish_->finishCalls, 1);
     ASSERT_EQ(ui_.shown.size(), 1u);
     EXPECT_EQ(ui_.shown[0].text.rfind(kNoticeStart, 0), 0u);
@@ -251,17 +251,17 @@ TEST_F(MainFormTest, WeiterWalksThePagesAndOnlyRenamesTheButtonOnPageTwo) {
 TEST_F(MainFormTest, FailingFertigstellenIsReportedAndTheWindowStaysForAnotherTry) {
     MainForm& form = LoadedForm();
     form.EnableButtonWeiter();
-    Press(L"buttonWeiter");
+    Press(form_->buttonWeiter);
     form.EnableButtonWeiter();
-    Press(L"buttonWeiter");
+    Press(form_->buttonWeiter);
     finish_->finishThrows = true;
-    Press(L"buttonWeiter");
+    Press(form_->buttonWeiter);
     EXPECT_FALSE(form.Closed());
     EXPECT_FALSE(form.skipClosePrompt());
     ASSERT_EQ(reportedErrors_.size(), 1u);
     EXPECT_NE(reportedErrors_[0].find(L"ZelbarProg.mdb"), std::wstring::npos);
 
-    Press(L"buttonWeiter");
+    Press(form_->buttonWeiter);
     EXPECT_EQ(finish_->finishCalls, 2);
     EXPECT_TRUE(form.Closed());
 }
@@ -269,10 +269,10 @@ TEST_F(MainFormTest, FailingFertigstellenIsReportedAndTheWindowStaysForAnotherTr
 TEST_F(MainFormTest, YesOnPageTwoAsksThePageAndStaysOpenWhileWorkIsStopping) {
     MainForm& form = LoadedForm();
     form.EnableButtonWeiter();
-    Press(L"buttonWeiter");
+    Press(form_->buttonWeiter);
     download_->cancelResult = true;
     ui_.answers = {MsgBoxResult::Yes};
-    Press(L"buttonAbbrechen");
+    Press(form_->buttonAbbrechen);
     EXPECT_EQ(download_->cancelCalls, 1);
     EXPECT_FALSE(form.Closed());
 
@@ -286,7 +286,7 @@ TEST_F(MainFormTest, YesOnPageTwoAsksThePageAndStaysOpenWhileWorkIsStopping) {
 TEST_F(MainFormTest, YesOnAnIdlePageTwoClosesWithoutTheNotice) {
     MainForm& form = LoadedForm();
     form.EnableButtonWeiter();
-    Press(L"buttonWeiter");
+    Press(form_->buttonWeiter);
     ui_.answers = {MsgBoxResult::Yes};
     CloseFromFrame();
     EXPECT_EQ(download_->cancelCalls, 1);
@@ -297,10 +297,10 @@ TEST_F(MainFormTest, YesOnAnIdlePageTwoClosesWithoutTheNotice) {
 TEST_F(MainFormTest, FailingPageCancelIsReportedAndTheWindowStaysUsable) {
     MainForm& form = LoadedForm();
     form.EnableButtonWeiter();
-    Press(L"buttonWeiter");
+    Press(form_->buttonWeiter);
     download_->cancelThrows = true;
     ui_.answers = {MsgBoxResult::Yes};
-    Press(L"buttonAbbrechen");
+    Press(form_->buttonAbbrechen);
     EXPECT_FALSE(form.Closed());
     EXPECT_EQ(reportedErrors_.size(), 1u);
 }
@@ -308,11 +308,11 @@ TEST_F(MainFormTest, FailingPageCancelIsReportedAndTheWindowStaysUsable) {
 TEST_F(MainFormTest, YesOnPageThreeRunsItsCleanUpAndCloses) {
     MainForm& form = LoadedForm();
     form.EnableButtonWeiter();
-    Press(L"buttonWeiter");
+    Press(form_->buttonWeiter);
     form.EnableButtonWeiter();
-    Press(L"buttonWeiter");
+    Press(form_->buttonWeiter);
     ui_.answers = {MsgBoxResult::Yes};
-    Press(L"buttonAbbrechen");
+    Press(form_->buttonAbbrechen);
     EXPECT_EQ(finish_->cancelCalls, 1);
     EXPECT_EQ(finish_->finishCalls, 0);
     EXPECT_TRUE(form.Closed());
@@ -321,17 +321,17 @@ TEST_F(MainFormTest, YesOnPageThreeRunsItsCleanUpAndCloses) {
 TEST_F(MainFormTest, BeendenCoversWeiterDisablesAbbrechenAndClosesWithTheNotice) {
     MainForm& form = LoadedForm();
     form.EnableButtonBeenden();
-    EXPECT_FALSE(::IsWindowEnabled(form[L"buttonAbbrechen"].hwnd()));
-    EXPECT_TRUE(::IsWindowEnabled(form[L"buttonBeenden"].hwnd()));
+    EXPECT_FALSE(::IsWindowEnabled(form.buttonAbbrechen.hwnd()));
+    EXPECT_TRUE(::IsWindowEnabled(form.buttonBeenden.hwnd()));
     // The button under the centre of the shared place is "Beenden" now.
     RECT r;
-    ::GetWindowRect(form[L"buttonWeiter"].hwnd(), &r);
+    ::GetWindowRect(form.buttonWeiter.hwnd(), &r);
     POINT centre{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
     ::ScreenToClient(form.hwnd(), &centre);
     EXPECT_EQ(::ChildWindowFromPointEx(form.hwnd(), centre, CWP_SKIPINVISIBLE),
-              form[L"buttonBeenden"].hwnd());
+              form.buttonBeenden.hwnd());
 
-    Press(L"buttonBeenden");
+    Press(form_->buttonBeenden);
     ASSERT_EQ(ui_.shown.size(), 1u);
     EXPECT_EQ(ui_.shown[0].style, 64u);
     EXPECT_EQ(ui_.shown[0].text.find(L"\r\n"), 65u);

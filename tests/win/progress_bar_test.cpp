@@ -58,9 +58,10 @@ class Host : public Window {
 public:
     Host() {
         CreateTopLevel(L"Fortschrittsbalken", 3570, 1740, WS_OVERLAPPED | WS_CAPTION);
-        AddLayout({{L"P", ControlKind::Image, nullptr, {240, 1200, 3000, 300}}});
+        P = &Add<Picture>({ControlKind::Image, nullptr, {240, 1200, 3000, 300}});
         ::ShowWindow(hwnd(), SW_SHOWNORMAL);
     }
+    Picture* P;
 };
 
 std::string Geometry(const Control& control) {
@@ -166,7 +167,7 @@ TEST_F(ProgressBarsTest, ThePictureIsUncoveredFromTheRightAsTheValueGrows) {
 }
 
 TEST_F(ProgressBarsTest, APictureControlGivesACopyOfItsPictureAndItsSize) {
-    Control& p = host[L"P"];
+    Picture& p = *host.P;
     p.SetPicture(LoadPictureResource(IDB_FORM1_IMAGE));
     image->value(50);
 
@@ -175,7 +176,7 @@ TEST_F(ProgressBarsTest, APictureControlGivesACopyOfItsPictureAndItsSize) {
     EXPECT_EQ(Geometry(image->StatusBar()), "0,0 3000x300");
     EXPECT_EQ(image->Rect().width, kImageBarRect.width);
     EXPECT_EQ(image->value(), 50);
-    EXPECT_NE(image->BgImage().Picture(), p.Picture());
+    EXPECT_NE(image->BgImage().Bitmap(), p.Bitmap());
     EXPECT_EQ(image->BgImage().PictureSize().cx, 320);
     EXPECT_EQ(p.PictureSize().cx, 320);
 
@@ -291,8 +292,8 @@ TEST(Form1Test, Command1CountsBothBarsUpToOneHundred) {
     ImageProgressBar& image = form.ImageProgressBar1();
     ProgressBar& plain = form.ProgressBar1();
     // Loaded: a copy of Image1's picture, still covered at the bar's own size.
-    EXPECT_NE(image.BgImage().Picture(), nullptr);
-    EXPECT_NE(image.BgImage().Picture(), form[L"Image1"].Picture());
+    EXPECT_NE(image.BgImage().Bitmap(), nullptr);
+    EXPECT_NE(image.BgImage().Bitmap(), form.Image1.Bitmap());
     EXPECT_EQ(image.StatusBar().Width(), image.Rect().width);
     form.SetVisible(true);
     PumpPendingMessages();

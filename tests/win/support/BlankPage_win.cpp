@@ -1,8 +1,8 @@
-#include "app/BlankPage_win.h"
+#include "support/BlankPage_win.h"
 
-BlankPageWindow::BlankPageWindow(HWND parent, const TwipsRect& rect, bool visible) {
-    CreateChild(parent, rect, visible);
-    AddLayout({{L"Shape2", ControlKind::Frame, nullptr, {120, 120, 6855, 3015}}});
+BlankPageWindow::BlankPageWindow(HWND parent, const TwipsRect& rect, bool visible)
+    : Window(ChildFrame{parent, rect, visible}) {
+    Add<Picture>({ControlKind::Frame, nullptr, {120, 120, 6855, 3015}});
 }
 
 BlankDownloadPage::BlankDownloadPage(HWND parent, const TwipsRect& rect, WizardHost& host)

@@ -1,6 +1,6 @@
 #pragma once
-#include "app/WizardHost.h"
-#include "app/WizardPage.h"
+#include "wizard/WizardHost.h"
+#include "wizard/WizardPage.h"
 #include "platform/Window_win.h"
 
 // Empty page slots: framed child windows with a page's contract and nothing
