@@ -9,7 +9,6 @@
 #   ZELBAR_SANDBOX  the sandbox folder (prefix and HOME) to use
 # Everything started here is stopped by stage_stop, by process id.
 
-STAGE_XVFB_PID=""
 STAGE_SERVER_PID=""
 STAGE_PORT=""
 STAGE_PREFIX="$ZELBAR_SANDBOX/prefix"
@@ -33,22 +32,9 @@ stage_winpath() {
 stage_wine() { "$STAGE_WINE_RUN" "$@"; }
 
 # One X display for the wizard and the driver; a private Xvfb when there is none.
-stage_display() {
-    [ -n "${DISPLAY:-}" ] && return 0
-    local n
-    for n in $(seq 190 289); do
-        { [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; } && continue
-        Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-        STAGE_XVFB_PID=$!
-        for _ in $(seq 1 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
-        if kill -0 "$STAGE_XVFB_PID" 2>/dev/null; then
-            export DISPLAY=":$n"
-            return 0
-        fi
-        STAGE_XVFB_PID=""
-    done
-    stage_fail "could not start Xvfb"
-}
+# shellcheck source=../../tools/lib/display.sh
+. "$ZELBAR_SOURCE/tools/lib/display.sh"
+stage_display() { display_start || stage_fail "could not start Xvfb"; }
 
 stage_stop() {
     if [ -n "$STAGE_SERVER_PID" ]; then
@@ -59,11 +45,7 @@ stage_stop() {
     fi
     # The sandbox's Wine processes end with the programs we started in it.
     WINEPREFIX="$STAGE_PREFIX" timeout 30 wineserver -w >/dev/null 2>&1 || true
-    if [ -n "$STAGE_XVFB_PID" ]; then
-        kill "$STAGE_XVFB_PID" 2>/dev/null || true
-        wait "$STAGE_XVFB_PID" 2>/dev/null || true
-        STAGE_XVFB_PID=""
-    fi
+    display_stop
 }
 
 # The folder of the sandbox user's profile (Desktop, AppData) on the Linux side.
