@@ -40,12 +40,10 @@ HttpTestServer::HttpTestServer(const std::string& filesFolder) {
                                  std::to_string(::GetTickCount64()) + ".port";
     portFile_ = WinPath(portFile);
 
-    const std::wstring script = filesFolder.empty()
-                                    ? L"/tests/fixtures/server.py"
-                                    : L"/tests/fixtures/extractor/archive_server.py";
-    std::wstring commandLine = L"Z:\\usr\\bin\\python3 " +
-                               QuoteArgument(UnixPath(ZELBAR_SOURCE_DIR) + script) +
-                               L" --idle 600 --port-file " + QuoteArgument(UnixPath(portFile.c_str()));
+    std::wstring commandLine =
+        L"Z:\\usr\\bin\\python3 " +
+        QuoteArgument(UnixPath(ZELBAR_SOURCE_DIR) + L"/tests/fixtures/server.py") +
+        L" --idle 600 --port-file " + QuoteArgument(UnixPath(portFile.c_str()));
     if (!filesFolder.empty()) {
         commandLine += L" --files " + QuoteArgument(UnixPath(filesFolder.c_str()));
     }

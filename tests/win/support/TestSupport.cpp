@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/Text.h"
+#include "support/Screenshot.h"
 
 namespace wintest {
 namespace {
@@ -286,38 +287,7 @@ std::wstring SaveScreenshot(HWND window, const std::wstring& name) {
     ::UpdateWindow(window);
     RECT frame;
     ::GetWindowRect(window, &frame);
-    const int width = frame.right - frame.left;
-    const int height = frame.bottom - frame.top;
-    HDC screen = ::GetDC(nullptr);
-    HDC memory = ::CreateCompatibleDC(screen);
-    HBITMAP bitmap = ::CreateCompatibleBitmap(screen, width, height);
-    HGDIOBJ previous = ::SelectObject(memory, bitmap);
-    ::BitBlt(memory, 0, 0, width, height, screen, frame.left, frame.top, SRCCOPY);
-    ::SelectObject(memory, previous);
-
-    BITMAPINFOHEADER header = {};
-    header.biSize = sizeof header;
-    header.biWidth = width;
-    header.biHeight = height;
-    header.biPlanes = 1;
-    header.biBitCount = 24;
-    header.biCompression = BI_RGB;
-    const DWORD rowBytes = static_cast<DWORD>((width * 3 + 3) & ~3);
-    std::string pixels(static_cast<std::size_t>(rowBytes) * static_cast<std::size_t>(height), '\0');
-    ::GetDIBits(memory, bitmap, 0, static_cast<UINT>(height), &pixels[0],
-                reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS);
-    ::DeleteObject(bitmap);
-    ::DeleteDC(memory);
-    ::ReleaseDC(nullptr, screen);
-
-    BITMAPFILEHEADER file = {};
-    file.bfType = 0x4D42;  // "BM"
-    file.bfOffBits = sizeof file + sizeof header;
-    file.bfSize = static_cast<DWORD>(file.bfOffBits + pixels.size());
-    std::string bytes(reinterpret_cast<const char*>(&file), sizeof file);
-    bytes.append(reinterpret_cast<const char*>(&header), sizeof header);
-    bytes += pixels;
-    WriteBytes(path, bytes);
+    SaveScreenArea(frame, path);
     return path;
 }
 
