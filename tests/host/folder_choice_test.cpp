@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "folderchooser/FolderChoice.h"
 
@@ -48,17 +49,19 @@ TEST(FolderChoiceTest, DriveEntriesShowTheLowerCaseLetterAndTheLabel) {
     EXPECT_EQ(DriveRoot(L"z: [unix]"), L"z:\\");
 }
 
-}  // namespace
-
-namespace {
+TEST(FolderChoiceTest, ListedPathsDropTrailingBackslashesExceptADrivesRoot) {
+    EXPECT_EQ(ListedPath(L"C:\\Zelbar\\\\"), L"C:\\Zelbar");
+    EXPECT_EQ(ListedPath(L"C:\\"), L"C:\\");
+    EXPECT_EQ(ListedPath(L"C:"), L"C:\\");
+}
 
 TEST(FolderChoiceTest, FolderChainRunsFromTheRootDownToTheFolder) {
     using V = std::vector<std::wstring>;
-    EXPECT_EQ(FolderChoice::FolderChain(L"C:\\Zelbar\\Daten\\"),
+    EXPECT_EQ(FolderChain(L"C:\\Zelbar\\Daten\\"),
               (V{L"C:\\", L"C:\\Zelbar", L"C:\\Zelbar\\Daten"}));
-    EXPECT_EQ(FolderChoice::FolderChain(L"C:\\"), (V{L"C:\\"}));
-    EXPECT_EQ(FolderChoice::FolderChain(L"d:"), (V{L"d:\\"}));
-    EXPECT_EQ(FolderChoice::FolderChain(L"\\\\server\\share\\a"),
+    EXPECT_EQ(FolderChain(L"C:\\"), (V{L"C:\\"}));
+    EXPECT_EQ(FolderChain(L"d:"), (V{L"d:\\"}));
+    EXPECT_EQ(FolderChain(L"\\\\server\\share\\a"),
               (V{L"\\\\server\\share", L"\\\\server\\share\\a"}));
 }
 

@@ -7,17 +7,15 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <condition_variable>
-#include <mutex>
+#include <future>
 #include <thread>
 
-#include "support/BlankPage_win.h"
 #include "app/MainForm_win.h"
 #include "folderchooser/OrdnerAuswahlDialog_win.h"
 #include "platform/FileSystem_win.h"
 #include "platform/MessageLoop_win.h"
 #include "platform/Shell_win.h"
-#include "platform/Text.h"
+#include "support/BlankPage_win.h"
 #include "support/ScriptedUi.h"
 #include "support/TestSupport.h"
 
@@ -44,77 +42,44 @@ public:
         }
     }
     ~DefinedDrive() { ::DefineDosDeviceW(DDD_REMOVE_DEFINITION, drive_, nullptr); }
-    DefinedDrive(const DefinedDrive&) = delete;
-    DefinedDrive& operator=(const DefinedDrive&) = delete;
 
 private:
     const wchar_t* drive_;
 };
-
-std::wstring CurrentFolder() {
-    wchar_t buffer[MAX_PATH];
-    const DWORD length = ::GetCurrentDirectoryW(MAX_PATH, buffer);
-    return std::wstring(buffer, length);
-}
 
 // Closes the dialog through its frame if a test leaves it open, so a broken
 // dialog fails its test instead of hanging the run.
 class Watchdog {
 public:
     explicit Watchdog(HWND window)
-        : thread_([this, window] {
-              std::unique_lock<std::mutex> lock(mutex_);
-              if (!done_.wait_for(lock, std::chrono::seconds(20), [this] { return stop_; })) {
-                  fired = true;
-                  ::PostMessageW(window, WM_CLOSE, 0, 0);
-              }
+        : thread_([this, window, stop = stop_.get_future()] {
+              if (stop.wait_for(std::chrono::seconds(20)) == std::future_status::ready) return;
+              fired = true;
+              ::PostMessageW(window, WM_CLOSE, 0, 0);
           }) {}
     ~Watchdog() {
-        {
-            std::lock_guard<std::mutex> lock(mutex_);
-            stop_ = true;
-        }
-        done_.notify_all();
+        stop_.set_value();
         thread_.join();
     }
-    bool fired = false;
+    std::atomic<bool> fired{false};
 
 private:
-    std::mutex mutex_;
-    std::condition_variable done_;
-    bool stop_ = false;
+    std::promise<void> stop_;
     std::thread thread_;
 };
 
 class FolderChooserTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        notReady = new DefinedDrive(L"Q:", L"C:\\ztest\\kein-datentraeger");
-    }
-    static void TearDownTestSuite() {
-        delete notReady;
-        notReady = nullptr;
-    }
-
     void SetUp() override {
         form_ = std::make_unique<MainForm>(platform_, [](MainForm& form) {
-            WizardPages pages;
-            pages.startPage =
-                std::make_unique<BlankStartPage>(form.hwnd(), MainForm::kStartPageRect, true);
-            pages.downloadPage = std::make_unique<BlankDownloadPage>(
-                form.hwnd(), MainForm::kDownloadPageRect, form);
-            pages.finishPage =
-                std::make_unique<BlankFinishPage>(form.hwnd(), MainForm::kFinishPageRect, form);
-            return pages;
+            return WizardPages{
+                std::make_unique<BlankStartPage>(form.hwnd(), MainForm::kStartPageRect, true),
+                std::make_unique<BlankDownloadPage>(form.hwnd(), MainForm::kDownloadPageRect, form),
+                std::make_unique<BlankFinishPage>(form.hwnd(), MainForm::kFinishPageRect, form)};
         });
         form_->SetQuitOnClose(false);
         form_->Show();
         form_->SetAccessPath(L"\"C:\\Programme\\Office\\MSACCESS.EXE\"");
-    }
-    void TearDown() override {
-        dialog_.reset();
-        form_->SetAccessPath(L"");
-        form_.reset();
     }
 
     OrdnerAuswahlDialog& Open(const std::wstring& zelbarPath) {
@@ -164,13 +129,8 @@ protected:
         dialog_->ShowModal(form_->hwnd());
         EXPECT_FALSE(watchdog.fired) << "the dialog did not end by itself";
     }
-    std::vector<std::wstring> Messages() const {
-        std::vector<std::wstring> texts;
-        for (const auto& shown : ui_.shown) texts.push_back(shown.text);
-        return texts;
-    }
 
-    static DefinedDrive* notReady;
+    DefinedDrive notReady_{L"Q:", L"C:\\ztest\\kein-datentraeger"};
     TempFolder temp_;
     ScriptedUi ui_;
     WinFileSystem files_;
@@ -181,17 +141,7 @@ protected:
     std::unique_ptr<OrdnerAuswahlDialog> dialog_;
 };
 
-DefinedDrive* FolderChooserTest::notReady = nullptr;
-
-// A folder below the test's temporary folder whose full path has `length` characters.
-std::wstring FolderOfLength(const TempFolder& temp, std::size_t length) {
-    const std::wstring base = temp.path() + L"\\";
-    std::wstring path = base + std::wstring(length - base.size(), L'a');
-    ::CreateDirectoryW(path.c_str(), nullptr);
-    return path;
-}
-
-TEST_F(FolderChooserTest, OpensAtTheInstallationFolderWithCAsDriveAndNoDefaultButton) {
+TEST_F(FolderChooserTest, OpensAtTheInstallationFolderOnDriveCWithEveryDriveListed) {
     OrdnerAuswahlDialog& dialog = Open(temp_.path() + L"\\");
     EXPECT_EQ(WindowText(dialog.hwnd()), L"Name des Dialogfeldes");
     EXPECT_EQ(dialog.Tag(), temp_.path());
@@ -205,83 +155,37 @@ TEST_F(FolderChooserTest, OpensAtTheInstallationFolderWithCAsDriveAndNoDefaultBu
         const LONG style = ::GetWindowLongW(button->hwnd(), GWL_STYLE);
         EXPECT_EQ(style & BS_TYPEMASK, BS_PUSHBUTTON) << Narrow(button->Caption());
     }
-}
-
-TEST_F(FolderChooserTest, EveryDriveIsListedReadyOrNot) {
-    OrdnerAuswahlDialog& dialog = Open(L"C:\\");
+    // Every drive is listed, ready or not.
     std::wstring letters;
     for (int i = 0; i < dialog.Drive1().ListCount(); ++i) letters += dialog.Drive1().List(i)[0];
-    EXPECT_NE(letters.find(L'c'), std::wstring::npos) << Narrow(letters);
-    EXPECT_NE(letters.find(L'q'), std::wstring::npos) << Narrow(letters);
-    EXPECT_NE(letters.find(L'z'), std::wstring::npos) << Narrow(letters);
+    for (wchar_t letter : {L'c', L'q', L'z'}) {
+        EXPECT_NE(letters.find(letter), std::wstring::npos) << Narrow(letters);
+    }
 }
 
-TEST_F(FolderChooserTest, FolderOf59CharactersGives268AndIsAccepted) {
-    form_->SetAccessPath(std::wstring(101, L'x'));
-    const std::wstring folder = FolderOfLength(temp_, 59);
-    Open(folder + L"\\");
-    Click(dialog_->OKButton);
-    ShowModal();
-    EXPECT_TRUE(ui_.shown.empty());
-    EXPECT_EQ(dialog_->Tag(), folder);
-    EXPECT_FALSE(::IsWindowVisible(dialog_->hwnd()));
-    EXPECT_TRUE(::IsWindowEnabled(form_->hwnd()));
-}
-
-TEST_F(FolderChooserTest, FolderOf60CharactersGives270AndIsRefused) {
-    form_->SetAccessPath(std::wstring(101, L'x'));
-    const std::wstring shorter = FolderOfLength(temp_, 59);
-    const std::wstring longer = FolderOfLength(temp_, 60);
-    Open(shorter + L"\\");
-    // The 60-character sibling: up to the parent, then highlight it (the
-    // longer name sorts after the shorter one).
-    Highlight(-2);
-    DoubleClickHighlighted();
-    Highlight(1);
-    Click(dialog_->OKButton);
-    Click(dialog_->CancelButton);
-    ShowModal();
-    EXPECT_EQ(Messages(), std::vector<std::wstring>{kTooLong});
-    EXPECT_EQ(dialog_->Dir1().List(1), longer);
-    // Refused: Tag keeps what opening set.
-    EXPECT_EQ(dialog_->Tag(), shorter);
-}
-
-TEST_F(FolderChooserTest, RootOfTheDriveIsRefusedAndTheDialogStaysOpen) {
-    Open(L"C:\\");
-    Click(dialog_->OKButton);
-    Click(dialog_->CancelButton);
-    ShowModal();
-    EXPECT_EQ(Messages(), std::vector<std::wstring>{kRoot});
-    ASSERT_EQ(ui_.shown.size(), 1u);
-    EXPECT_EQ(ui_.shown[0].style, 64u);
-    EXPECT_EQ(ui_.shown[0].title, L"Zelbar Setup");
-    // Only "Abbrechen" ended the display; Tag is what opening set.
-    EXPECT_EQ(dialog_->Tag(), L"C:\\");
-}
-
-TEST_F(FolderChooserTest, RootWithATooLongAccessPathShowsBothMessagesLengthFirst) {
+TEST_F(FolderChooserTest, OkShowsEachRefusalLengthFirstAndKeepsTheDialogOpen) {
     form_->SetAccessPath(std::wstring(230, L'x'));
     Open(L"C:\\");
     Click(dialog_->OKButton);
     Click(dialog_->CancelButton);
     ShowModal();
-    EXPECT_EQ(Messages(), (std::vector<std::wstring>{kTooLong, kRoot}));
-}
-
-TEST_F(FolderChooserTest, AbbrechenRightAfterOpeningHandsBackTheOpenedFolder) {
-    Open(temp_.path() + L"\\");
-    Click(dialog_->CancelButton);
-    ShowModal();
-    EXPECT_EQ(dialog_->Tag(), temp_.path());
+    ASSERT_EQ(ui_.shown.size(), 2u);
+    EXPECT_EQ(ui_.shown[0].text, kTooLong);
+    EXPECT_EQ(ui_.shown[1].text, kRoot);
+    for (const auto& shown : ui_.shown) {
+        EXPECT_EQ(shown.style, 64u);
+        EXPECT_EQ(shown.title, L"Zelbar Setup");
+    }
+    // Only "Abbrechen" ended the display; Tag is what opening set.
+    EXPECT_EQ(dialog_->Tag(), L"C:\\");
     EXPECT_FALSE(dialog_->Discarded());
-    EXPECT_TRUE(ui_.shown.empty());
 }
 
 TEST_F(FolderChooserTest, AbbrechenAfterADriveChangeHandsBackThatDrivesFolder) {
     // The test runs in a folder of drive Z:, which is that drive's current folder.
-    const std::wstring current = CurrentFolder();
-    ASSERT_EQ(current.substr(0, 3), L"Z:\\");
+    wchar_t current[MAX_PATH];
+    ::GetCurrentDirectoryW(MAX_PATH, current);
+    ASSERT_EQ(std::wstring(current).substr(0, 3), L"Z:\\");
     Open(temp_.path() + L"\\");
     ChooseDrive(L'z');
     Click(dialog_->CancelButton);
@@ -308,54 +212,22 @@ TEST_F(FolderChooserTest, DriveThatIsNotReadyIsNamedAndTheListReturnsToTheLastRe
     EXPECT_EQ(dialog_->Tag(), dialog_->Dir1().Path());
 }
 
-TEST_F(FolderChooserTest, NewFolderBelowAFolderIsMadeAndOpened) {
+TEST_F(FolderChooserTest, NewFolderIsMadeBelowTheSelectedFolderAndOpened) {
     Open(temp_.path() + L"\\");
-    ui_.inputAnswers = {L"Neu"};
-    Click(dialog_->buttonNeuerOrdner);
+    // Cannot be made (its parent is missing), made, then the box cancelled.
+    ui_.inputAnswers = {L"fehlt\\tiefer", L"Neu"};
+    for (int i = 0; i < 3; ++i) Click(dialog_->buttonNeuerOrdner);
     Click(dialog_->CancelButton);
     ShowModal();
-    ASSERT_EQ(ui_.inputPrompts.size(), 1u);
-    EXPECT_EQ(ui_.inputPrompts[0], L"Ordner erstellen|Neuen Ordner erstellen in: " + temp_.path());
-    EXPECT_TRUE(PathExists(temp_ / L"Neu"));
+    const std::wstring prompt = L"Ordner erstellen|Neuen Ordner erstellen in: ";
+    EXPECT_EQ(ui_.inputPrompts,
+              (std::vector<std::wstring>{prompt + temp_.path(), prompt + temp_.path(),
+                                         prompt + (temp_ / L"Neu")}));
+    EXPECT_FALSE(PathExists(temp_ / L"fehlt"));
     EXPECT_EQ(dialog_->Dir1().Path(), temp_ / L"Neu");
+    EXPECT_EQ(dialog_->Dir1().ListCount(), 0);
     // Navigation alone leaves Tag alone.
     EXPECT_EQ(dialog_->Tag(), temp_.path());
-}
-
-TEST_F(FolderChooserTest, NewFolderAtARootGetsNoDoubledBackslash) {
-    const std::wstring name = L"ztest_neu_" + Text::FromInt(::GetCurrentProcessId());
-    RemoveTree(L"C:\\" + name);
-    Open(L"C:\\");
-    ui_.inputAnswers = {name};
-    Click(dialog_->buttonNeuerOrdner);
-    Click(dialog_->CancelButton);
-    ShowModal();
-    const bool made = PathExists(L"C:\\" + name);
-    RemoveTree(L"C:\\" + name);
-    EXPECT_TRUE(made);
-    EXPECT_EQ(ui_.inputPrompts.at(0), L"Ordner erstellen|Neuen Ordner erstellen in: C:\\");
-    EXPECT_EQ(dialog_->Dir1().Path(), L"C:\\" + name);
-}
-
-TEST_F(FolderChooserTest, CancelledInputBoxMakesNothingAndChangesNothing) {
-    Open(temp_.path() + L"\\");
-    Click(dialog_->buttonNeuerOrdner);  // no scripted answer: the box was cancelled
-    Click(dialog_->OKButton);
-    ShowModal();
-    EXPECT_EQ(ui_.inputPrompts.size(), 1u);
-    EXPECT_EQ(dialog_->Dir1().Path(), temp_.path());
-    EXPECT_EQ(dialog_->Dir1().ListCount(), 0);
-    EXPECT_EQ(dialog_->Tag(), temp_.path());
-}
-
-TEST_F(FolderChooserTest, NewFolderThatCannotBeMadeLeavesTheListWhereItWas) {
-    Open(temp_.path() + L"\\");
-    ui_.inputAnswers = {L"fehlt\\tiefer"};
-    Click(dialog_->buttonNeuerOrdner);
-    Click(dialog_->CancelButton);
-    ShowModal();
-    EXPECT_FALSE(PathExists(temp_ / L"fehlt"));
-    EXPECT_EQ(dialog_->Dir1().Path(), temp_.path());
 }
 
 TEST_F(FolderChooserTest, DoubleClickOpensASubfolderAndOkTakesTheHighlightedOne) {
@@ -370,8 +242,11 @@ TEST_F(FolderChooserTest, DoubleClickOpensASubfolderAndOkTakesTheHighlightedOne)
     Highlight(0);  // Gamma, below beta
     Click(dialog_->OKButton);
     ShowModal();
+    EXPECT_TRUE(ui_.shown.empty());
     EXPECT_EQ(dialog_->Dir1().Path(), temp_ / L"beta");
     EXPECT_EQ(dialog_->Tag(), temp_ / L"beta\\Gamma");
+    EXPECT_FALSE(::IsWindowVisible(dialog_->hwnd()));
+    EXPECT_TRUE(::IsWindowEnabled(form_->hwnd()));
 }
 
 TEST_F(FolderChooserTest, ClosingThroughTheFrameDiscardsTheDialogAndFreesTheOwner) {
