@@ -1,4 +1,5 @@
 #include "IniFileTest.h"
+#include "settings/IniValidator.h"
 
 namespace {
 
@@ -84,4 +85,13 @@ TEST_F(IniValidationTest, MessageSectionNeedsAllFourLinesWhereverItEnds) {
         EXPECT_EQ(Check(file), ini::kBroken) << "at the end, without line " << missing;
         EXPECT_EQ(Check(file + L"|"), ini::kBroken) << "before a blank, without line " << missing;
     }
+}
+
+// A later line that keeps the rules must not clear what an earlier one broke.
+TEST(IniValidatorTest, BrokenFileStaysBrokenWhateverFollows) {
+    IniValidator validator;
+    for (const wchar_t* line : {L"[GetFileSize]", L"URL=ftp://x", L"URL=http://x"}) {
+        validator.Check(line);
+    }
+    EXPECT_EQ(validator.Finish(), ini::kBroken);
 }
