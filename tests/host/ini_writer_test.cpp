@@ -1,4 +1,4 @@
-#include <gtest/gtest.h>
+#include <cerrno>
 
 #include "IniFileTest.h"
 #include "platform/PlatformError.h"
@@ -7,91 +7,51 @@ namespace {
 
 class IniWriterTest : public IniFileTest {};
 
-// Real files, but every text writer fails after a set number of lines, as a
-// full disk would.
-class DiskFullFileSystem : public PortableFileSystem {
+// The bytes of a file whose CRLF lines are joined by "|".
+std::string Crlf(const std::string& lines) {
+    std::string bytes;
+    for (const char c : lines) bytes += c == '|' ? std::string("\r\n") : std::string(1, c);
+    return bytes + "\r\n";
+}
+
+// Replacing settings.ini fails, as when another program holds it open.
+class LockedSettingsFileSystem : public PortableFileSystem {
 public:
-    explicit DiskFullFileSystem(int linesBeforeFailure) : linesLeft_(linesBeforeFailure) {}
-
-    std::unique_ptr<TextWriter> OpenTextFileForWriting(const std::wstring& path) override {
-        return std::make_unique<FailingWriter>(PortableFileSystem::OpenTextFileForWriting(path),
-                                               linesLeft_);
+    void CopyFile(const std::wstring&, const std::wstring&) override {
+        throw PlatformError(EACCES, L"Die Datei ist gesperrt.");
     }
-
-private:
-    class FailingWriter : public TextWriter {
-    public:
-        FailingWriter(std::unique_ptr<TextWriter> inner, int linesLeft)
-            : inner_(std::move(inner)), linesLeft_(linesLeft) {}
-        void Write(const std::wstring& text) override { inner_->Write(text); }
-        void WriteLine(const std::wstring& text) override {
-            if (linesLeft_-- <= 0) throw PlatformError(28, L"Kein Platz mehr auf dem Datenträger.");
-            inner_->WriteLine(text);
-        }
-        void Close() override { inner_->Close(); }
-
-    private:
-        std::unique_ptr<TextWriter> inner_;
-        int linesLeft_;
-    };
-
-    int linesLeft_;
 };
 
 }  // namespace
 
-TEST_F(IniWriterTest, ReplacesEveryOccurrenceInTheSectionAndKeepsAllOtherLines) {
-    WriteIni({L"[Shortcuts]", L"Desktop=alt", L"Desktop=auch alt", L"StartmenuFolder=Zelbar", L"",
-              L"[Andere]", L"Desktop=bleibt", L"", L"[Shortcuts]", L"Desktop=dritter"});
-    settings.WriteKeyValuePair(L"Shortcuts", L"Desktop", L"Zelbar 11");
-    EXPECT_EQ(IniBytes(),
-              "[Shortcuts]\r\nDesktop=Zelbar 11\r\nDesktop=Zelbar 11\r\nStartmenuFolder=Zelbar\r\n"
-              "\r\n[Andere]\r\nDesktop=bleibt\r\n\r\n[Shortcuts]\r\nDesktop=Zelbar 11\r\n");
-    EXPECT_EQ(settings.GetValue(L"Shortcuts", L"Desktop"), L"Zelbar 11");
+TEST_F(IniWriterTest, KeyIsReplacedOrAddedBeforeTheLineThatEndsItsSection) {
+    const struct {
+        const wchar_t* before;
+        const char* after;
+    } cases[] = {
+        // Every line of the key in every copy of the section; other sections keep theirs.
+        {L"[S]|k=alt|k=alt|x=1||[B]|k=1||[S]|k=alt", "[S]|k=neu|k=neu|x=1||[B]|k=1||[S]|k=neu"},
+        // Added once, before the blank line, the next header or the end of the file.
+        {L"[S]|x=1||[S]|y=2", "[S]|x=1|k=neu||[S]|y=2"},
+        {L"[S]|x=1|[B]|y=2", "[S]|x=1|k=neu|[B]|y=2"},
+        {L"[B]|y=2||[S]|x=1", "[B]|y=2||[S]|x=1|k=neu"},
+        // A missing section is appended, kept apart by one blank line.
+        {L"[B]|y=2", "[B]|y=2||[S]|k=neu"},
+        {L"[B]|y=2|", "[B]|y=2||[S]|k=neu"},
+        {L"", "[S]|k=neu"},
+    };
+    for (const auto& c : cases) {
+        WriteIni(c.before);
+        settings.WriteKeyValuePair(L"S", L"k", L"neu");
+        EXPECT_EQ(IniBytes(), Crlf(c.after));
+    }
     EXPECT_FALSE(tmp.Exists("settings.ini.tmp"));
 }
 
-TEST_F(IniWriterTest, NewKeyGoesBeforeTheLineThatEndsItsSection) {
-    WriteIni({L"[A]", L"x=1", L"", L"[B]", L"y=2", L"[C]", L"z=3"});
-    settings.WriteKeyValuePair(L"A", L"neu", L"a");
-    settings.WriteKeyValuePair(L"B", L"neu", L"b");
-    settings.WriteKeyValuePair(L"C", L"neu", L"c");
-    EXPECT_EQ(IniBytes(),
-              "[A]\r\nx=1\r\nneu=a\r\n\r\n[B]\r\ny=2\r\nneu=b\r\n[C]\r\nz=3\r\nneu=c\r\n");
-    EXPECT_EQ(settings.GetValue(L"A", L"neu"), L"a");
-    EXPECT_EQ(settings.GetValue(L"B", L"neu"), L"b");
-    EXPECT_EQ(settings.GetValue(L"C", L"neu"), L"c");
-}
-
-TEST_F(IniWriterTest, RepeatedWritesLeaveTheFileAsItWas) {
-    WriteIni({L"[A]", L"x=1"});
-    const std::string before = IniBytes();
-    settings.WriteKeyValuePair(L"A", L"x", L"1");
-    settings.WriteKeyValuePair(L"A", L"x", L"1");
-    EXPECT_EQ(IniBytes(), before) << "each write must not add another empty line";
-}
-
-TEST_F(IniWriterTest, MissingSectionIsAppendedInsteadOfDroppingTheValue) {
-    WriteIni({L"[GetFileSize]", L"URL=http://x"});
-    settings.WriteKeyValuePair(L"Shortcuts", L"Desktop", L"Zelbar");
-    EXPECT_EQ(IniBytes(), "[GetFileSize]\r\nURL=http://x\r\n\r\n[Shortcuts]\r\nDesktop=Zelbar\r\n");
-    EXPECT_EQ(settings.GetValue(L"Shortcuts", L"Desktop"), L"Zelbar");
-    EXPECT_EQ(settings.CheckIniFile(), ini::kUsable);
-}
-
-TEST_F(IniWriterTest, UmlautsSurviveTheRoundTrip) {
-    tmp.WriteBytes("settings.ini", "[Shortcuts]\r\nStartmenuFolder=Men\xFC\r\n");
-    settings.WriteKeyValuePair(L"Shortcuts", L"StartmenuZelbar", L"Menüeinträge");
-    EXPECT_EQ(IniBytes(),
-              "[Shortcuts]\r\nStartmenuFolder=Men\xFC\r\nStartmenuZelbar=Men\xFC" "eintr\xE4ge\r\n");
-    EXPECT_EQ(settings.GetValue(L"Shortcuts", L"StartmenuZelbar"), L"Menüeinträge");
-}
-
-TEST_F(IniWriterTest, FailedWriteLeavesTheSettingsFileUntouched) {
-    WriteIni({L"[GetFileSize]", L"URL=http://x", L"", L"[Shortcuts]", L"Desktop=Zelbar"});
-    const std::string before = IniBytes();
-    DiskFullFileSystem fullDisk(2);
-    const ini onFullDisk(fullDisk, ui);
-    EXPECT_THROW(onFullDisk.WriteKeyValuePair(L"Shortcuts", L"Desktop", L"Neu"), PlatformError);
-    EXPECT_EQ(IniBytes(), before);
+TEST_F(IniWriterTest, FailedReplaceLeavesTheFileWholeAndTheNewTextInTheCopy) {
+    WriteIni(L"[S]|k=alt");
+    LockedSettingsFileSystem locked;
+    EXPECT_THROW(ini(locked, ui).WriteKeyValuePair(L"S", L"k", L"neu"), PlatformError);
+    EXPECT_EQ(IniBytes(), Crlf("[S]|k=alt"));
+    EXPECT_EQ(tmp.ReadBytes("settings.ini.tmp"), Crlf("[S]|k=neu"));
 }
