@@ -192,13 +192,10 @@ bool DownloadProgram::Unpack(const Datei& oDatei) {
     try {
         const std::wstring dataFile = installationFolder + kDataFile;
         if (fs.FileExists(dataFile)) {
-            const std::wstring backup = InstallNames::BackupName(platform_.ui.Now());
-            if (!Abandoned()) fs.CopyFile(dataFile, folderLokal + backup);
+            fs.CopyFile(dataFile, folderLokal + InstallNames::BackupName(platform_.ui.Now()));
         }
         const std::wstring settingsFile = settings_.filename();
-        if (!Abandoned()) {
-            fs.CopyFile(settingsFile, InstallNames::SettingsCopyPath(folderLokal, settingsFile));
-        }
+        fs.CopyFile(settingsFile, InstallNames::SettingsCopyPath(folderLokal, settingsFile));
     } catch (const PlatformError& e) {
         FailWith(DownloadTexts::PrepareFailed(e.message()), MsgCritical);
         return false;
@@ -206,7 +203,6 @@ bool DownloadProgram::Unpack(const Datei& oDatei) {
 
     const std::wstring unpackFolder = InstallNames::UnpackFolder(folderLokal);
     view_.SetLabelFilesize(DownloadTexts::kUnpacking);
-    if (Abandoned()) return false;
 
     unsigned long exitCode = 0;
     try {
@@ -223,7 +219,8 @@ bool DownloadProgram::Unpack(const Datei& oDatei) {
         FailWith(DownloadTexts::UnpackFailed(exitCode), MsgCritical);
         return false;
     }
-    if (Abandoned()) return false;
+    // Left while the archive program ran: what is left of the step is skipped.
+    if (phase_ == Phase::StoppingInstall) return false;
 
     if (fs.FileExists(oDatei.PfadLokal())) {
         // The archive program may still hold its own file for a moment after it ended.
