@@ -1,3 +1,5 @@
+#include "transfer/Web.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -12,7 +14,6 @@
 #include "platform/PlatformError.h"
 #include "platform/PortableFileSystem.h"
 #include "platform/TransferControl.h"
-#include "transfer/Web.h"
 
 namespace {
 
@@ -79,8 +80,8 @@ TEST_F(WebTest, SizeReplyIsASizeOnlyWhenItIsNoRefusalAndFitsTheTotal) {
     // A plain number is a size even when it holds "404"; a text other than a
     // number is stored and only fails the length check later.
     const std::pair<const wchar_t*, std::int32_t> sizes[] = {
-        {L"1404", 1404},        {L"404817", 404817},         {L"14048123", 14048123},
-        {L" 2048 ", 2048},      {L"2048\r\n", 2048},         {L"2147483647", 2147483647},
+        {L"1404", 1404},   {L"404817", 404817}, {L"14048123", 14048123},
+        {L" 2048 ", 2048}, {L"2048\r\n", 2048}, {L"2147483647", 2147483647},
         {L"abc", 0}};
     for (const auto& [reply, bytes] : sizes) {
         EXPECT_TRUE(SizeQuery(reply)) << Text::ToUtf8(reply);
@@ -88,8 +89,8 @@ TEST_F(WebTest, SizeReplyIsASizeOnlyWhenItIsNoRefusalAndFitsTheTotal) {
         EXPECT_EQ(file.GetFilesizeInBytes(), bytes);
     }
     file.Filesize(L"77");
-    for (const wchar_t* reply : {L"404", L" 404 ", L"", L"<html>404 Not Found</html>",
-                                 L"3000000000"}) {
+    for (const wchar_t* reply :
+         {L"404", L" 404 ", L"", L"<html>404 Not Found</html>", L"3000000000"}) {
         EXPECT_FALSE(SizeQuery(reply)) << Text::ToUtf8(reply);
         EXPECT_EQ(file.Filesize(), L"77");
     }
@@ -100,7 +101,8 @@ TEST_F(WebTest, SizeQueryAppendsFilenameUnencodedWhateverTheAddressHolds) {
     control.reply = L"5";
     web.GetFilesize(L"http://host/size.php?x=1", file);
     ASSERT_EQ(control.openedUrls.size(), 1u);
-    EXPECT_EQ(control.openedUrls[0], L"http://host/size.php?x=1?filename=http://host/a b/setup.exe");
+    EXPECT_EQ(control.openedUrls[0],
+              L"http://host/size.php?x=1?filename=http://host/a b/setup.exe");
 }
 
 TEST_F(WebTest, BlankAddressFailsWithoutSendingAnything) {
