@@ -123,20 +123,12 @@ void Web::Control_StateChanged(int state) {
 }
 
 void Web::ControlFailed() {
-    switch (phase_) {
-        case Phase::ReadingBody:
-            phase_ = Phase::BodyBroken;
-            break;
-        case Phase::AwaitingResponse:
-        case Phase::BodyRead:
-            phase_ = Phase::Failed;
-            break;
-        case Phase::Idle:
-        case Phase::TextRequest:
-        case Phase::BodyBroken:
-        case Phase::Failed:
-            // A text request judges its answer; a late state changes nothing.
-            break;
+    // A text request judges its answer itself, and a late state of an ended
+    // download changes nothing.
+    if (phase_ == Phase::ReadingBody) {
+        phase_ = Phase::BodyBroken;
+    } else if (phase_ == Phase::AwaitingResponse || phase_ == Phase::BodyRead) {
+        phase_ = Phase::Failed;
     }
 }
 
