@@ -159,7 +159,7 @@ void DownloadProgram::oWeb_StateChanged(Datei& oDatei) {
 void DownloadProgram::oWeb_Cancelled() {
     // Only a transfer the user stopped closes the wizard, and only once.
     if (phase_ != Phase::StoppingTransfer) return;
-    phase_ = Phase::Abandoned;
+    phase_ = Phase::Cancelled;
     host_.DeleteTempFolder();
     host_.CloseWithoutPrompt();
 }
@@ -168,7 +168,7 @@ void DownloadProgram::InstallProgramFiles(Datei& oDatei) {
     host_.SetButtonCancelEnabled(false);
     phase_ = Phase::Installing;
     const auto leave = [this] {
-        phase_ = phase_ == Phase::StoppingInstall ? Phase::Abandoned : Phase::Transfer;
+        phase_ = phase_ == Phase::StoppingInstall ? Phase::Cancelled : Phase::Transfer;
         if (host_.Visible()) host_.SetButtonCancelEnabled(true);
     };
     try {
@@ -248,7 +248,7 @@ void DownloadProgram::FailWith(const std::wstring& text, unsigned style) {
 bool DownloadProgram::Cancel() {
     switch (phase_) {
         case Phase::Idle:
-        case Phase::Abandoned:
+        case Phase::Cancelled:
             host_.DeleteTempFolder();
             return false;
         case Phase::Transfer: {
@@ -264,7 +264,7 @@ bool DownloadProgram::Cancel() {
             // A request has started but no data has come yet: the wizard closes
             // now, so the request must end without writing into the folder that
             // is about to go, and without a word.
-            phase_ = Phase::Abandoned;
+            phase_ = Phase::Cancelled;
             host_.DeleteTempFolder();
             return false;
         }

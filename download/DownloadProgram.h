@@ -63,9 +63,9 @@ private:
         StoppingTransfer,
         // Left during the install step: it skips what is left; the wizard stays open.
         StoppingInstall,
-        // Left for good: the attempt ends without a word and without closing
-        // the wizard itself (it closes, or has closed, or waits for another "Abbrechen").
-        Abandoned,
+        // Left for good: the attempt ends without a word and does not close the
+        // wizard itself (it closes, or has closed, or waits for another "Abbrechen").
+        Cancelled,
     };
 
     void RunAttempt();
@@ -79,7 +79,7 @@ private:
     // Whether the user asked to leave; the sequence then ends without a word.
     bool Abandoned() const {
         return phase_ == Phase::StoppingTransfer || phase_ == Phase::StoppingInstall ||
-               phase_ == Phase::Abandoned;
+               phase_ == Phase::Cancelled;
     }
 
     WizardHost& host_;
