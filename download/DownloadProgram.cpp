@@ -1,7 +1,6 @@
 #include "download/DownloadProgram.h"
 
 #include "download/DownloadTexts.h"
-#include "download/FlagScope.h"
 #include "download/InstallNames.h"
 #include "platform/PlatformError.h"
 #include "platform/Text.h"
@@ -17,8 +16,8 @@ bool IsPlainFileName(const std::wstring& name) {
 
 }  // namespace
 
-DownloadProgram::DownloadProgram(WizardHost& host, const Platform& platform,
-                                 DownloadPageView& view, TransferControl& oInet)
+DownloadProgram::DownloadProgram(WizardHost& host, const Platform& platform, DownloadPageView& view,
+                                 TransferControl& oInet)
     : host_(host),
       platform_(platform),
       view_(view),
@@ -38,8 +37,6 @@ void DownloadProgram::Initialize() {
         // folder can be chosen.
     }
     view_.SetLabelPfad(kDefaultFolder);
-    working_ = false;
-    cancelRequested_ = false;
 }
 
 void DownloadProgram::Show() {
@@ -64,10 +61,13 @@ void DownloadProgram::buttonDownload_Click() {
     try {
         RunAttempt();
     } catch (...) {
+        const bool abandoned = Abandoned();
+        phase_ = Phase::Idle;
         // The window names the error; the user can then try again.
-        if (!Abandoned()) FailureEnding();
+        if (!abandoned) FailureEnding();
         throw;
     }
+    phase_ = Phase::Idle;
 }
 
 void DownloadProgram::RunAttempt() {
@@ -80,8 +80,7 @@ void DownloadProgram::RunAttempt() {
     }
     std::wstring name;
     try {
-        name = InstallNames::CreateTempFolder(platform_.fs, installationFolder,
-                                              platform_.ui.Now());
+        name = InstallNames::CreateTempFolder(platform_.fs, installationFolder, platform_.ui.Now());
     } catch (const PlatformError& e) {
         FailWith(DownloadTexts::TempFolderFailed(view_.LabelPfad(), e.message()), MsgCritical);
         view_.EnableFolderButton(true);
@@ -93,7 +92,7 @@ void DownloadProgram::RunAttempt() {
     oDatei.FolderLokal(installationFolder + tempFolder_);
     host_.SetTempFolder(tempFolder_);
 
-    FlagScope running(sequenceRunning_);
+    phase_ = Phase::Transfer;
     DownloadProgramFile(oDatei);
 }
 
@@ -158,28 +157,31 @@ void DownloadProgram::oWeb_StateChanged(Datei& oDatei) {
 }
 
 void DownloadProgram::oWeb_Cancelled() {
-    if (working_ || wizardClosing_) return;
-    wizardClosing_ = true;
+    // Only a transfer the user stopped closes the wizard, and only once.
+    if (phase_ != Phase::StoppingTransfer) return;
+    phase_ = Phase::Cancelled;
     host_.DeleteTempFolder();
     host_.CloseWithoutPrompt();
 }
 
 void DownloadProgram::InstallProgramFiles(Datei& oDatei) {
     host_.SetButtonCancelEnabled(false);
-    if (!cancelRequested_) {
-        try {
-            FlagScope working(working_);
-            if (Unpack(oDatei)) {
-                view_.SetLabelFilename(L"");
-                view_.SetLabelFilesize(DownloadTexts::kDone);
-                host_.EnableButtonWeiter();
-            }
-        } catch (...) {
-            if (host_.Visible()) host_.SetButtonCancelEnabled(true);
-            throw;
+    phase_ = Phase::Installing;
+    const auto leave = [this] {
+        phase_ = phase_ == Phase::StoppingInstall ? Phase::Cancelled : Phase::Transfer;
+        if (host_.Visible()) host_.SetButtonCancelEnabled(true);
+    };
+    try {
+        if (Unpack(oDatei)) {
+            view_.SetLabelFilename(L"");
+            view_.SetLabelFilesize(DownloadTexts::kDone);
+            host_.EnableButtonWeiter();
         }
+    } catch (...) {
+        leave();
+        throw;
     }
-    if (host_.Visible()) host_.SetButtonCancelEnabled(true);
+    leave();
 }
 
 bool DownloadProgram::Unpack(const Datei& oDatei) {
@@ -190,13 +192,10 @@ bool DownloadProgram::Unpack(const Datei& oDatei) {
     try {
         const std::wstring dataFile = installationFolder + kDataFile;
         if (fs.FileExists(dataFile)) {
-            const std::wstring backup = InstallNames::BackupName(platform_.ui.Now());
-            if (!cancelRequested_) fs.CopyFile(dataFile, folderLokal + backup);
+            fs.CopyFile(dataFile, folderLokal + InstallNames::BackupName(platform_.ui.Now()));
         }
         const std::wstring settingsFile = settings_.filename();
-        if (!cancelRequested_) {
-            fs.CopyFile(settingsFile, InstallNames::SettingsCopyPath(folderLokal, settingsFile));
-        }
+        fs.CopyFile(settingsFile, InstallNames::SettingsCopyPath(folderLokal, settingsFile));
     } catch (const PlatformError& e) {
         FailWith(DownloadTexts::PrepareFailed(e.message()), MsgCritical);
         return false;
@@ -204,13 +203,12 @@ bool DownloadProgram::Unpack(const Datei& oDatei) {
 
     const std::wstring unpackFolder = InstallNames::UnpackFolder(folderLokal);
     view_.SetLabelFilesize(DownloadTexts::kUnpacking);
-    if (cancelRequested_) return false;
 
     unsigned long exitCode = 0;
     try {
-        exitCode = platform_.shell.Run(
-            InstallNames::UnpackCommandLine(oDatei.PfadLokal(), unpackFolder), WindowStyle::Hidden,
-            true);
+        exitCode =
+            platform_.shell.Run(InstallNames::UnpackCommandLine(oDatei.PfadLokal(), unpackFolder),
+                                WindowStyle::Hidden, true);
     } catch (const PlatformError& e) {
         FailWith(DownloadTexts::UnpackNotStarted(e.message()), MsgCritical);
         return false;
@@ -221,7 +219,8 @@ bool DownloadProgram::Unpack(const Datei& oDatei) {
         FailWith(DownloadTexts::UnpackFailed(exitCode), MsgCritical);
         return false;
     }
-    if (cancelRequested_) return false;
+    // Left while the archive program ran: what is left of the step is skipped.
+    if (phase_ == Phase::StoppingInstall) return false;
 
     if (fs.FileExists(oDatei.PfadLokal())) {
         // The archive program may still hold its own file for a moment after it ended.
@@ -247,23 +246,34 @@ void DownloadProgram::FailWith(const std::wstring& text, unsigned style) {
 }
 
 bool DownloadProgram::Cancel() {
-    if (!working_ && !oWeb_.isDownloading()) {
-        if (sequenceRunning_) {
-            // A request has started but no data has come yet: the wizard closes
-            // now, so the request must end without writing into the folder
-            // that is about to go, and without a word.
-            cancelRequested_ = true;
-            wizardClosing_ = true;
+    switch (phase_) {
+        case Phase::Idle:
+        case Phase::Cancelled:
+            host_.DeleteTempFolder();
+            return false;
+        case Phase::Transfer: {
+            const bool dataFlowing = oWeb_.isDownloading();
             oWeb_.CancelDownload();
+            // Stops a stalled request at once instead of after its time-out; a
+            // body being read ends after the chunk in hand.
             oInet_.Cancel();
+            if (dataFlowing) {
+                phase_ = Phase::StoppingTransfer;
+                return true;
+            }
+            // A request has started but no data has come yet: the wizard closes
+            // now, so the request must end without writing into the folder that
+            // is about to go, and without a word.
+            phase_ = Phase::Cancelled;
+            host_.DeleteTempFolder();
+            return false;
         }
-        host_.DeleteTempFolder();
-        return false;
+        case Phase::Installing:
+            phase_ = Phase::StoppingInstall;
+            return true;
+        case Phase::StoppingTransfer:
+        case Phase::StoppingInstall:
+            return true;
     }
-    cancelRequested_ = true;
-    oWeb_.CancelDownload();
-    // Stops a stalled request at once instead of after its time-out; a body
-    // being read ends after the chunk in hand.
-    if (!working_) oInet_.Cancel();
-    return true;
+    return false;
 }

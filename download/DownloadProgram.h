@@ -36,17 +36,38 @@ public:
     void buttonOrdnerAuswaehlen_Click();
     void buttonDownload_Click();
 
-    // false: nothing was running, the temporary folder is gone and the wizard
-    // may close. true: the running work was asked to stop; the wizard stays
-    // open until the transfer has stopped (then the page closes it).
+    // false: nothing was running (or only a request that had no data yet,
+    // which is abandoned), the temporary folder is gone and the wizard may
+    // close. true: the running work was asked to stop and the wizard stays
+    // open: a stopped transfer then closes it; a stopped install step leaves
+    // it open.
     bool Cancel();
     bool Downloading() const { return oWeb_.isDownloading(); }
-    bool Working() const { return working_; }
+    bool Working() const { return phase_ == Phase::Installing || phase_ == Phase::StoppingInstall; }
 
     // The attempt's temporary folder name ("temp_...\"), empty before the first.
     const std::wstring& TempFolderName() const { return tempFolder_; }
 
 private:
+    // Where the download button's attempt stands, and what a cancel has left of it.
+    enum class Phase {
+        // No attempt under way, or one that has not sent a request yet.
+        Idle,
+        // The size query and the download, up to the install step. Data flows
+        // while oWeb_ reports Downloading.
+        Transfer,
+        // The install step: copies and unpacking, without a yield.
+        Installing,
+        // Left while data flowed: the transfer stops after the chunk in hand
+        // and its cancelled event closes the wizard.
+        StoppingTransfer,
+        // Left during the install step: it skips what is left; the wizard stays open.
+        StoppingInstall,
+        // Left for good: the attempt ends without a word and does not close the
+        // wizard itself (it closes, or has closed, or waits for another "Abbrechen").
+        Cancelled,
+    };
+
     void RunAttempt();
     void DownloadProgramFile(Datei& oDatei);
     void oWeb_StateChanged(Datei& oDatei);
@@ -56,7 +77,10 @@ private:
     void FailureEnding();
     void FailWith(const std::wstring& text, unsigned style);
     // Whether the user asked to leave; the sequence then ends without a word.
-    bool Abandoned() const { return cancelRequested_; }
+    bool Abandoned() const {
+        return phase_ == Phase::StoppingTransfer || phase_ == Phase::StoppingInstall ||
+               phase_ == Phase::Cancelled;
+    }
 
     WizardHost& host_;
     const Platform& platform_;
@@ -66,11 +90,5 @@ private:
     Web oWeb_;
     std::wstring decimalSeparator_;
     std::wstring tempFolder_;
-    bool working_ = false;
-    bool cancelRequested_ = false;
-    // From the download button's press to the end of its sequence.
-    bool sequenceRunning_ = false;
-    // The wizard is closing after a cancel: by Cancel itself when nothing was
-    // under way yet, or by the cancelled transfer.
-    bool wizardClosing_ = false;
+    Phase phase_ = Phase::Idle;
 };

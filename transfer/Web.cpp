@@ -7,7 +7,9 @@
 
 namespace {
 
-bool IsWhiteSpace(wchar_t c) { return c == L' ' || c == L'\t' || c == L'\r' || c == L'\n'; }
+bool IsWhiteSpace(wchar_t c) {
+    return c == L' ' || c == L'\t' || c == L'\r' || c == L'\n';
+}
 
 std::wstring TrimWhiteSpace(const std::wstring& s) {
     std::size_t begin = 0;
@@ -26,17 +28,16 @@ bool IsPlainDecimal(const std::wstring& trimmed) {
     return true;
 }
 
-// Clears a flag when the scope ends, also when an error leaves it.
-class FlagReset {
-public:
-    explicit FlagReset(bool& flag) : flag_(flag) {}
-    ~FlagReset() { flag_ = false; }
-    FlagReset(const FlagReset&) = delete;
-    FlagReset& operator=(const FlagReset&) = delete;
-
-private:
-    bool& flag_;
-};
+// Whether a text request's answer is unusable; a request that failed, the
+// time-out too, answers with the empty text.
+bool IsResponseError(const std::wstring& s) {
+    if (s.empty()) return true;
+    // A plain number is a size: 1404 or 404817 bytes are real archives. Only
+    // the bare "404" and texts such as "404 Not Found" are the server's refusal.
+    const std::wstring trimmed = TrimWhiteSpace(s);
+    if (IsPlainDecimal(trimmed)) return trimmed == L"404";
+    return s.find(L"404") != std::wstring::npos;
+}
 
 }  // namespace
 
@@ -53,23 +54,15 @@ void Web::Inet(TransferControl& control) {
 }
 
 bool Web::GetFile(const std::wstring& url, std::wstring& strResult) {
-    downloading_ = true;
-    FlagReset downloading(downloading_);
     if (Text::TrimBlanks(url).empty()) return false;
-
-    strResult = Request(url);
-    WaitWhileExecuting(true);
+    strResult = AskForText(url);
     if (cancelled_) return true;
     return !IsResponseError(strResult);
 }
 
 bool Web::GetFilesize(const std::wstring& urlGetFilesize, Datei& oDatei) {
-    downloading_ = true;
-    FlagReset downloading(downloading_);
     if (Text::TrimBlanks(urlGetFilesize).empty()) return false;
-
-    const std::wstring reply = Request(urlGetFilesize + L"?filename=" + oDatei.url());
-    WaitWhileExecuting(true);
+    const std::wstring reply = AskForText(urlGetFilesize + L"?filename=" + oDatei.url());
     if (cancelled_) return true;
     if (IsResponseError(reply)) return false;
     // A size beyond the 32-bit total cannot be downloaded; storing it would
@@ -81,33 +74,40 @@ bool Web::GetFilesize(const std::wstring& urlGetFilesize, Datei& oDatei) {
 }
 
 bool Web::DownloadFile(Datei& oDatei) {
-    failed_ = false;
-    wroteFile_ = false;
     handlerError_ = nullptr;
     currentFile_ = &oDatei;
+    phase_ = Phase::AwaitingResponse;
     try {
         oInet_->Execute(Text::TrimBlanks(oDatei.url()), L"GET");
         WaitWhileExecuting(false);
     } catch (...) {
         currentFile_ = nullptr;
+        phase_ = Phase::Idle;
         throw;
     }
     currentFile_ = nullptr;
+    const Phase ended = std::exchange(phase_, Phase::Idle);
 
     if (handlerError_) std::rethrow_exception(std::exchange(handlerError_, nullptr));
-    if (!cancelled_) failed_ = DownloadFailed(oDatei);
-    return !failed_;
+    if (ended == Phase::Failed) return false;
+    if (cancelled_) return true;
+    // Without state 12 no file of ours was written: a file of the right
+    // length could only be one an earlier attempt left.
+    return ended == Phase::BodyRead && BodyComplete(oDatei);
 }
 
 void Web::Control_StateChanged(int state) {
     try {
         if (state == TransferControl::kStateError) {
-            failed_ = true;
+            ControlFailed();
             oInet_->Cancel();
             return;
         }
         // A late state of a request that no download of ours waits for is dropped.
-        if (state != TransferControl::kStateResponseCompleted || currentFile_ == nullptr) return;
+        if (state != TransferControl::kStateResponseCompleted ||
+            phase_ != Phase::AwaitingResponse) {
+            return;
+        }
         if (cancelled_) {
             RaiseCancelled();
             return;
@@ -117,21 +117,30 @@ void Web::Control_StateChanged(int state) {
         // Nothing may escape into the control's message handling; the error
         // ends the transfer and DownloadFile hands it to its caller.
         handlerError_ = std::current_exception();
-        failed_ = true;
+        phase_ = Phase::Failed;
         oInet_->Cancel();
+    }
+}
+
+void Web::ControlFailed() {
+    // A text request judges its answer itself, and a late state of an ended
+    // download changes nothing.
+    if (phase_ == Phase::ReadingBody) {
+        phase_ = Phase::BodyBroken;
+    } else if (phase_ == Phase::AwaitingResponse || phase_ == Phase::BodyRead) {
+        phase_ = Phase::Failed;
     }
 }
 
 void Web::ReadBody() {
     Datei& file = *currentFile_;
-    downloading_ = true;
+    phase_ = Phase::ReadingBody;
     try {
         file.OpenFileForWrite();
-        wroteFile_ = true;
         ReadChunks();
         file.CloseFile();
     } catch (...) {
-        downloading_ = false;
+        phase_ = Phase::Failed;
         try {
             file.CloseFile();
         } catch (...) {
@@ -139,7 +148,7 @@ void Web::ReadBody() {
         }
         throw;
     }
-    downloading_ = false;
+    phase_ = phase_ == Phase::BodyBroken ? Phase::Failed : Phase::BodyRead;
     if (cancelled_) RaiseCancelled();
 }
 
@@ -154,14 +163,24 @@ void Web::ReadChunks() {
     } while (chunk.size() > 1 && !cancelled_);
 }
 
+std::wstring Web::AskForText(const std::wstring& url) {
+    phase_ = Phase::TextRequest;
+    try {
+        const std::wstring reply = Request(url);
+        WaitWhileExecuting(true);
+        phase_ = Phase::Idle;
+        return reply;
+    } catch (...) {
+        phase_ = Phase::Idle;
+        throw;
+    }
+}
+
 std::wstring Web::Request(const std::wstring& url) {
-    timedOut_ = false;
     try {
         return oInet_->OpenURL(url);
-    } catch (const PlatformError& error) {
-        // Any failure of the request is an unusable answer; only the time-out
-        // is remembered, for IsResponseError to report and clear.
-        timedOut_ = error.code() == TransferControl::kErrorTimeout;
+    } catch (const PlatformError&) {
+        // Time-out, error status or no connection: the empty text fails the check.
         return std::wstring();
     }
 }
@@ -173,23 +192,9 @@ void Web::WaitWhileExecuting(bool raiseCancelled) {
     }
 }
 
-bool Web::IsResponseError(const std::wstring& s) {
-    if (timedOut_) {
-        timedOut_ = false;
-        return true;
-    }
-    if (s.empty()) return true;
-    // A plain number is a size: 1404 or 404817 bytes are real archives. Only
-    // the bare "404" and texts such as "404 Not Found" are the server's refusal.
-    const std::wstring trimmed = TrimWhiteSpace(s);
-    if (IsPlainDecimal(trimmed)) return trimmed == L"404";
-    return s.find(L"404") != std::wstring::npos;
-}
-
-bool Web::DownloadFailed(const Datei& oDatei) const {
-    // No state 12, no file of ours: the install step would have nothing to run.
-    if (!wroteFile_ || !fs_.FileExists(oDatei.PfadLokal())) return true;
-    return fs_.GetFileSize(oDatei.PfadLokal()) != oDatei.GetFilesizeInBytes();
+bool Web::BodyComplete(const Datei& oDatei) const {
+    return fs_.FileExists(oDatei.PfadLokal()) &&
+           fs_.GetFileSize(oDatei.PfadLokal()) == oDatei.GetFilesizeInBytes();
 }
 
 void Web::RaiseCancelled() {

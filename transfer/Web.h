@@ -42,31 +42,50 @@ public:
     // the file or by an event handler ends the transfer and is thrown here.
     bool DownloadFile(Datei& oDatei);
 
-    bool isDownloading() const { return downloading_; }
+    // While a text request waits for its answer and while a body is being read.
+    bool isDownloading() const {
+        return phase_ == Phase::TextRequest || phase_ == Phase::ReadingBody ||
+               phase_ == Phase::BodyBroken;
+    }
     // Only sets the cancelled flag, which is never cleared; running loops read it.
     void CancelDownload() { cancelled_ = true; }
 
 private:
+    enum class Phase {
+        Idle,
+        // GetFile or GetFilesize waits for its text.
+        TextRequest,
+        // DownloadFile has sent its request; no state 12 yet.
+        AwaitingResponse,
+        // State 12 arrived: the output file is open and the body is read chunk by chunk.
+        ReadingBody,
+        // The control failed while the body was read; the loop still ends with the chunk in
+        // hand and closes the file before the download counts as failed.
+        BodyBroken,
+        // The body was read to its end (or to a cancel); the request's last state may follow.
+        BodyRead,
+        // State 11, or an error in the state handler: the download cannot succeed.
+        Failed,
+    };
+
     void Control_StateChanged(int state);
     void ReadBody();
     void ReadChunks();
     std::wstring Request(const std::wstring& url);
+    std::wstring AskForText(const std::wstring& url);
     void WaitWhileExecuting(bool raiseCancelled);
-    bool IsResponseError(const std::wstring& s);
-    bool DownloadFailed(const Datei& oDatei) const;
+    void ControlFailed();
+    bool BodyComplete(const Datei& oDatei) const;
     void RaiseCancelled();
 
     Ui& ui_;
     FileSystem& fs_;
     TransferControl* oInet_ = nullptr;
     Datei* currentFile_ = nullptr;
-    bool downloading_ = false;
+    Phase phase_ = Phase::Idle;
+    // The user's request to stop; it outlasts the transfer it stopped, so that
+    // whatever request the page still sends ends as cancelled too.
     bool cancelled_ = false;
-    bool failed_ = false;
-    // Whether the running download opened its output file (state 12 arrived).
-    bool wroteFile_ = false;
-    // The last text request ran out of time; IsResponseError clears it.
-    bool timedOut_ = false;
     // An error raised inside the state handler, handed to DownloadFile's caller.
     std::exception_ptr handlerError_;
 };

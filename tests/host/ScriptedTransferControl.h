@@ -57,6 +57,7 @@ public:
         executing_ = true;
         position_ = 0;
         available_ = failAfter ? std::min(*failAfter, body.size()) : body.size();
+        failReported_ = false;
         pending_.push_back(failBeforeResponse   ? kStateError
                            : endWithoutResponse ? kFinished
                                                 : kStateResponseCompleted);

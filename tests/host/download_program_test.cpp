@@ -1,18 +1,18 @@
 // The download page's work on real folders, with a scripted transfer control
 // and a shell that records the unpack command: the road of a successful
-// attempt, each way an attempt fails, and cancelling in each phase.
-#include "download/DownloadProgram.h"
-
+// attempt, each way an attempt fails, and "Abbrechen" in every phase.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <functional>
+#include <optional>
 
 #include "FakeShell.h"
 #include "FakeUi.h"
 #include "FakeWizardHost.h"
 #include "ScriptedTransferControl.h"
 #include "TempFolder.h"
+#include "download/DownloadProgram.h"
 #include "download/DownloadTexts.h"
 #include "platform/PortableFileSystem.h"
 
@@ -48,8 +48,9 @@ public:
     std::wstring ChooseFolder() override { return chooserResult; }
 };
 
+// Public, so that the cases of the tables below can set up their roads.
 class DownloadProgramTest : public ::testing::Test {
-protected:
+public:
     DownloadProgramTest() {
         tmp.WriteLines("start/settings.ini",
                        {L"[GetFileSize]", L"URL= http://127.0.0.1/size ", L"", L"[ProgramFile]",
@@ -63,25 +64,33 @@ protected:
         };
         // The extractor's work: one file into the folder after -d.
         shell.onWaitedRun = [this](const std::wstring&) {
-            tmp.WriteBytes("Zelbar/temp_2024_3_9-1457/ZelbarProg.mdb", "mdb");
+            tmp.WriteBytes(Temp("ZelbarProg.mdb"), "mdb");
         };
-        ui.now = {2024, 3, 9, 14, 5, 7};
     }
 
     void Serve(std::size_t size) {
         control.reply = std::to_wstring(size);
         control.body = std::string(size, 'z');
     }
-    std::string Temp(const std::string& name = "") const {
+    static std::string Temp(const std::string& name = "") {
         return "Zelbar/temp_2024_3_9-1457" + (name.empty() ? "" : "/" + name);
     }
     // The failure ending: the download can be tried again, nothing shows progress.
     void ExpectFailureEnding() {
         EXPECT_TRUE(view.downloadEnabled);
+        EXPECT_FALSE(view.folderEnabled);
         EXPECT_EQ(view.filesize, L"");
         ASSERT_FALSE(view.progress.empty());
         EXPECT_EQ(view.progress.back(), 0);
         EXPECT_EQ(host.weiterEnabled, 0);
+        EXPECT_TRUE(host.cancelEnabled);
+    }
+    // "Abbrechen" as the wizard presses it, once; keeps what the page reported then.
+    void PressCancel() {
+        if (cancelResult) return;
+        busyAtCancel = {program.Downloading(), program.Working()};
+        messagesAtCancel = ui.messages.size();
+        cancelResult = program.Cancel();
     }
 
     TempFolder tmp;
@@ -95,11 +104,16 @@ protected:
     ScriptedTransferControl control;
     DownloadProgram program{host, platform, view, control};
     std::function<void()> onYield;
+    std::optional<bool> cancelResult;
+    std::pair<bool, bool> busyAtCancel;
+    std::size_t messagesAtCancel = 0;
 };
 
 TEST_F(DownloadProgramTest, AttemptUnpacksBesideTheDataCopyAndTheSettingsCopy) {
     tmp.WriteBytes("Zelbar/ZelbarData.mdb", "daten");
     Serve(8192);
+    std::vector<std::wstring> namesShown;
+    view.onProgress = [&] { namesShown.push_back(view.filename); };
 
     program.buttonDownload_Click();
 
@@ -107,15 +121,17 @@ TEST_F(DownloadProgramTest, AttemptUnpacksBesideTheDataCopyAndTheSettingsCopy) {
               std::vector<std::wstring>{
                   L"http://127.0.0.1/size?filename=http://127.0.0.1/zelbar/ZelbarSetup11.exe"});
     EXPECT_EQ(host.tempFolder, L"temp_2024_3_9-1457\\");
+    EXPECT_EQ(program.TempFolderName(), L"temp_2024_3_9-1457\\");
     EXPECT_EQ(view.progress, (std::vector<short>{50, 100, 100}));
+    EXPECT_EQ(namesShown, std::vector<std::wstring>(3, L"ZelbarSetup11.exe"));
     EXPECT_EQ(view.filesizeLines,
               (std::vector<std::wstring>{L"4 KB von 8 KB", L"8 KB von 8 KB", L"8 KB von 8 KB",
                                          DownloadTexts::kAllDownloaded, DownloadTexts::kUnpacking,
                                          DownloadTexts::kDone}));
     const std::wstring temp = tmp.Program(L"Zelbar\\temp_2024_3_9-1457");
-    ASSERT_EQ(shell.runCommands.size(), 1u);
-    EXPECT_EQ(shell.runCommands[0],
-              L"\"" + temp + L"\\ZelbarSetup11.exe\" -o -q -d \"" + temp + L"\"");
+    EXPECT_EQ(shell.runCommands,
+              std::vector<std::wstring>{L"\"" + temp + L"\\ZelbarSetup11.exe\" -o -q -d \"" + temp +
+                                        L"\""});
     EXPECT_EQ(tmp.ReadBytes(Temp("ZelbarData_2024_3_9-1457.mdb")), "daten");
     EXPECT_EQ(tmp.ReadBytes("Zelbar/ZelbarData.mdb"), "daten");
     EXPECT_EQ(tmp.ReadBytes(Temp("settings.ini")), tmp.ReadBytes("start/settings.ini"));
@@ -127,7 +143,6 @@ TEST_F(DownloadProgramTest, AttemptUnpacksBesideTheDataCopyAndTheSettingsCopy) {
     EXPECT_FALSE(view.folderEnabled);
     EXPECT_FALSE(view.downloadEnabled);
     EXPECT_TRUE(ui.messages.empty());
-    EXPECT_FALSE(program.Working());
 }
 
 TEST_F(DownloadProgramTest, SecondAttemptInTheSameSecondGetsAFolderOfItsOwn) {
@@ -138,77 +153,12 @@ TEST_F(DownloadProgramTest, SecondAttemptInTheSameSecondGetsAFolderOfItsOwn) {
 
     Serve(10);
     shell.onWaitedRun = nullptr;
+    shell.waitedExitCode = 1;  // only a warning: the files are there
     program.buttonDownload_Click();
     EXPECT_EQ(host.tempFolder, L"temp_2024_3_9-1457_2\\");
     EXPECT_TRUE(tmp.Exists("Zelbar/temp_2024_3_9-1457_2/settings.ini"));
     EXPECT_EQ(host.weiterEnabled, 1);
-}
-
-TEST_F(DownloadProgramTest, SizeReplyIsASizeEvenWith404InsideButNotTheBare404) {
-    Serve(14048);
-    program.buttonDownload_Click();
-    EXPECT_EQ(host.weiterEnabled, 1);
-    EXPECT_TRUE(ui.messages.empty());
-
-    control.reply = L"404";
-    program.buttonDownload_Click();
-    ASSERT_EQ(ui.messages.size(), 1u);
-    EXPECT_EQ(ui.messages[0].text, DownloadTexts::kDownloadError);
-    EXPECT_EQ(ui.messages[0].style, MsgOkOnly);
-    EXPECT_EQ(control.executedUrls.size(), 1u);
-}
-
-TEST_F(DownloadProgramTest, FailedTransfersTellTheUserAndCanBeTriedAgain) {
-    struct Case {
-        const char* name;
-        std::function<void(ScriptedTransferControl&)> fault;
-    };
-    const Case cases[] = {
-        {"length differs", [](ScriptedTransferControl& c) { c.body.resize(100); }},
-        {"error status", [](ScriptedTransferControl& c) { c.failBeforeResponse = true; }},
-        {"no response", [](ScriptedTransferControl& c) { c.endWithoutResponse = true; }},
-        {"broken mid-body", [](ScriptedTransferControl& c) { c.failAfter = 5000; }},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        ScriptedTransferControl fresh;
-        DownloadProgram attempt{host, platform, view, fresh};
-        ui.onDoEvents = [&fresh] { fresh.DeliverPending(); };
-        ui.messages.clear();
-        fresh.reply = L"10000";
-        fresh.body = std::string(10000, 'z');
-        c.fault(fresh);
-
-        attempt.buttonDownload_Click();
-
-        ASSERT_EQ(ui.messages.size(), 1u);
-        EXPECT_EQ(ui.messages[0].text, DownloadTexts::kDownloadError);
-        ExpectFailureEnding();
-        EXPECT_FALSE(view.folderEnabled);
-        EXPECT_TRUE(shell.runCommands.empty());
-    }
-}
-
-TEST_F(DownloadProgramTest, UnpackFailureIsNotReportedAsDone) {
-    Serve(100);
-    shell.waitedExitCode = 1;  // a warning: the files are there
-    program.buttonDownload_Click();
-    EXPECT_EQ(host.weiterEnabled, 1);
-
-    shell.waitedExitCode = 2;
-    program.buttonDownload_Click();
-    EXPECT_EQ(ui.LastMessage(), DownloadTexts::UnpackFailed(2));
-    EXPECT_EQ(host.weiterEnabled, 1);
-    EXPECT_TRUE(view.downloadEnabled);
-    EXPECT_TRUE(host.cancelEnabled);
-
-    shell.waitedExitCode = 0;
-    shell.waitedRunFails = true;
-    program.buttonDownload_Click();
-    EXPECT_EQ(ui.messages.size(), 2u);
-    EXPECT_NE(ui.LastMessage().find(L"konnten nicht entpackt werden"), std::wstring::npos);
-    EXPECT_EQ(host.weiterEnabled, 1);
-    EXPECT_NE(view.filesize, DownloadTexts::kDone);
+    EXPECT_EQ(view.filesize, DownloadTexts::kDone);
 }
 
 TEST_F(DownloadProgramTest, MissingFolderOrAddressEndsWithoutAnyRequest) {
@@ -226,79 +176,27 @@ TEST_F(DownloadProgramTest, MissingFolderOrAddressEndsWithoutAnyRequest) {
     EXPECT_TRUE(ui.messages.empty());
     ExpectFailureEnding();
 
-    tmp.WriteLines("start/settings.ini", {L"[GetFileSize]", L"URL=http://127.0.0.1/size", L"",
-                                          L"[ProgramFile]", L"URL=http://127.0.0.1/zelbar/"});
-    program.buttonDownload_Click();
-    EXPECT_EQ(ui.messages.size(), 1u);
+    // Addresses that name no file the archive could be saved under.
+    for (const std::wstring name : {L"", L"..", L"a\\b.exe", L"c:setup.exe"}) {
+        const std::wstring url = L"http://127.0.0.1/zelbar/" + name;
+        tmp.WriteLines("start/settings.ini", {L"[GetFileSize]", L"URL=http://127.0.0.1/size", L"",
+                                              L"[ProgramFile]", L"URL=" + url});
+        program.buttonDownload_Click();
+        EXPECT_EQ(ui.LastMessage(), DownloadTexts::NoFileName(url));
+    }
     EXPECT_TRUE(control.openedUrls.empty());
 }
 
-TEST_F(DownloadProgramTest, CancelDuringTheBodyStopsRemovesTheFolderAndClosesTheWizard) {
-    Serve(40000);
-    bool result = false;
-    view.onProgress = [&] {
-        if (view.progress.size() == 2) result = program.Cancel();
-    };
-    program.buttonDownload_Click();
-
-    EXPECT_TRUE(result);
-    EXPECT_EQ(host.deleteTempFolderCalls, 1);
-    EXPECT_EQ(host.closeWithoutPromptCalls, 1);
-    EXPECT_FALSE(tmp.Exists(Temp()));
-    EXPECT_TRUE(shell.runCommands.empty());
-    EXPECT_TRUE(ui.messages.empty());
-}
-
-TEST_F(DownloadProgramTest, CancelDuringTheSizeQueryClosesTheWizard) {
-    Serve(100);
-    bool result = false;
-    control.whileWaitingForText = [&] { result = program.Cancel(); };
-    program.buttonDownload_Click();
-
-    EXPECT_TRUE(result);
-    EXPECT_EQ(host.closeWithoutPromptCalls, 1);
-    EXPECT_FALSE(tmp.Exists(Temp()));
-    EXPECT_TRUE(control.executedUrls.empty());
-    EXPECT_TRUE(ui.messages.empty());
-}
-
-TEST_F(DownloadProgramTest, CancelBeforeTheFirstDataLetsTheWizardCloseQuietly) {
-    Serve(40000);
-    bool result = true;
-    bool cancelled = false;
-    onYield = [&] {
-        if (cancelled || control.executedUrls.empty()) return;
-        cancelled = true;
-        result = program.Cancel();
-    };
-    program.buttonDownload_Click();
-
-    EXPECT_FALSE(result);
-    EXPECT_EQ(host.deleteTempFolderCalls, 1);
-    EXPECT_EQ(host.closeWithoutPromptCalls, 0);
-    EXPECT_FALSE(tmp.Exists(Temp()));
-    EXPECT_TRUE(view.progress.empty());
-    EXPECT_TRUE(shell.runCommands.empty());
-    EXPECT_TRUE(ui.messages.empty());
-}
-
-TEST_F(DownloadProgramTest, IdleCancelOnlyRemovesTheTemporaryFolder) {
-    EXPECT_FALSE(program.Cancel());
-    EXPECT_EQ(host.deleteTempFolderCalls, 1);
-
-    Serve(100);
-    program.buttonDownload_Click();
-    ASSERT_TRUE(tmp.Exists(Temp()));
-    EXPECT_FALSE(program.Cancel());
-    EXPECT_FALSE(tmp.Exists(Temp()));
-    EXPECT_EQ(host.closeWithoutPromptCalls, 0);
-}
-
 TEST_F(DownloadProgramTest, ChosenFolderIsStoredWithItsBackslash) {
+    view.pfad = L"D:\\Zelbar";
+    program.Show();
+    EXPECT_EQ(host.zelbarPath, L"D:\\Zelbar\\");
+
     view.chooserResult = L"D:\\";
     program.buttonOrdnerAuswaehlen_Click();
     EXPECT_EQ(host.zelbarPath, L"D:\\");
     view.chooserResult = L"D:\\Programs";
+    view.downloadEnabled = false;
     program.buttonOrdnerAuswaehlen_Click();
     EXPECT_EQ(host.zelbarPath, L"D:\\Programs\\");
     EXPECT_EQ(view.pfad, L"D:\\Programs");
@@ -310,5 +208,179 @@ TEST_F(DownloadProgramTest, ChosenFolderIsStoredWithItsBackslash) {
     EXPECT_FALSE(view.downloadEnabled);
     EXPECT_EQ(host.zelbarPath, L"D:\\Programs\\");
 }
+
+// --- failed attempts -------------------------------------------------------------------
+
+struct Failure {
+    const char* name;
+    std::function<void(DownloadProgramTest&)> fault;
+    std::wstring message;  // the text shown, up to the error's own detail
+    unsigned style;
+    std::size_t downloads;  // download requests sent
+    std::size_t unpacks;    // archive programs run
+};
+
+class FailedAttemptTest : public DownloadProgramTest,
+                          public ::testing::WithParamInterface<Failure> {};
+
+TEST_P(FailedAttemptTest, TellsTheUserAndCanBeTriedAgain) {
+    Serve(10000);
+    GetParam().fault(*this);
+
+    program.buttonDownload_Click();
+
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].text.substr(0, GetParam().message.size()), GetParam().message);
+    EXPECT_EQ(ui.messages[0].style, GetParam().style);
+    ExpectFailureEnding();
+    EXPECT_EQ(control.executedUrls.size(), GetParam().downloads);
+    EXPECT_EQ(shell.runCommands.size(), GetParam().unpacks);
+}
+
+const std::wstring kError = DownloadTexts::kDownloadError;
+
+INSTANTIATE_TEST_SUITE_P(
+    EveryWay, FailedAttemptTest,
+    ::testing::Values(
+        Failure{"SizeRefused", [](auto& t) { t.control.reply = L"404"; }, kError, MsgOkOnly, 0, 0},
+        Failure{"SizeQueryTimedOut",
+                [](auto& t) { t.control.openUrlError = TransferControl::kErrorTimeout; }, kError,
+                MsgOkOnly, 0, 0},
+        Failure{"LengthDiffers", [](auto& t) { t.control.body.resize(9999); }, kError, MsgOkOnly, 1,
+                0},
+        Failure{"ErrorStatus", [](auto& t) { t.control.failBeforeResponse = true; }, kError,
+                MsgOkOnly, 1, 0},
+        Failure{"NoResponse", [](auto& t) { t.control.endWithoutResponse = true; }, kError,
+                MsgOkOnly, 1, 0},
+        Failure{"BrokenMidBody", [](auto& t) { t.control.failAfter = 5000; }, kError, MsgOkOnly, 1,
+                0},
+        Failure{"ArchiveCannotBeWritten",
+                [](auto& t) {
+                    t.onYield = [&t] { std::filesystem::remove_all(t.tmp.Native(t.Temp())); };
+                },
+                DownloadTexts::DownloadBroken(L""), MsgCritical, 1, 0},
+        Failure{"SettingsCannotBeCopied",
+                [](auto& t) {
+                    t.onYield = [&t] {
+                        std::filesystem::create_directories(t.tmp.Native(t.Temp("settings.ini")));
+                    };
+                },
+                DownloadTexts::PrepareFailed(L""), MsgCritical, 1, 0},
+        Failure{"ArchiveProgramNotStarted", [](auto& t) { t.shell.waitedRunFails = true; },
+                DownloadTexts::UnpackNotStarted(L""), MsgCritical, 1, 1},
+        Failure{"ArchiveProgramFailed", [](auto& t) { t.shell.waitedExitCode = 2; },
+                DownloadTexts::UnpackFailed(2), MsgCritical, 1, 1}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// --- "Abbrechen" in every phase ----------------------------------------------------------
+
+struct CancelRoad {
+    const char* name;
+    // What the user does, with the press of "Abbrechen" armed at its phase.
+    std::function<void(DownloadProgramTest&)> road;
+    bool downloading, working;  // what the page reports when "Abbrechen" is pressed
+    bool result;                // true: stay open for now
+    bool folderKept;
+    int closes;  // the page closes the wizard itself, without asking
+    bool downloadButton;
+    int weiter;
+};
+
+class CancelTest : public DownloadProgramTest, public ::testing::WithParamInterface<CancelRoad> {};
+
+TEST_P(CancelTest, EndsAsTheUserExpects) {
+    const CancelRoad& c = GetParam();
+    Serve(100);
+    c.road(*this);
+
+    ASSERT_TRUE(cancelResult.has_value());
+    EXPECT_EQ(busyAtCancel, std::make_pair(c.downloading, c.working));
+    EXPECT_EQ(*cancelResult, c.result);
+    EXPECT_EQ(tmp.Exists(Temp()), c.folderKept);
+    EXPECT_EQ(host.closeWithoutPromptCalls, c.closes);
+    EXPECT_EQ(view.downloadEnabled, c.downloadButton);
+    EXPECT_EQ(host.weiterEnabled, c.weiter);
+    EXPECT_TRUE(host.cancelEnabled);
+    // Leaving is never reported as an error.
+    EXPECT_EQ(ui.messages.size(), messagesAtCancel);
+
+    // Once the attempt has ended, "Abbrechen" always lets the wizard close.
+    EXPECT_FALSE(program.Cancel());
+    EXPECT_FALSE(tmp.Exists(Temp()));
+    EXPECT_EQ(host.closeWithoutPromptCalls, c.closes);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EveryPhase, CancelTest,
+    ::testing::Values(
+        CancelRoad{"NothingStarted", [](auto& t) { t.PressCancel(); }, false, false, false, false,
+                   0, true, 0},
+        CancelRoad{"FolderChosen",
+                   [](auto& t) {
+                       t.view.chooserResult = t.tmp.Program(L"Zelbar");
+                       t.program.buttonOrdnerAuswaehlen_Click();
+                       t.PressCancel();
+                   },
+                   false, false, false, false, 0, true, 0},
+        // The control serves the window's messages while it waits for the answer.
+        CancelRoad{"SizeQueryAwaitingItsAnswer",
+                   [](auto& t) {
+                       t.control.whileWaitingForText = [&t] { t.PressCancel(); };
+                       t.program.buttonDownload_Click();
+                       EXPECT_TRUE(t.control.executedUrls.empty());
+                   },
+                   true, false, true, false, 1, false, 0},
+        CancelRoad{"SizeQueryAnsweredButStillRunning",
+                   [](auto& t) {
+                       t.control.busyPassesAfterOpenUrl = 3;
+                       t.onYield = [&t] { t.PressCancel(); };
+                       t.program.buttonDownload_Click();
+                       EXPECT_TRUE(t.control.executedUrls.empty());
+                   },
+                   true, false, true, false, 1, false, 0},
+        // The request is abandoned at once, and the page says nothing more.
+        CancelRoad{"DownloadBeforeItsFirstData",
+                   [](auto& t) {
+                       t.onYield = [&t] {
+                           if (!t.control.executedUrls.empty()) t.PressCancel();
+                       };
+                       t.program.buttonDownload_Click();
+                       EXPECT_TRUE(t.view.progress.empty());
+                   },
+                   false, false, false, false, 0, false, 0},
+        CancelRoad{"DownloadWhileItsBodyArrives",
+                   [](auto& t) {
+                       t.Serve(40000);
+                       t.view.onProgress = [&t] {
+                           if (t.view.progress.size() == 2) t.PressCancel();
+                       };
+                       t.program.buttonDownload_Click();
+                       EXPECT_EQ(t.view.progress.size(), 2u);
+                       EXPECT_TRUE(t.shell.runCommands.empty());
+                   },
+                   true, false, true, false, 1, false, 0},
+        // The rest of the install step is skipped; the wizard stays until the next press.
+        CancelRoad{"Unpacking",
+                   [](auto& t) {
+                       t.shell.onWaitedRun = [&t](const std::wstring&) { t.PressCancel(); };
+                       t.program.buttonDownload_Click();
+                       EXPECT_TRUE(t.tmp.Exists(t.Temp("ZelbarSetup11.exe")));
+                       EXPECT_NE(t.view.filesize, DownloadTexts::kDone);
+                   },
+                   false, true, true, true, 0, false, 0},
+        CancelRoad{"AfterSuccess",
+                   [](auto& t) {
+                       t.program.buttonDownload_Click();
+                       t.PressCancel();
+                   },
+                   false, false, false, false, 0, false, 1},
+        CancelRoad{"AfterFailure",
+                   [](auto& t) {
+                       t.control.body.resize(10);
+                       t.program.buttonDownload_Click();
+                       t.PressCancel();
+                   },
+                   false, false, false, false, 0, true, 0}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -1,11 +1,12 @@
-// The finishing work of the last page on real folders: the start command of
-// the shortcuts, the move of the temporary folder into the installation
-// folder, the start-menu folder below the user's programs folder, and what a
-// failing step leaves behind.
+// The finishing work of the last page on real folders: the saved folder, the
+// shortcuts and their start command, the move of the temporary folder into
+// the installation folder, what the choices and the settings leave out, and
+// what a failing step leaves behind.
 #include "finish/Fertigstellung.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 
@@ -18,32 +19,35 @@
 
 namespace {
 
-const wchar_t kOfficeCommand[] =
-    L"\"C:\\Programme\\Microsoft Office\\OFFICE11\\MSACCESS.EXE\" /NOSTARTUP \"%1\"";
+const wchar_t kAccess[] = L"C:\\Programme\\Microsoft Office\\OFFICE11\\MSACCESS.EXE";
 
 class NoOsInfo : public OsInfo {
 public:
     std::wstring OperatingSystemVersion() override { return L"10.0.19045"; }
 };
 
+// Public, so that the cases of the table below can name what they expect.
 class FertigstellungTest : public ::testing::Test {
-protected:
+public:
     FertigstellungTest() {
-        tmp.WriteLines(
-            "start/settings.ini",
-            {L"[GetFileSize]", L"URL=http://127.0.0.1/size", L"", L"[Shortcuts]", L"Desktop=Zelbar",
-             L"StartmenuFolder=Zelbar", L"StartmenuZelbar=Zelbar starten",
-             L"StartmenuUpdate=Zelbar aktualisieren", L"StartmenuAnmeldung=Zelbar Anmeldung",
-             L"StartmenuHistory=Versionshinweise", L"StartmenuSchnellstart=Schnellstart"});
+        Shortcuts({L"Desktop=Zelbar", L"StartmenuFolder=Zelbar", L"StartmenuZelbar=Zelbar starten",
+                   L"StartmenuUpdate=Zelbar aktualisieren", L"StartmenuAnmeldung=Zelbar Anmeldung",
+                   L"StartmenuHistory=Versionshinweise", L"StartmenuSchnellstart=Schnellstart"});
         std::filesystem::create_directories(tmp.Native("user/Desktop"));
         std::filesystem::create_directories(tmp.Native("user/Startmenü/Programme"));
         shell.desktop = tmp.Program(L"user\\Desktop");
         shell.programs = tmp.Program(L"user\\Startmenü\\Programme");
-        host.accessPath = kOfficeCommand;
+        host.accessPath = std::wstring(L"\"") + kAccess + L"\" /NOSTARTUP \"%1\"";
         host.zelbarPath = tmp.Program(L"Zelbar\\");
         host.tempFolder = L"temp_2024_3_9-1457\\";
+        Downloaded("ZelbarProg.mdb", "prog neu");
     }
 
+    void Shortcuts(std::vector<std::wstring> lines) {
+        lines.insert(lines.begin(),
+                     {L"[GetFileSize]", L"URL=http://127.0.0.1/size", L"", L"[Shortcuts]"});
+        tmp.WriteLines("start/settings.ini", lines);
+    }
     // A file of the temporary folder, given relative to it.
     void Downloaded(const std::string& relative, const std::string& bytes) {
         tmp.WriteBytes("Zelbar/temp_2024_3_9-1457/" + relative, bytes);
@@ -52,8 +56,17 @@ protected:
         return tmp.ReadBytes("Zelbar/" + relative);
     }
     bool TempFolderExists() const { return tmp.Exists("Zelbar/temp_2024_3_9-1457"); }
-
-    static std::string MessageOf(const std::function<void()>& action) {
+    // Every file and folder below the test's folder, sorted.
+    std::vector<std::string> Tree(const std::string& relative) const {
+        std::vector<std::string> names;
+        const auto root = tmp.Native(relative);
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(root)) {
+            names.push_back(entry.path().lexically_relative(root).string());
+        }
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+    std::string MessageOf(const std::function<void()>& action) {
         try {
             action();
         } catch (const PlatformError& e) {
@@ -72,13 +85,93 @@ protected:
     Fertigstellung finish{host, platform};
 };
 
-TEST_F(FertigstellungTest, StartCommandIsAccessWithQuotedDatabaseWorkgroupAndUser) {
-    host.zelbarPath = L"C:\\Zelbar\\";
-    EXPECT_EQ(finish.GetAccessExe(), L"C:\\Programme\\Microsoft Office\\OFFICE11\\MSACCESS.EXE");
-    EXPECT_EQ(
-        finish.GetStartArguments(),
-        L"\"C:\\Zelbar\\ZelbarProg.mdb\" /wrkgrp \"C:\\Zelbar\\Zelbar.mdw\" /user UserZelbar");
+TEST_F(FertigstellungTest, FinishSavesTheFolderMakesEveryShortcutMovesTheFilesAndOpensQuickStart) {
+    Downloaded("Vorlagen/Brief.dot", "brief neu");
+    Downloaded("Vorlagen/Fax.dot", "fax");
+    tmp.WriteBytes("Zelbar/ZelbarProg.mdb", "prog alt");
+    std::filesystem::permissions(tmp.Native("Zelbar/ZelbarProg.mdb"),
+                                 std::filesystem::perms::owner_write,
+                                 std::filesystem::perm_options::remove);
+    tmp.WriteBytes("Zelbar/Vorlagen/Brief.dot", "brief alt");
+    tmp.WriteBytes("Zelbar/Vorlagen/Eigene.dot", "eigene");
+
+    finish.Fertigstellen({true, true, true});
+
+    const std::wstring zelbar = host.zelbarPath;
+    ASSERT_EQ(ui.savedSettings.size(), 1u);
+    const FakeUi::SavedSetting& saved = ui.savedSettings[0];
+    EXPECT_EQ(saved.app + L"|" + saved.section + L"|" + saved.key + L"|" + saved.value,
+              L"Zelbar-Setup|Optionen|ZelbarPath|" + zelbar);
+    const std::wstring start =
+        L"\"" + zelbar + L"ZelbarProg.mdb\" /wrkgrp \"" + zelbar + L"Zelbar.mdw\" /user UserZelbar";
+    const std::wstring menu = shell.programs + L"\\Zelbar\\";
+    const std::pair<std::wstring, FakeShell::Link> links[] = {
+        {shell.desktop + L"\\Zelbar.lnk", {kAccess, start}},
+        {menu + L"Zelbar starten.lnk", {kAccess, start}},
+        {menu + L"Zelbar aktualisieren.lnk", {zelbar + L"Update.exe", L""}},
+        {menu + L"Zelbar Anmeldung.lnk", {zelbar + L"Zelbar Anmeldung.xls", L""}},
+        {menu + L"Versionshinweise.lnk", {zelbar + L"History.txt", L""}},
+        {menu + L"Schnellstart.lnk", {zelbar + L"Schnellstart.html", L""}},
+    };
+    for (const auto& [path, link] : links) {
+        const FakeShell::Link made = FakeShell::ReadLink(path);
+        EXPECT_EQ(made.target, link.target) << Text::ToUtf8(path);
+        EXPECT_EQ(made.arguments, link.arguments) << Text::ToUtf8(path);
+    }
+
+    // Downloaded files replace the installed ones, read-only too; the user's own stay.
+    EXPECT_EQ(Installed("ZelbarProg.mdb"), "prog neu");
+    EXPECT_EQ(Installed("Vorlagen/Brief.dot"), "brief neu");
+    EXPECT_EQ(Installed("Vorlagen/Fax.dot"), "fax");
+    EXPECT_EQ(Installed("Vorlagen/Eigene.dot"), "eigene");
+    EXPECT_FALSE(TempFolderExists());
+    EXPECT_EQ(shell.runCommands,
+              std::vector<std::wstring>{L"\"" + zelbar + L"Schnellstart.html\""});
 }
+
+struct LeftOut {
+    const char* name;
+    FinishChoices choices;
+    std::vector<std::wstring> shortcuts;  // the [Shortcuts] lines
+    std::vector<std::string> desktop, programs;
+};
+
+class LeftOutTest : public FertigstellungTest, public ::testing::WithParamInterface<LeftOut> {};
+
+TEST_P(LeftOutTest, OnlyChosenAndNamedShortcutsAreMadeAndTheRestStillHappens) {
+    if (!GetParam().shortcuts.empty()) Shortcuts(GetParam().shortcuts);
+
+    finish.Fertigstellen(GetParam().choices);
+
+    EXPECT_EQ(Tree("user/Desktop"), GetParam().desktop);
+    EXPECT_EQ(Tree("user/Startmenü/Programme"), GetParam().programs);
+    EXPECT_EQ(ui.savedSettings.size(), 1u);
+    EXPECT_EQ(Installed("ZelbarProg.mdb"), "prog neu");
+    EXPECT_EQ(shell.runCommands.size(), 1u);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    ChoicesAndNames, LeftOutTest,
+    ::testing::Values(
+        LeftOut{"NeitherChosen", {false, false, true}, {}, {}, {}},
+        LeftOut{"OnlyDesktopChosen", {true, false, true}, {}, {"Zelbar.lnk"}, {}},
+        LeftOut{"OnlyStartMenuChosen",
+                {false, true, true},
+                {L"Desktop=Zelbar", L"StartmenuFolder=Zelbar", L"StartmenuHistory=Neu"},
+                {},
+                {"Zelbar", "Zelbar/Neu.lnk"}},
+        // Without a folder name the entries go nowhere, not into the programs folder itself.
+        LeftOut{"NoDesktopNameNoFolderName",
+                {true, true, true},
+                {L"StartmenuZelbar=Zelbar starten", L"StartmenuHistory=Neu"},
+                {},
+                {}},
+        LeftOut{"FolderWithoutEntryNames",
+                {true, true, true},
+                {L"Desktop=Zelbar", L"StartmenuFolder=Zelbar"},
+                {"Zelbar.lnk"},
+                {"Zelbar"}}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(FertigstellungTest, AccessPathWithoutQuotedProgramFileIsExplainedInGerman) {
     for (const wchar_t* stored :
@@ -88,10 +181,10 @@ TEST_F(FertigstellungTest, AccessPathWithoutQuotedProgramFileIsExplainedInGerman
         const std::string message = MessageOf([&] { finish.GetAccessExe(); });
         EXPECT_NE(message.find("keine Programmdatei in Anführungszeichen"), std::string::npos)
             << message;
-        EXPECT_NE(message.find(Text::ToUtf8(stored)), std::string::npos) << message;
+        EXPECT_NE(message.find(Text::ToUtf8(*stored ? stored : L"(leer)")), std::string::npos)
+            << message;
     }
 
-    Downloaded("ZelbarProg.mdb", "neu");
     const std::string message = MessageOf([&] { finish.Fertigstellen({true, true, true}); });
     EXPECT_NE(message.find("Die Verknüpfung konnte nicht angelegt werden: " +
                            Text::ToUtf8(shell.desktop) + "\\Zelbar.lnk"),
@@ -101,14 +194,12 @@ TEST_F(FertigstellungTest, AccessPathWithoutQuotedProgramFileIsExplainedInGerman
 
     // Without shortcuts the installation can still be completed.
     finish.Fertigstellen({false, false, true});
-    EXPECT_EQ(Installed("ZelbarProg.mdb"), "neu");
+    EXPECT_EQ(Installed("ZelbarProg.mdb"), "prog neu");
 }
 
 TEST_F(FertigstellungTest, StartMenuFolderIsMadeBelowProgramsWithEveryMissingLevel) {
     std::filesystem::remove_all(tmp.Native("user/Startmenü/Programme"));
-    tmp.WriteLines("start/settings.ini",
-                   {L"[GetFileSize]", L"URL=http://127.0.0.1/size", L"", L"[Shortcuts]",
-                    L"StartmenuFolder=Zelbar GmbH\\Zelbar 11", L"StartmenuHistory=Neu"});
+    Shortcuts({L"StartmenuFolder=Zelbar GmbH\\Zelbar 11", L"StartmenuHistory=Neu"});
 
     finish.Fertigstellen({true, true, true});
     EXPECT_EQ(FakeShell::ReadLink(shell.programs + L"\\Zelbar GmbH\\Zelbar 11\\Neu.lnk").target,
@@ -120,7 +211,6 @@ TEST_F(FertigstellungTest, StartMenuFolderIsMadeBelowProgramsWithEveryMissingLev
 }
 
 TEST_F(FertigstellungTest, FailedMoveNamesTheFileKeepsTheTempFolderAndCanBeRepeated) {
-    Downloaded("ZelbarProg.mdb", "prog");
     Downloaded("Zelbar.mdw", "mdw");
     // Something the move cannot replace stands where ZelbarProg.mdb belongs.
     std::filesystem::create_directories(tmp.Native("Zelbar/ZelbarProg.mdb"));
@@ -131,28 +221,34 @@ TEST_F(FertigstellungTest, FailedMoveNamesTheFileKeepsTheTempFolderAndCanBeRepea
         << message;
     EXPECT_NE(message.find("Zelbar\\ZelbarProg.mdb\r\n"), std::string::npos) << message;
     EXPECT_NE(message.find("erneut auf „Fertig stellen“"), std::string::npos) << message;
-    EXPECT_EQ(tmp.ReadBytes("Zelbar/temp_2024_3_9-1457/ZelbarProg.mdb"), "prog");
+    EXPECT_EQ(tmp.ReadBytes("Zelbar/temp_2024_3_9-1457/ZelbarProg.mdb"), "prog neu");
     EXPECT_EQ(host.deleteTempFolderCalls, 0);
     EXPECT_TRUE(shell.runCommands.empty());
 
     std::filesystem::remove(tmp.Native("Zelbar/ZelbarProg.mdb"));
     finish.Fertigstellen({true, true, true});
-    EXPECT_EQ(Installed("ZelbarProg.mdb"), "prog");
+    EXPECT_EQ(Installed("ZelbarProg.mdb"), "prog neu");
     EXPECT_EQ(Installed("Zelbar.mdw"), "mdw");
     EXPECT_FALSE(TempFolderExists());
     EXPECT_EQ(shell.runCommands.size(), 1u);
 }
 
-TEST_F(FertigstellungTest, WithoutTempFolderNameTheInstallationFolderIsLeftAlone) {
+TEST_F(FertigstellungTest, WithoutTempFolderTheInstallationFolderIsLeftAlone) {
     tmp.WriteBytes("Zelbar/ZelbarData.mdb", "daten");
-    host.tempFolder.clear();
+    // A quick-start page that does not open changes nothing either.
     shell.runFails = true;
 
+    host.tempFolder.clear();
     finish.Fertigstellen({false, false, true});
+    EXPECT_EQ(Installed("ZelbarData.mdb"), "daten");
+    EXPECT_TRUE(TempFolderExists());
 
+    host.tempFolder = L"temp_2024_3_9-1457\\";
+    std::filesystem::remove_all(tmp.Native("Zelbar/temp_2024_3_9-1457"));
+    finish.Fertigstellen({false, false, true});
     EXPECT_EQ(Installed("ZelbarData.mdb"), "daten");
     EXPECT_EQ(host.deleteTempFolderCalls, 0);
-    EXPECT_EQ(shell.runCommands.size(), 1u);
+    EXPECT_EQ(shell.runCommands.size(), 2u);
 }
 
 }  // namespace

@@ -37,23 +37,17 @@ protected:
     std::wstring install() const { return temp.wpath() + L"\\"; }
 };
 
-TEST_F(CreateTempFolderTest, TwoAttemptsInOneSecondGetTwoFolders) {
+TEST_F(CreateTempFolderTest, NamesTakenByAnEarlierAttemptOrAFileGetTheNextCounter) {
     const LocalTime t{2026, 12, 5, 10, 9, 20};
     EXPECT_EQ(CreateTempFolder(fs, install(), t), L"temp_2026_12_5-10920\\");
     EXPECT_EQ(CreateTempFolder(fs, install(), t), L"temp_2026_12_5-10920_2\\");
     EXPECT_TRUE(temp.Exists("temp_2026_12_5-10920"));
     EXPECT_TRUE(temp.Exists("temp_2026_12_5-10920_2"));
-}
 
-TEST_F(CreateTempFolderTest, TimesOfADayWithTheSameStampDoNotCollide) {
-    // 1:15:03 and 11:05:03 both give 1153.
+    // 1:15:03 and 11:05:03 both give 1153; a file blocks the name as a folder does.
+    temp.WriteBytes("temp_2026_6_1-1153_2", "x");
     EXPECT_EQ(CreateTempFolder(fs, install(), {2026, 6, 1, 1, 15, 3}), L"temp_2026_6_1-1153\\");
-    EXPECT_EQ(CreateTempFolder(fs, install(), {2026, 6, 1, 11, 5, 3}), L"temp_2026_6_1-1153_2\\");
-}
-
-TEST_F(CreateTempFolderTest, AFileOfTheSameNameIsPassedOver) {
-    temp.WriteBytes("temp_2026_6_1-1153", "x");
-    EXPECT_EQ(CreateTempFolder(fs, install(), {2026, 6, 1, 1, 15, 3}), L"temp_2026_6_1-1153_2\\");
+    EXPECT_EQ(CreateTempFolder(fs, install(), {2026, 6, 1, 11, 5, 3}), L"temp_2026_6_1-1153_3\\");
 }
 
 TEST_F(CreateTempFolderTest, AMissingInstallationFolderFailsWithAPlatformError) {
