@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "app/BlankPage_win.h"
+#include "support/BlankPage_win.h"
 #include "app/MainForm_win.h"
 #include "download/DownloadTexts.h"
 #include "download/UserControlDownloadProgram_win.h"

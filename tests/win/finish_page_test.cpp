@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/BlankPage_win.h"
+#include "support/BlankPage_win.h"
 #include "app/MainForm_win.h"
 #include "finish/UserControlShortcuts_win.h"
 #include "platform/FileSystem_win.h"
