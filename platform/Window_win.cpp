@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "platform/Clock_win.h"
 #include "platform/PlatformError.h"
 #include "platform/Text.h"
 #include "platform/Ui.h"
@@ -94,6 +95,10 @@ const FontSpec& Window::DefaultFont() {
     return font;
 }
 
+Window::Window() : Window(SystemClock()) {}
+
+Window::Window(const Clock& clock) : clock_(clock) {}
+
 Window::~Window() {
     controls_.clear();
     if (hwnd_) {
@@ -157,7 +162,7 @@ void Window::AddLayout(const std::vector<ControlSpec>& table) {
 
 Control& Window::Add(const ControlSpec& row, const wchar_t* customClass, DWORD customStyle) {
     controls_.push_back(std::make_unique<Control>(hwnd_, row, nextId_++, dpi_, DefaultFont(),
-                                                  customClass, customStyle));
+                                                  clock_, customClass, customStyle));
     return *controls_.back();
 }
 

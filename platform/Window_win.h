@@ -14,7 +14,9 @@
 // German error message instead of letting an error end the program.
 class Window {
 public:
-    Window() = default;
+    // The window's controls pace their texts by the program's clock, or by the one given.
+    Window();
+    explicit Window(const Clock& clock);
     virtual ~Window();
     Window(const Window&) = delete;
     Window& operator=(const Window&) = delete;
@@ -82,6 +84,7 @@ private:
     LRESULT DefaultHandling(UINT msg, WPARAM wParam, LPARAM lParam);
     HBRUSH BrushFor(COLORREF color);
 
+    const Clock& clock_;
     HWND hwnd_ = nullptr;
     bool topLevel_ = false;
     UINT dpi_ = 96;
