@@ -1,7 +1,5 @@
 #include "folderchooser/FolderChoice.h"
 
-#include <cstdint>
-
 #include "platform/Text.h"
 
 namespace FolderChoice {
@@ -15,28 +13,13 @@ const std::size_t kFixedParts = 2 + std::wstring(L"Zelbar.mdb").size() +
                                 std::wstring(L"/wrkgrp").size() +
                                 std::wstring(L"/user UserZelbar").size() + 4;
 
-// Characters beyond the Basic Multilingual Plane take two UTF-16 units; only
-// a wchar_t wider than 16 bits can hold one.
-template <typename Char>
-std::size_t UnitsOf(Char c) {
-    if constexpr (sizeof(Char) > 2) {
-        return static_cast<std::uint32_t>(c) > 0xFFFF ? 2 : 1;
-    } else {
-        return 1;
-    }
-}
-
 bool StartsWithTwoBackslashes(const std::wstring& path) {
     return path.size() > 2 && path[0] == L'\\' && path[1] == L'\\';
 }
 
 }  // namespace
 
-std::size_t Utf16Length(const std::wstring& text) {
-    std::size_t units = 0;
-    for (wchar_t c : text) units += UnitsOf(c);
-    return units;
-}
+std::size_t Utf16Length(const std::wstring& text) { return Text::ToUtf16(text).size(); }
 
 std::size_t ProgramPathLength(const std::wstring& accessPath, const std::wstring& folder) {
     return Utf16Length(accessPath) + 2 * Utf16Length(folder) + kFixedParts;
