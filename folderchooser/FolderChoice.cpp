@@ -1,5 +1,6 @@
 #include "folderchooser/FolderChoice.h"
 
+#include "platform/Path.h"
 #include "platform/Text.h"
 
 namespace FolderChoice {
@@ -29,19 +30,8 @@ bool ProgramPathTooLong(const std::wstring& accessPath, const std::wstring& fold
     return ProgramPathLength(accessPath, folder) > kMaxProgramPath;
 }
 
-std::wstring DriveRoot(const std::wstring& driveEntry) {
-    return driveEntry.substr(0, 1) + L":\\";
-}
-
 bool IsDriveRoot(const std::wstring& folder, const std::wstring& driveEntry) {
-    std::wstring withBackslash = folder;
-    if (withBackslash.empty() || withBackslash.back() != L'\\') withBackslash += L"\\";
-    return Text::EqualsNoCase(withBackslash, DriveRoot(driveEntry));
-}
-
-std::wstring NewFolderPath(const std::wstring& selectedFolder, const std::wstring& name) {
-    if (!selectedFolder.empty() && selectedFolder.back() == L'\\') return selectedFolder + name;
-    return selectedFolder + L"\\" + name;
+    return Text::EqualsNoCase(Path::WithTrailingBackslash(folder), Path::DriveRoot(driveEntry));
 }
 
 std::wstring DriveEntry(const std::wstring& drivePath, const std::wstring& label) {
@@ -53,17 +43,8 @@ bool EntryIsDrive(const std::wstring& driveEntry, const std::wstring& drivePath)
     return Text::EqualsNoCase(driveEntry.substr(0, 2), drivePath.substr(0, 2));
 }
 
-std::wstring ListedPath(const std::wstring& fullPath) {
-    std::wstring path = fullPath;
-    while (path.size() > 1 && path.back() == L'\\' && !(path.size() == 3 && path[1] == L':')) {
-        path.pop_back();
-    }
-    if (path.size() == 2 && path[1] == L':') path += L"\\";
-    return path;
-}
-
 std::vector<std::wstring> FolderChain(const std::wstring& fullPath) {
-    const std::wstring path = ListedPath(fullPath);
+    const std::wstring path = Path::WithoutTrailingBackslash(fullPath);
     std::size_t rootEnd = 0;  // length of the root in `path`
     std::wstring root;
     if (path.size() >= 3 && path[1] == L':') {
