@@ -5,6 +5,7 @@
 #include "app/MainForm_win.h"
 #include "download/UserControlDownloadProgram_win.h"
 #include "finish/UserControlShortcuts_win.h"
+#include "platform/Clock_win.h"
 #include "platform/FileSystem_win.h"
 #include "platform/Handles_win.h"
 #include "platform/MessageLoop_win.h"
@@ -32,7 +33,7 @@ int RunWizard() {
     WinFileSystem fs;
     WinShell shell;
     WmiOsInfo os;
-    WinUi ui;
+    WinUi ui(SystemClock());
     const Platform platform{fs, shell, os, ui};
 
     // Created before the window and ended after it: no transfer outlives the wizard.

@@ -2,6 +2,7 @@
 
 #include "download/DownloadTexts.h"
 #include "download/InstallNames.h"
+#include "platform/Path.h"
 #include "platform/PlatformError.h"
 #include "platform/Text.h"
 
@@ -40,14 +41,14 @@ void DownloadProgram::Initialize() {
 }
 
 void DownloadProgram::Show() {
-    host_.SetZelbarPath(InstallNames::AddBackslash(view_.LabelPfad()));
+    host_.SetZelbarPath(Path::WithTrailingBackslash(view_.LabelPfad()));
 }
 
 void DownloadProgram::buttonOrdnerAuswaehlen_Click() {
     const std::wstring r = view_.ChooseFolder();
     if (!r.empty()) {
         view_.SetLabelPfad(r);
-        host_.SetZelbarPath(InstallNames::AddBackslash(r));
+        host_.SetZelbarPath(Path::WithTrailingBackslash(r));
         view_.EnableDownloadButton(true);
     } else {
         view_.SetLabelPfad(L"");
@@ -71,7 +72,7 @@ void DownloadProgram::buttonDownload_Click() {
 }
 
 void DownloadProgram::RunAttempt() {
-    const std::wstring installationFolder = InstallNames::AddBackslash(view_.LabelPfad());
+    const std::wstring installationFolder = Path::WithTrailingBackslash(view_.LabelPfad());
     if (!platform_.fs.FolderExists(installationFolder)) {
         // Only another folder helps here, so the folder button comes back.
         FailWith(DownloadTexts::FolderMissing(view_.LabelPfad()), MsgCritical);

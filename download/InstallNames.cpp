@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "platform/Path.h"
 #include "platform/PlatformError.h"
 #include "platform/Text.h"
 
@@ -15,11 +16,6 @@ constexpr unsigned kMaxAttempts = 1000;
 constexpr std::uint32_t kErrorAlreadyExists = 183;
 
 }  // namespace
-
-std::wstring AddBackslash(const std::wstring& path) {
-    if (!path.empty() && (path.back() == L'\\' || path.back() == L'/')) return path;
-    return path + L"\\";
-}
 
 std::wstring DateTimeStamp(const LocalTime& t) {
     return Text::FromInt(t.year) + L"_" + Text::FromInt(t.month) + L"_" + Text::FromInt(t.day) +
@@ -61,15 +57,13 @@ std::wstring InstallationFolder(const std::wstring& folderLokal, const std::wstr
 }
 
 std::wstring SettingsCopyPath(const std::wstring& folderLokal, const std::wstring& settingsFile) {
-    const auto slash = settingsFile.rfind(L'\\');
-    return folderLokal + (slash == std::wstring::npos ? settingsFile : settingsFile.substr(slash + 1));
+    return folderLokal + Path::Name(settingsFile);
 }
 
 std::wstring UnpackFolder(const std::wstring& folderLokal) {
-    if (!folderLokal.empty() && folderLokal.back() == L'\\') {
-        return folderLokal.substr(0, folderLokal.size() - 1);
-    }
-    return folderLokal;
+    // Never a backslash before the closing quote of the unpack command line,
+    // where it would escape the quote.
+    return Path::StripTrailingBackslashes(folderLokal);
 }
 
 std::wstring UnpackCommandLine(const std::wstring& archive, const std::wstring& unpackFolder) {

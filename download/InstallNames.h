@@ -11,10 +11,6 @@
 // text work, kept apart from the window so it can be checked on its own.
 namespace InstallNames {
 
-// The path unchanged when it ends in "\" or "/", otherwise followed by "\";
-// an empty path becomes "\".
-std::wstring AddBackslash(const std::wstring& path);
-
 // "2026_12_5-10920": year, month, day, then hour, minute and second run
 // together, every number without leading zeros.
 std::wstring DateTimeStamp(const LocalTime& t);
@@ -40,7 +36,7 @@ std::wstring InstallationFolder(const std::wstring& folderLokal, const std::wstr
 // FolderLokal followed by the settings file's own name (after its last "\").
 std::wstring SettingsCopyPath(const std::wstring& folderLokal, const std::wstring& settingsFile);
 
-// FolderLokal without its trailing "\".
+// FolderLokal without its trailing "\" (a drive's root's included).
 std::wstring UnpackFolder(const std::wstring& folderLokal);
 
 // "<archive>" -o -q -d "<folder>": overwrite without asking, quietly, into the folder.

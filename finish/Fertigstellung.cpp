@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "platform/Path.h"
 #include "platform/PlatformError.h"
 #include "platform/Text.h"
 #include "settings/ini.h"
@@ -41,16 +42,7 @@ PlatformError StepFailed(const std::wstring& what, const std::wstring& path,
     return PlatformError(cause.code(), what + L": " + path + L"\r\n" + cause.message());
 }
 
-// A path of a folder item joined with a name (a drive root already ends in "\").
-std::wstring Join(const std::wstring& folder, const std::wstring& name) {
-    if (!folder.empty() && folder.back() == L'\\') return folder + name;
-    return folder + L"\\" + name;
-}
-
-std::wstring WithoutTrailingBackslashes(std::wstring path) {
-    while (path.size() > 1 && path.back() == L'\\') path.pop_back();
-    return path;
-}
+using Path::Join;
 
 FolderItem ReadFolder(const std::wstring& path, FileSystem& fs) {
     try {
@@ -69,8 +61,7 @@ void CreateOneFolder(const std::wstring& path, FileSystem& fs) {
 }
 
 void MoveOneFile(const std::wstring& source, const FolderItem& destination, FileSystem& fs) {
-    const std::wstring name = source.substr(source.find_last_of(L'\\') + 1);
-    const std::wstring target = Join(destination.path, name);
+    const std::wstring target = Join(destination.path, Path::Name(source));
     // The file that the new one replaces. When it cannot be deleted (it is in
     // use), the move below fails, and that deletion is what the user must know.
     std::wstring blocked;
@@ -82,7 +73,7 @@ void MoveOneFile(const std::wstring& source, const FolderItem& destination, File
         }
     }
     try {
-        fs.MoveFile(source, Join(destination.path, L""));
+        fs.MoveFile(source, Path::WithTrailingBackslash(destination.path));
     } catch (const PlatformError& e) {
         if (!blocked.empty()) {
             throw PlatformError(e.code(), L"Die vorhandene Datei konnte nicht ersetzt werden: " +
@@ -171,7 +162,7 @@ void Fertigstellung::MoveFolderContents(const FolderItem& source, const FolderIt
 
 void Fertigstellung::CreateFolderPath(const std::wstring& folder, FileSystem& fs) {
     std::vector<std::wstring> missing;
-    std::wstring path = WithoutTrailingBackslashes(folder);
+    std::wstring path = Path::StripTrailingBackslashes(folder);
     while (!fs.FolderExists(path)) {
         missing.push_back(path);
         const auto slash = path.find_last_of(L'\\');
@@ -211,7 +202,7 @@ void Fertigstellung::CreateStartMenu() const {
     // the start menu's folder is called on disk); the product's folder may
     // have several levels, and every missing one is made.
     const std::wstring folder =
-        WithoutTrailingBackslashes(Join(SpecialFolder(L"Programs"), folderName));
+        Path::StripTrailingBackslashes(Join(SpecialFolder(L"Programs"), folderName));
     CreateFolderPath(folder, platform_.fs);
     for (const StartMenuEntry& entry : kStartMenuEntries) {
         const std::wstring name = ShortcutsValue(entry.key);

@@ -1,6 +1,7 @@
 #include "folderchooser/DriveList_win.h"
 
 #include "folderchooser/FolderChoice.h"
+#include "platform/Path.h"
 #include "platform/PlatformError.h"
 
 namespace {
@@ -51,7 +52,7 @@ void DriveList::Refresh() {
     for (int i = 0; i < 26; ++i) {
         if ((mask & (1u << i)) == 0) continue;
         const std::wstring path = std::wstring(1, static_cast<wchar_t>(L'A' + i)) + L":";
-        entries_.push_back(FolderChoice::DriveEntry(path, VolumeLabel(path + L"\\")));
+        entries_.push_back(FolderChoice::DriveEntry(path, VolumeLabel(Path::DriveRoot(path))));
         ::SendMessageW(control_->hwnd(), CB_ADDSTRING, 0,
                        reinterpret_cast<LPARAM>(entries_.back().c_str()));
     }

@@ -1,7 +1,6 @@
 #include "folderchooser/FolderChoice.h"
 
-#include <cstdint>
-
+#include "platform/Path.h"
 #include "platform/Text.h"
 
 namespace FolderChoice {
@@ -15,28 +14,13 @@ const std::size_t kFixedParts = 2 + std::wstring(L"Zelbar.mdb").size() +
                                 std::wstring(L"/wrkgrp").size() +
                                 std::wstring(L"/user UserZelbar").size() + 4;
 
-// Characters beyond the Basic Multilingual Plane take two UTF-16 units; only
-// a wchar_t wider than 16 bits can hold one.
-template <typename Char>
-std::size_t UnitsOf(Char c) {
-    if constexpr (sizeof(Char) > 2) {
-        return static_cast<std::uint32_t>(c) > 0xFFFF ? 2 : 1;
-    } else {
-        return 1;
-    }
-}
-
 bool StartsWithTwoBackslashes(const std::wstring& path) {
     return path.size() > 2 && path[0] == L'\\' && path[1] == L'\\';
 }
 
 }  // namespace
 
-std::size_t Utf16Length(const std::wstring& text) {
-    std::size_t units = 0;
-    for (wchar_t c : text) units += UnitsOf(c);
-    return units;
-}
+std::size_t Utf16Length(const std::wstring& text) { return Text::ToUtf16(text).size(); }
 
 std::size_t ProgramPathLength(const std::wstring& accessPath, const std::wstring& folder) {
     return Utf16Length(accessPath) + 2 * Utf16Length(folder) + kFixedParts;
@@ -46,19 +30,8 @@ bool ProgramPathTooLong(const std::wstring& accessPath, const std::wstring& fold
     return ProgramPathLength(accessPath, folder) > kMaxProgramPath;
 }
 
-std::wstring DriveRoot(const std::wstring& driveEntry) {
-    return driveEntry.substr(0, 1) + L":\\";
-}
-
 bool IsDriveRoot(const std::wstring& folder, const std::wstring& driveEntry) {
-    std::wstring withBackslash = folder;
-    if (withBackslash.empty() || withBackslash.back() != L'\\') withBackslash += L"\\";
-    return Text::EqualsNoCase(withBackslash, DriveRoot(driveEntry));
-}
-
-std::wstring NewFolderPath(const std::wstring& selectedFolder, const std::wstring& name) {
-    if (!selectedFolder.empty() && selectedFolder.back() == L'\\') return selectedFolder + name;
-    return selectedFolder + L"\\" + name;
+    return Text::EqualsNoCase(Path::WithTrailingBackslash(folder), Path::DriveRoot(driveEntry));
 }
 
 std::wstring DriveEntry(const std::wstring& drivePath, const std::wstring& label) {
@@ -70,17 +43,8 @@ bool EntryIsDrive(const std::wstring& driveEntry, const std::wstring& drivePath)
     return Text::EqualsNoCase(driveEntry.substr(0, 2), drivePath.substr(0, 2));
 }
 
-std::wstring ListedPath(const std::wstring& fullPath) {
-    std::wstring path = fullPath;
-    while (path.size() > 1 && path.back() == L'\\' && !(path.size() == 3 && path[1] == L':')) {
-        path.pop_back();
-    }
-    if (path.size() == 2 && path[1] == L':') path += L"\\";
-    return path;
-}
-
 std::vector<std::wstring> FolderChain(const std::wstring& fullPath) {
-    const std::wstring path = ListedPath(fullPath);
+    const std::wstring path = Path::WithoutTrailingBackslash(fullPath);
     std::size_t rootEnd = 0;  // length of the root in `path`
     std::wstring root;
     if (path.size() >= 3 && path[1] == L':') {

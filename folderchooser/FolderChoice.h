@@ -4,7 +4,7 @@
 #include <vector>
 
 // The rules of the folder chooser that need no window: the two checks of its
-// OK button, the path of a new folder and the texts of the drive list.
+// OK button, the texts of the drive list and the chain of the folder list.
 namespace FolderChoice {
 
 // The longest start command that the product's shortcut may hold.
@@ -19,14 +19,9 @@ std::size_t ProgramPathLength(const std::wstring& accessPath, const std::wstring
 // Whether that command would be longer than kMaxProgramPath (268 itself passes).
 bool ProgramPathTooLong(const std::wstring& accessPath, const std::wstring& folder);
 
-// "C:\" for a drive list entry such as "c: [System]" or "C:".
-std::wstring DriveRoot(const std::wstring& driveEntry);
 // Whether the folder (a backslash added when missing) is the root of that
 // drive, letter case ignored.
 bool IsDriveRoot(const std::wstring& folder, const std::wstring& driveEntry);
-
-// The folder followed by the name as typed, with one backslash between them.
-std::wstring NewFolderPath(const std::wstring& selectedFolder, const std::wstring& name);
 
 // The drive list's text for a drive: "c: [label]" when it has a label,
 // otherwise "c:". The letter is written in lower case, as the list shows it.
@@ -35,12 +30,8 @@ std::wstring DriveEntry(const std::wstring& drivePath, const std::wstring& label
 // Whether the entry's first two characters name this drive ("C:").
 bool EntryIsDrive(const std::wstring& driveEntry, const std::wstring& drivePath);
 
-// The folder list's form of a full path: no trailing backslash, except on a
-// drive's root ("C:\").
-std::wstring ListedPath(const std::wstring& fullPath);
-
-// The folders from the root of the path down to the path itself, each in
-// listed form: "C:\a\b" gives "C:\", "C:\a", "C:\a\b"; a network path
+// The folders from the root of the path down to the path itself, each
+// without trailing backslash except the drive's root: "C:\a\b" gives "C:\", "C:\a", "C:\a\b"; a network path
 // starts at its share ("\\server\share").
 std::vector<std::wstring> FolderChain(const std::wstring& fullPath);
 

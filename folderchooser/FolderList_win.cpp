@@ -6,6 +6,7 @@
 
 #include "folderchooser/FolderChoice.h"
 #include "platform/DeviceContext_win.h"
+#include "platform/Path.h"
 #include "platform/PlatformError.h"
 #include "platform/Text.h"
 
@@ -49,7 +50,7 @@ std::wstring FullPath(const std::wstring& path) {
     }
     full.resize(length);
     if (full.size() >= 2 && full[1] == L':') full[0] = static_cast<wchar_t>(::towupper(full[0]));
-    return FolderChoice::ListedPath(full);
+    return Path::WithoutTrailingBackslash(full);
 }
 
 bool IsFolder(const std::wstring& path) {
@@ -59,7 +60,7 @@ bool IsFolder(const std::wstring& path) {
 
 std::vector<std::wstring> SubfolderNames(const std::wstring& folder) {
     std::vector<std::wstring> names;
-    const std::wstring pattern = folder + (folder.back() == L'\\' ? L"*" : L"\\*");
+    const std::wstring pattern = Path::Join(folder, L"*");
     WIN32_FIND_DATAW found;
     UniqueFindHandle find(::FindFirstFileW(pattern.c_str(), &found));
     if (!find) return names;
@@ -73,11 +74,6 @@ std::vector<std::wstring> SubfolderNames(const std::wstring& folder) {
         return ::lstrcmpiW(a.c_str(), b.c_str()) < 0;
     });
     return names;
-}
-
-std::wstring LastLevel(const std::wstring& path) {
-    const auto slash = path.rfind(L'\\');
-    return slash == std::wstring::npos ? path : path.substr(slash + 1);
 }
 
 // Stands in for the shell's picture when the system has none to give.
@@ -146,12 +142,12 @@ void FolderList::Fill(const std::wstring& path) {
     std::vector<Entry> entries;
     const std::vector<std::wstring> chain = FolderChoice::FolderChain(path);
     for (std::size_t i = 0; i < chain.size(); ++i) {
-        const std::wstring label = i == 0 ? Text::ToLower(chain[i]) : LastLevel(chain[i]);
+        const std::wstring label = i == 0 ? Text::ToLower(chain[i]) : Path::Name(chain[i]);
         entries.push_back(Entry{chain[i], label, static_cast<int>(i), true});
     }
     const std::wstring& open = chain.back();
     for (const std::wstring& name : SubfolderNames(open)) {
-        const std::wstring child = FolderChoice::NewFolderPath(open, name);
+        const std::wstring child = Path::Join(open, name);
         entries.push_back(Entry{child, name, static_cast<int>(chain.size()), false});
     }
 

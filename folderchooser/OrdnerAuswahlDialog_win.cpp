@@ -2,6 +2,7 @@
 
 #include "folderchooser/FolderChoice.h"
 #include "platform/MessageLoop_win.h"
+#include "platform/Path.h"
 #include "platform/PlatformError.h"
 
 namespace {
@@ -153,7 +154,7 @@ void OrdnerAuswahlDialog::buttonNeuerOrdner_Click() {
     const std::wstring name =
         platform_.ui.InputBox(kNewFolderPrompt + selected, kNewFolderTitle);
     if (name.empty()) return;
-    const std::wstring path = FolderChoice::NewFolderPath(selected, name);
+    const std::wstring path = Path::Join(selected, name);
     IgnoringErrors([&] { platform_.ui.MkDir(path); });
     IgnoringErrors([&] { dir1_->SetPath(path); });
     IgnoringErrors([&] { dir1_->Refresh(); });

@@ -63,11 +63,12 @@ HBITMAP LoadPictureResource(int id) {
 }
 
 Control::Control(HWND parent, const ControlSpec& row, int id, UINT dpi, const FontSpec& font,
-                 const wchar_t* customClass, DWORD customStyle)
+                 const Clock& clock, const wchar_t* customClass, DWORD customStyle)
     : id_(id),
       kind_(row.kind),
       rect_(row.rect),
       caption_(row.caption ? row.caption : L""),
+      clock_(clock),
       visible_(row.visible),
       enabled_(row.enabled),
       dpi_(dpi),
@@ -146,8 +147,8 @@ void Control::SetCaption(const std::wstring& caption) {
     caption_ = caption;
     ownLineBreaks_ = false;
     if (textWaiting_) return;  // the timer shows caption_ as it then is
-    const std::uint64_t sinceShown = ::GetTickCount64() - textShownAt_;
-    if (kind_ != ControlKind::Label || textShownAt_ == 0 || sinceShown >= kTextIntervalMs ||
+    const std::uint64_t sinceShown = textShownAt_ ? clock_.NowMs() - *textShownAt_ : 0;
+    if (kind_ != ControlKind::Label || !textShownAt_ || sinceShown >= kTextIntervalMs ||
         hwnd() == nullptr) {
         ShowText();
         return;
@@ -165,13 +166,13 @@ void Control::SetCaption(const std::wstring& caption, const std::wstring& shown)
     DropWaitingText();
     caption_ = caption;
     ownLineBreaks_ = shown != caption;
-    textShownAt_ = ::GetTickCount64();
+    textShownAt_ = clock_.NowMs();
     ::SetWindowTextW(hwnd(), shown.c_str());
     ::InvalidateRect(hwnd(), nullptr, TRUE);
 }
 
 void Control::ShowText() {
-    textShownAt_ = ::GetTickCount64();
+    textShownAt_ = clock_.NowMs();
     ::SetWindowTextW(hwnd(), caption_.c_str());
     if (kind_ != ControlKind::Button && kind_ != ControlKind::CheckBox) {
         ::InvalidateRect(hwnd(), nullptr, TRUE);

@@ -2,9 +2,11 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "platform/Clock.h"
 #include "platform/Handles_win.h"
 
 // Controls of the program's windows. Positions and sizes are kept in twips
@@ -52,8 +54,9 @@ constexpr COLORREF kDefaultColor = CLR_INVALID;
 
 class Control {
 public:
+    // `clock` paces the label's texts and must outlive the control.
     Control(HWND parent, const ControlSpec& row, int id, UINT dpi, const FontSpec& font,
-            const wchar_t* customClass = nullptr, DWORD customStyle = 0);
+            const Clock& clock, const wchar_t* customClass = nullptr, DWORD customStyle = 0);
     ~Control();
     Control(const Control&) = delete;
     Control& operator=(const Control&) = delete;
@@ -146,9 +149,10 @@ private:
     TwipsRect rect_;
     std::wstring caption_;
     bool ownLineBreaks_ = false;  // the window shows more than caption_ (line breaks)
-    // When the window last got a text (GetTickCount64), and whether caption_
-    // still waits to be shown.
-    std::uint64_t textShownAt_ = 0;
+    const Clock& clock_;
+    // When the window last got a text (none yet: the next one shows at once),
+    // and whether caption_ still waits to be shown.
+    std::optional<std::uint64_t> textShownAt_;
     bool textWaiting_ = false;
     bool visible_;
     bool enabled_;

@@ -1,34 +1,16 @@
 #include "platform/FileSystem_win.h"
 
 #include "platform/Handles_win.h"
+#include "platform/Path.h"
 #include "platform/PlatformError.h"
 #include "platform/Text.h"
 
 namespace {
 
-bool IsDriveRoot(const std::wstring& path) {
-    return path.size() == 3 && path[1] == L':' && path[2] == L'\\';
-}
-
 // Folder paths arrive with or without a trailing backslash; the Win32 calls
-// want none, except on a drive root, where "C:" would mean the drive's
-// current folder instead of its root.
-std::wstring WithoutTrailingBackslash(const std::wstring& path) {
-    if (path.size() == 2 && path[1] == L':') return path + L"\\";
-    std::wstring out = path;
-    while (out.size() > 1 && out.back() == L'\\' && !IsDriveRoot(out)) out.pop_back();
-    return out;
-}
-
-std::wstring NameOf(const std::wstring& path) {
-    const auto slash = path.find_last_of(L'\\');
-    return slash == std::wstring::npos ? path : path.substr(slash + 1);
-}
-
-std::wstring JoinPath(const std::wstring& folder, const std::wstring& name) {
-    if (!folder.empty() && folder.back() == L'\\') return folder + name;
-    return folder + L"\\" + name;
-}
+// get them without, except a drive's root (Path keeps its backslash).
+using Path::Join;
+using Path::WithoutTrailingBackslash;
 
 DWORD AttributesOf(const std::wstring& path) {
     return ::GetFileAttributesW(path.c_str());
@@ -70,11 +52,11 @@ void DeleteTree(const std::wstring& folder, DWORD folderAttributes, bool force) 
     // A junction or symbolic link is removed itself; what it points to is not ours.
     if ((folderAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) {
         WIN32_FIND_DATAW found;
-        UniqueFindHandle find(::FindFirstFileW(JoinPath(folder, L"*").c_str(), &found));
+        UniqueFindHandle find(::FindFirstFileW(Join(folder, L"*").c_str(), &found));
         if (!find) ThrowLastError(L"Der Ordner konnte nicht gelesen werden: " + folder);
         do {
             if (IsDots(found.cFileName)) continue;
-            const std::wstring child = JoinPath(folder, found.cFileName);
+            const std::wstring child = Join(folder, found.cFileName);
             if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
                 DeleteTree(child, found.dwFileAttributes, force);
             } else {
@@ -278,7 +260,7 @@ void WinFileSystem::CopyFile(const std::wstring& source, const std::wstring& des
 }
 
 void WinFileSystem::MoveFile(const std::wstring& source, const std::wstring& destinationFolder) {
-    const std::wstring target = JoinPath(destinationFolder, NameOf(source));
+    const std::wstring target = Join(destinationFolder, Path::Name(source));
     // No MOVEFILE_REPLACE_EXISTING: a file already at the target is an error.
     if (!::MoveFileExW(source.c_str(), target.c_str(), MOVEFILE_COPY_ALLOWED)) {
         ThrowLastError(L"Die Datei " + source + L" konnte nicht nach " + destinationFolder +
@@ -296,10 +278,10 @@ FolderItem WinFileSystem::GetFolder(const std::wstring& path) {
     }
     FolderItem item;
     item.path = WithoutTrailingBackslash(std::wstring(full, length));
-    item.Name = IsDriveRoot(item.path) ? std::wstring() : NameOf(item.path);
+    item.Name = Path::IsDriveRoot(item.path) ? std::wstring() : Path::Name(item.path);
 
     WIN32_FIND_DATAW found;
-    UniqueFindHandle find(::FindFirstFileW(JoinPath(item.path, L"*").c_str(), &found));
+    UniqueFindHandle find(::FindFirstFileW(Join(item.path, L"*").c_str(), &found));
     if (!find) ThrowLastError(L"Der Ordner konnte nicht geöffnet werden: " + path);
     do {
         if (IsDots(found.cFileName)) continue;
@@ -321,7 +303,7 @@ std::vector<DriveItem> WinFileSystem::Drives() {
         if ((mask & (1u << i)) == 0) continue;
         DriveItem drive;
         drive.path = std::wstring(1, static_cast<wchar_t>(L'A' + i)) + L":";
-        const std::wstring root = drive.path + L"\\";
+        const std::wstring root = Path::DriveRoot(drive.path);
         // A drive without a medium cannot report its free space.
         drive.isReady = ::GetDiskFreeSpaceExW(root.c_str(), nullptr, nullptr, nullptr) != FALSE;
         drives.push_back(drive);

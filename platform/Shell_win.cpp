@@ -4,6 +4,7 @@
 
 #include "platform/Controls_win.h"
 #include "platform/Handles_win.h"
+#include "platform/Path.h"
 #include "platform/PlatformError.h"
 #include "platform/Shortcut_win.h"
 #include "platform/Text.h"
@@ -32,8 +33,7 @@ RegistryName ParseClassesRootName(const std::wstring& name) {
         std::wstring rest = name.substr(prefix.size());
         RegistryName parsed;
         if (!rest.empty() && rest.back() == L'\\') {
-            while (!rest.empty() && rest.back() == L'\\') rest.pop_back();
-            parsed.subKey = rest;
+            parsed.subKey = Path::StripTrailingBackslashes(rest);
             parsed.defaultValue = true;
             return parsed;
         }
@@ -178,9 +178,7 @@ std::wstring WinShell::SpecialFolders(const std::wstring& name) {
         ThrowError(static_cast<unsigned long>(hr),
                    L"Der Systemordner konnte nicht ermittelt werden: " + name);
     }
-    std::wstring path = raw;
-    while (path.size() > 3 && path.back() == L'\\') path.pop_back();
-    return path;
+    return Path::WithoutTrailingBackslash(raw);
 }
 
 std::unique_ptr<Shortcut> WinShell::CreateShortcut(const std::wstring& linkPath) {

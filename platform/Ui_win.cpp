@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "platform/Clock_win.h"
 #include "platform/Controls_win.h"
 #include "platform/Handles_win.h"
 #include "platform/InputBox_win.h"
@@ -13,22 +14,11 @@ namespace {
 
 const wchar_t kSettingsRoot[] = L"Software\\VB and VBA Program Settings\\";
 
-std::int64_t Counter() {
-    LARGE_INTEGER now;
-    ::QueryPerformanceCounter(&now);
-    return now.QuadPart;
-}
-
-std::int64_t PumpIntervalTicks() {
-    static const std::int64_t ticks = [] {
-        LARGE_INTEGER frequency;
-        ::QueryPerformanceFrequency(&frequency);
-        return frequency.QuadPart * WinUi::kPumpIntervalMs / 1000;
-    }();
-    return ticks;
-}
-
 }  // namespace
+
+WinUi::WinUi() : WinUi(SystemClock()) {}
+
+WinUi::WinUi(const Clock& clock) : clock_(clock) {}
 
 MsgBoxResult WinUi::MsgBox(const std::wstring& text, unsigned style, const std::wstring& title) {
     Control::ShowWaitingTexts();
@@ -53,10 +43,9 @@ void WinUi::DoEvents() {
     // a second on a fast line. Under Wine one look at the queue costs about
     // 50 us and the repaint it then brings about far more, which alone would
     // cap a download at a few MiB/s. Looking every few milliseconds keeps the
-    // window as responsive as anyone can tell and costs next to nothing; the
-    // performance counter is read without asking the system's server.
-    const std::int64_t now = Counter();
-    if (lastLook_ != 0 && now - lastLook_ < PumpIntervalTicks()) return;
+    // window as responsive as anyone can tell and costs next to nothing.
+    const std::uint64_t now = clock_.NowMs();
+    if (lastLook_ && now - *lastLook_ < kPumpIntervalMs) return;
     lastLook_ = now;
     if (HIWORD(::GetQueueStatus(QS_ALLINPUT)) == 0) return;
     PumpPendingMessages();

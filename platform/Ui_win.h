@@ -1,12 +1,18 @@
 #pragma once
 #include <cstdint>
+#include <optional>
 
+#include "platform/Clock.h"
 #include "platform/Ui.h"
 
 // The user-interface and system services on Win32. Message and input boxes
 // are owned by the thread's active window. Failures throw PlatformError.
 class WinUi : public Ui {
 public:
+    // DoEvents paces itself by the program's clock, or by the one given.
+    WinUi();
+    explicit WinUi(const Clock& clock);
+
     MsgBoxResult MsgBox(const std::wstring& text, unsigned style,
                         const std::wstring& title = kAppTitle) override;
     std::wstring InputBox(const std::wstring& prompt, const std::wstring& title) override;
@@ -34,6 +40,7 @@ public:
     static constexpr unsigned kPumpIntervalMs = 5;
 
 private:
-    // When DoEvents last looked at the queue, in QueryPerformanceCounter units; 0: never.
-    std::int64_t lastLook_ = 0;
+    const Clock& clock_;
+    // When DoEvents last looked at the queue; none before its first look.
+    std::optional<std::uint64_t> lastLook_;
 };

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/Clock_win.h"
 #include "platform/PlatformError.h"
 #include "platform/Ui.h"
 
@@ -92,6 +93,10 @@ const FontSpec& Window::DefaultFont() {
     return font;
 }
 
+Window::Window() : Window(SystemClock()) {}
+
+Window::Window(const Clock& clock) : clock_(clock) {}
+
 Window::~Window() {
     controls_.clear();
     if (hwnd_) {
@@ -140,12 +145,14 @@ void Window::CreateChild(HWND parent, const TwipsRect& rect, bool visible) {
     if (!hwnd) ThrowLastError(L"Die Seite konnte nicht angelegt werden");
 }
 
-Window::Window(const TopLevelFrame& frame) {
+Window::Window(const TopLevelFrame& frame) : Window(SystemClock()) {
     CreateTopLevel(frame.title, frame.clientWidthTwips, frame.clientHeightTwips, frame.style,
                    frame.owner);
 }
 
-Window::Window(const ChildFrame& frame) { CreateChild(frame.parent, frame.rect, frame.visible); }
+Window::Window(const ChildFrame& frame) : Window(SystemClock()) {
+    CreateChild(frame.parent, frame.rect, frame.visible);
+}
 
 void Window::ArrangeLayout() {
     std::vector<const Entry*> order;

@@ -31,7 +31,9 @@ struct ChildFrame {
 // German error message instead of letting an error end the program.
 class Window {
 public:
-    Window() = default;
+    // The window's controls pace their texts by the program's clock, or by the one given.
+    Window();
+    explicit Window(const Clock& clock);
     virtual ~Window();
     Window(const Window&) = delete;
     Window& operator=(const Window&) = delete;
@@ -44,7 +46,7 @@ public:
     // typed member, so a control is always named by the compiler's rules.
     template <typename Kind = Control>
     Kind& Add(const ControlSpec& row, const wchar_t* customClass = nullptr, DWORD customStyle = 0) {
-        auto control = std::make_unique<Kind>(hwnd_, row, nextId_++, dpi_, DefaultFont(),
+        auto control = std::make_unique<Kind>(hwnd_, row, nextId_++, dpi_, DefaultFont(), clock_,
                                               customClass, customStyle);
         Kind& added = *control;
         controls_.push_back(Entry{std::move(control), row.tabIndex});
@@ -109,6 +111,7 @@ private:
     LRESULT DefaultHandling(UINT msg, WPARAM wParam, LPARAM lParam);
     HBRUSH BrushFor(COLORREF color);
 
+    const Clock& clock_;
     HWND hwnd_ = nullptr;
     bool topLevel_ = false;
     UINT dpi_ = 96;

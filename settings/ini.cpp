@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "platform/Path.h"
 #include "platform/PlatformError.h"
 #include "platform/Text.h"
 #include "settings/IniValidator.h"
@@ -119,7 +120,7 @@ void WriteAllLines(FileSystem& fs, const std::wstring& path,
 
 ini::ini(FileSystem& fs, Ui& ui) : fs_(fs), ui_(ui) {}
 
-std::wstring ini::filename() const { return ui_.StartFolder() + L"\\settings.ini"; }
+std::wstring ini::filename() const { return Path::Join(ui_.StartFolder(), L"settings.ini"); }
 
 std::wstring ini::GetValue(const std::wstring& section, const std::wstring& key) const {
     const auto reader = fs_.OpenTextFileForReading(filename());

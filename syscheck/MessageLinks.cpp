@@ -4,6 +4,7 @@
 #include <iterator>
 #include <vector>
 
+#include "platform/Path.h"
 #include "platform/Text.h"
 
 namespace {
@@ -121,5 +122,5 @@ void OpenLinkTarget(const std::wstring& target, Ui& ui, Shell& shell) {
         ui.OpenUrl(target);
         return;
     }
-    shell.Run(L"\"" + ui.StartFolder() + L"\\" + target + L"\"");
+    shell.Run(L"\"" + Path::Join(ui.StartFolder(), target) + L"\"");
 }

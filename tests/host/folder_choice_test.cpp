@@ -35,18 +35,11 @@ TEST(FolderChoiceTest, RootCheckComparesWithTheDriveListsDriveIgnoringCase) {
     EXPECT_FALSE(IsDriveRoot(L"D:\\", L"c: [System]"));
 }
 
-TEST(FolderChoiceTest, NewFolderPathPutsOneBackslashBetween) {
-    EXPECT_EQ(NewFolderPath(L"C:\\", L"Neu"), L"C:\\Neu");
-    EXPECT_EQ(NewFolderPath(L"C:\\Zelbar", L"Neu"), L"C:\\Zelbar\\Neu");
-    EXPECT_EQ(NewFolderPath(L"C:\\Zelbar", L" Neu "), L"C:\\Zelbar\\ Neu ");
-}
-
 TEST(FolderChoiceTest, DriveEntriesShowTheLowerCaseLetterAndTheLabel) {
     EXPECT_EQ(DriveEntry(L"C:", L"System"), L"c: [System]");
     EXPECT_EQ(DriveEntry(L"Q:", L""), L"q:");
     EXPECT_TRUE(EntryIsDrive(L"q:", L"Q:"));
     EXPECT_FALSE(EntryIsDrive(L"c: [Q:]", L"Q:"));
-    EXPECT_EQ(DriveRoot(L"z: [unix]"), L"z:\\");
 }
 
 TEST(FolderChoiceTest, ListedPathsDropTrailingBackslashesExceptADrivesRoot) {

@@ -11,13 +11,6 @@ namespace {
 
 using namespace InstallNames;
 
-TEST(InstallNamesTest, AddBackslashLeavesEitherSlashAndCompletesTheRest) {
-    EXPECT_EQ(AddBackslash(L"D:\\"), L"D:\\");
-    EXPECT_EQ(AddBackslash(L"D:\\Programs"), L"D:\\Programs\\");
-    EXPECT_EQ(AddBackslash(L"\\\\server\\share/"), L"\\\\server\\share/");
-    EXPECT_EQ(AddBackslash(L""), L"\\");
-}
-
 TEST(InstallNamesTest, StampsRunHourMinuteAndSecondTogetherWithoutLeadingZeros) {
     EXPECT_EQ(TempFolderName({2026, 12, 5, 10, 9, 20}), L"temp_2026_12_5-10920\\");
     EXPECT_EQ(TempFolderName({2026, 1, 2, 9, 5, 3}), L"temp_2026_1_2-953\\");

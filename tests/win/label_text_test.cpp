@@ -1,12 +1,12 @@
-// How labels pass their texts to the window system under Wine: a text set
-// right after another one waits for its turn, the latest one always arrives
-// (through the message loop, or before the UI thread blocks), and the
-// program's own Caption() never lags. Other controls show every text at once.
+// How labels pass their texts to the window system under Wine. A fake clock
+// decides whether a text comes within the interval after the last one; the
+// one-shot timer that then shows the latest text is real, and the tests wait
+// for it through the message loop.
 #include <gtest/gtest.h>
 
 #include <string>
-#include <vector>
 
+#include "FakeClock.h"
 #include "platform/Controls_win.h"
 #include "platform/MessageLoop_win.h"
 #include "platform/Shell_win.h"
@@ -20,7 +20,7 @@ namespace {
 
 class Host : public Window {
 public:
-    Host() {
+    explicit Host(const Clock& clock) : Window(clock) {
         CreateTopLevel(L"Beschriftungen", 4000, 1500, WS_OVERLAPPED | WS_CAPTION);
         label_ = &Add<Label>({ControlKind::Label, L"", {120, 120, 3600, 255}});
         button_ = &Add<Button>({ControlKind::Button, L"", {120, 600, 1200, 375}, 1});
@@ -35,92 +35,76 @@ private:
     Button* button_;
 };
 
-// Handles messages until the label's window shows `text`, for at most two seconds.
-bool WindowShowsSoon(const Control& control, const std::wstring& text) {
-    for (int i = 0; i < 200; ++i) {
-        if (WindowText(control.hwnd()) == text) return true;
-        ::MsgWaitForMultipleObjectsEx(0, nullptr, 10, QS_ALLINPUT, 0);
-        PumpPendingMessages();
+class LabelTextTest : public ::testing::Test {
+protected:
+    std::wstring Shown() const { return WindowText(label.hwnd()); }
+    bool Arrives(const std::wstring& text) {
+        return PumpUntil([&] { return Shown() == text; });
     }
-    return WindowText(control.hwnd()) == text;
-}
 
-}  // namespace
-
-TEST(LabelTextTest, RapidTextsWaitAndTheLatestArrivesThroughTheMessageLoop) {
-    Host host;
+    FakeClock clock;
+    Host host{clock};
     Control& label = host.label();
-    label.SetCaption(L"1,5 MB von 9 MB");
-    EXPECT_EQ(WindowText(label.hwnd()), L"1,5 MB von 9 MB");
+};
 
-    // Thousands of texts in a row, as a fast download sets them: the window
-    // gets none of them at once, the program sees each.
-    for (int i = 0; i < 2000; ++i) {
+TEST_F(LabelTextTest, TextsWithinTheIntervalWaitAndTheLatestArrivesThroughItsTimer) {
+    label.SetCaption(L"1,5 MB von 9 MB");
+    EXPECT_EQ(Shown(), L"1,5 MB von 9 MB");
+
+    // A fast download sets its size line again and again: the window gets none
+    // of these texts at once, the program sees each.
+    clock.Advance(Control::kTextIntervalMs - 1);
+    for (int i = 0; i < 100; ++i) {
         label.SetCaption(std::to_wstring(i) + L" KB von 9 MB");
         ASSERT_EQ(label.Caption(), std::to_wstring(i) + L" KB von 9 MB");
     }
-    EXPECT_EQ(WindowText(label.hwnd()), L"1,5 MB von 9 MB");
-    EXPECT_TRUE(WindowShowsSoon(label, L"1999 KB von 9 MB"));
+    EXPECT_EQ(Shown(), L"1,5 MB von 9 MB");
+    EXPECT_TRUE(Arrives(L"99 KB von 9 MB"));
 
-    // Once its turn has come, the next text is shown at once again.
-    ::Sleep(Control::kTextIntervalMs + 10);
+    // A whole interval after the last text shown, the next one shows at once.
+    clock.Advance(Control::kTextIntervalMs);
     label.SetCaption(L"Fertig.");
-    EXPECT_EQ(WindowText(label.hwnd()), L"Fertig.");
+    EXPECT_EQ(Shown(), L"Fertig.");
+
+    // Buttons show every text at once.
+    host.button().SetCaption(L"Weiter >");
+    host.button().SetCaption(L"Fertig stellen");
+    EXPECT_EQ(WindowText(host.button().hwnd()), L"Fertig stellen");
 }
 
-TEST(LabelTextTest, WaitingTextIsShownBeforeTheUiThreadBlocks) {
-    Host host;
-    Control& label = host.label();
-    WinUi ui;
+TEST_F(LabelTextTest, WaitingTextIsShownBeforeTheUiThreadBlocks) {
+    WinUi ui(clock);
     WinShell shell;
-    const std::wstring waitFor = QuoteArgument(FixtureExe(L"exit_with")) + L" 0";
-
     label.SetCaption(L"Alle Dateien heruntergeladen.");
     label.SetCaption(L"Entpacke Dateien ...");
-    ASSERT_EQ(WindowText(label.hwnd()), L"Alle Dateien heruntergeladen.");
+    ASSERT_EQ(Shown(), L"Alle Dateien heruntergeladen.");
     // No message is handled while the unpack program runs.
-    shell.Run(waitFor, WindowStyle::Hidden, true);
-    EXPECT_EQ(WindowText(label.hwnd()), L"Entpacke Dateien ...");
+    shell.Run(QuoteArgument(FixtureExe(L"exit_with")) + L" 0", WindowStyle::Hidden, true);
+    EXPECT_EQ(Shown(), L"Entpacke Dateien ...");
 
     label.SetCaption(L"a");
     label.SetCaption(L"b");
     ui.Sleep(1);
-    EXPECT_EQ(WindowText(label.hwnd()), L"b");
-
-    // Nothing waits any more: the timer that was due finds nothing to do.
-    EXPECT_TRUE(WindowShowsSoon(label, L"b"));
+    EXPECT_EQ(Shown(), L"b");
 }
 
-TEST(LabelTextTest, ButtonsShowEveryTextAtOnce) {
-    Host host;
-    Control& button = host.button();
-    button.SetCaption(L"Weiter >");
-    button.SetCaption(L"Fertig stellen");
-    EXPECT_EQ(WindowText(button.hwnd()), L"Fertig stellen");
-}
-
-TEST(LabelTextTest, LabelWithOwnLineBreaksDropsAnOlderWaitingText) {
-    Host host;
-    Control& label = host.label();
+TEST_F(LabelTextTest, ADroppedOrDestroyedWaitingTextNeverComesBack) {
     label.SetCaption(L"erste");
     label.SetCaption(L"zweite");  // waits
     label.SetCaption(L"Ein langer Text", L"Ein langer\r\nText");
-    EXPECT_EQ(WindowText(label.hwnd()), L"Ein langer\r\nText");
-    // The dropped text must not come back later through its timer.
-    ::Sleep(Control::kTextIntervalMs + 10);
-    PumpPendingMessages();
-    EXPECT_EQ(WindowText(label.hwnd()), L"Ein langer\r\nText");
+    EXPECT_EQ(Shown(), L"Ein langer\r\nText");
     EXPECT_EQ(label.Caption(), L"Ein langer Text");
-}
+    Control::ShowWaitingTexts();
+    EXPECT_EQ(Shown(), L"Ein langer\r\nText");
 
-TEST(LabelTextTest, DestroyedLabelLeavesNothingWaiting) {
     {
-        Host host;
-        host.label().SetCaption(L"x");
-        host.label().SetCaption(L"y");  // waits when the window goes
+        Host gone(clock);
+        gone.label().SetCaption(L"x");
+        gone.label().SetCaption(L"y");  // waits when the window goes
     }
     // Neither the flush before blocking nor a late timer may touch it.
     Control::ShowWaitingTexts();
-    ::Sleep(Control::kTextIntervalMs + 10);
     EXPECT_TRUE(PumpPendingMessages());
 }
+
+}  // namespace

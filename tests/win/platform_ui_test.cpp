@@ -3,6 +3,7 @@
 
 #include <ctime>
 
+#include "FakeClock.h"
 #include "platform/Handles_win.h"
 #include "platform/InputBox_win.h"
 #include "platform/PlatformError.h"
@@ -166,23 +167,25 @@ TEST_F(WinUiTest, MkDirCreatesOneLevelAndRefusesExistingOrDeepFolders) {
     EXPECT_THROW(ui.MkDir(temp / L"a\\b"), PlatformError);
 }
 
-TEST_F(WinUiTest, DoEventsHandlesWaitingMessagesAndLeavesQuitForTheMainLoop) {
+TEST(WinUiDoEventsTest, LooksAtTheQueueOncePerIntervalAndLeavesQuitForTheMainLoop) {
+    FakeClock clock;
+    WinUi ui(clock);
     TestWindow window(L"Ereignisse", false);
     TestWindow::appMessages = 0;
     for (int i = 0; i < 3; ++i) ::PostMessageW(window.get(), WM_APP, 0, 0);
     ui.DoEvents();  // the first look of this object
     EXPECT_EQ(TestWindow::appMessages, 3);
 
-    // A look right after the last one is skipped; the message waits at most
-    // one interval.
+    // Within the interval after the last look, the message waits.
     ::PostMessageW(window.get(), WM_APP, 0, 0);
+    clock.Advance(WinUi::kPumpIntervalMs - 1);
     ui.DoEvents();
     EXPECT_EQ(TestWindow::appMessages, 3);
-    ::Sleep(WinUi::kPumpIntervalMs + 5);
+    clock.Advance(1);
     ui.DoEvents();
     EXPECT_EQ(TestWindow::appMessages, 4);
 
-    ::Sleep(WinUi::kPumpIntervalMs + 5);
+    clock.Advance(WinUi::kPumpIntervalMs);
     ::PostQuitMessage(5);
     ui.DoEvents();
     MSG msg;

@@ -4,6 +4,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "platform/MessageLoop_win.h"
 #include "platform/Text.h"
 #include "support/Screenshot.h"
 
@@ -203,6 +204,16 @@ std::wstring WindowText(HWND window) {
     const int length = ::GetWindowTextW(window, &text[0], static_cast<int>(text.size()));
     text.resize(static_cast<std::size_t>(length > 0 ? length : 0));
     return text;
+}
+
+bool PumpUntil(const std::function<bool()>& done, unsigned capMs) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(capMs);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > deadline) return false;
+        ::MsgWaitForMultipleObjectsEx(0, nullptr, 20, QS_ALLINPUT, 0);
+        PumpPendingMessages();
+    }
+    return true;
 }
 
 HWND WaitForWindow(const std::wstring& title, unsigned timeoutMs) {

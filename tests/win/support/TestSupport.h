@@ -79,6 +79,14 @@ void RegAddKey(const std::wstring& key);
 // Deletes the key with everything below it; returns false when there was nothing to delete.
 bool RegDeleteTree(const std::wstring& key);
 
+// Long enough for anything a test waits for on a busy machine: reaching it
+// means a hang, never a slow run.
+constexpr unsigned kHangCapMs = 60000;
+
+// Handles the thread's messages until `done` holds; false only when the cap
+// ran out first.
+bool PumpUntil(const std::function<bool()>& done, unsigned capMs = kHangCapMs);
+
 // Waits until polling finds a visible top-level window of this process with
 // exactly this title; nullptr after the time-out.
 HWND WaitForWindow(const std::wstring& title, unsigned timeoutMs = 15000);

@@ -1,0 +1,139 @@
+// The text conversions at the program's edges, checked against glibc's iconv
+// where it knows the answer, and against the replacement rules where input is
+// broken. wchar_t has 32 bits here; surrogate units in a wide text stand for
+// what a 16-bit wchar_t holds on Windows, and ToUtf16 shows that form.
+#include <gtest/gtest.h>
+
+#include <iconv.h>
+
+#include <cstdint>
+#include <string>
+
+#include "platform/Text.h"
+
+namespace {
+
+const wchar_t kFffd = 0xFFFD;
+
+// The text of these code points with one wchar_t each.
+std::wstring W(std::initializer_list<std::uint32_t> codePoints) {
+    std::wstring text;
+    for (std::uint32_t cp : codePoints) text.push_back(static_cast<wchar_t>(cp));
+    return text;
+}
+
+// glibc's answer for one byte of Windows-1252; 0 when it calls the byte unassigned.
+std::uint32_t IconvCp1252(unsigned char byte) {
+    iconv_t cd = iconv_open("UTF-32LE", "CP1252");
+    char in[1] = {static_cast<char>(byte)};
+    unsigned char out[4] = {};
+    char* inPtr = in;
+    char* outPtr = reinterpret_cast<char*>(out);
+    std::size_t inLeft = 1, outLeft = 4;
+    const std::size_t result = iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft);
+    iconv_close(cd);
+    if (result == static_cast<std::size_t>(-1)) return 0;
+    return out[0] | out[1] << 8 | out[2] << 16 | static_cast<std::uint32_t>(out[3]) << 24;
+}
+
+TEST(Utf8Test, EveryCharacterRoundTripsAndEachLengthEndsWhereItShould) {
+    // A step through every range; the ends of each length are pinned below.
+    for (std::uint32_t cp = 1; cp <= 0x10FFFF; cp += 0x7F) {
+        if (cp >= 0xD800 && cp <= 0xDFFF) continue;
+        const std::wstring text = W({cp});
+        ASSERT_EQ(Text::FromUtf8(Text::ToUtf8(text)), text) << std::hex << cp;
+    }
+    EXPECT_EQ(Text::ToUtf8(W({0x7F, 0x80})), "\x7F\xC2\x80");
+    EXPECT_EQ(Text::ToUtf8(W({0x7FF, 0x800})), "\xDF\xBF\xE0\xA0\x80");
+    EXPECT_EQ(Text::ToUtf8(W({0xFFFF, 0x10000})), "\xEF\xBF\xBF\xF0\x90\x80\x80");
+    EXPECT_EQ(Text::ToUtf8(W({0x10FFFF})), "\xF4\x8F\xBF\xBF");
+    EXPECT_EQ(Text::ToUtf8(L"Größe 5 €"), "Gr\xC3\xB6\xC3\x9F" "e 5 \xE2\x82\xAC");
+}
+
+TEST(Utf8Test, SurrogatePairsAreOneCharacterAndLoneSurrogatesBecomeReplacements) {
+    EXPECT_EQ(Text::ToUtf8(W({'a', 0xD834, 0xDD1E, 'b'})), "a\xF0\x9D\x84\x9E" "b");
+    EXPECT_EQ(Text::ToUtf8(W({0xD800, 0xDC00, 0xDBFF, 0xDFFF})),
+              "\xF0\x90\x80\x80\xF4\x8F\xBF\xBF");
+    EXPECT_EQ(Text::ToUtf8(W({'a', 0xD834})), "a\xEF\xBF\xBD");
+    EXPECT_EQ(Text::ToUtf8(W({0xD834, 'b'})), "\xEF\xBF\xBD" "b");
+    EXPECT_EQ(Text::ToUtf8(W({0xDD1E, 0xD834})), "\xEF\xBF\xBD\xEF\xBF\xBD");
+    EXPECT_EQ(Text::ToUtf8(W({0x110000, 'x'})), "\xEF\xBF\xBD" "x");
+
+    EXPECT_EQ(Text::ToUtf16(W({'a', 0x10000, 0x10FFFF, 0xFFFF})),
+              (std::u16string{u'a', 0xD800, 0xDC00, 0xDBFF, 0xDFFF, 0xFFFF}));
+    EXPECT_EQ(Text::ToUtf16(W({0xD834, 0xDD1E})), (std::u16string{0xD834, 0xDD1E}));
+    EXPECT_EQ(Text::ToUtf16(W({0xDD1E, 'a', 0x110000})), (std::u16string{0xFFFD, u'a', 0xFFFD}));
+}
+
+TEST(Utf8Test, EachMalformedPieceBecomesOneReplacementAndNothingAroundItIsLost) {
+    const struct {
+        const char* bytes;
+        std::wstring text;
+    } cases[] = {
+        {"a\x80" "b", W({'a', kFffd, 'b'})},               // stray continuation byte
+        {"\xBF\x80", W({kFffd, kFffd})},
+        {"\xC3", W({kFffd})},                              // cut short by the end
+        {"\xC3" "A", W({kFffd, 'A'})},                     // cut short by a character
+        {"\xE2\x82" "A\xE2\x82", W({kFffd, 'A', kFffd})},
+        {"\xF0\x9F\x98" "\xC3\xA4", W({kFffd, 0xE4})},
+        {"\xC0\xAF\xC1\xBF", W({kFffd, kFffd, kFffd, kFffd})},  // overlong two-byte forms
+        {"\xE0\x9F\xBF", W({kFffd, kFffd, kFffd})},        // overlong three-byte form
+        {"\xE0\xA0\x80", W({0x800})},
+        {"\xF0\x8F\xBF\xBF", W({kFffd, kFffd, kFffd, kFffd})},  // overlong four-byte form
+        {"\xED\xA0\x80\xED\x9F\xBF", W({kFffd, kFffd, kFffd, 0xD7FF})},  // encoded surrogate
+        {"\xF4\x90\x80\x80", W({kFffd, kFffd, kFffd, kFffd})},  // beyond U+10FFFF
+        {"\xF5\x80\xF8\xFE\xFF" "z", W({kFffd, kFffd, kFffd, kFffd, kFffd, 'z'})},
+    };
+    for (const auto& c : cases) EXPECT_EQ(Text::FromUtf8(c.bytes), c.text) << c.bytes;
+    EXPECT_EQ(Text::FromUtf8(std::string("a\0b", 3)), W({'a', 0, 'b'}));
+}
+
+TEST(Cp1252Test, EveryByteDecodesAsWindowsDoesAndEncodesBack) {
+    for (int b = 0; b < 256; ++b) {
+        const auto byte = static_cast<unsigned char>(b);
+        const std::wstring text = Text::DecodeCp1252(std::string(1, static_cast<char>(byte)));
+        ASSERT_EQ(text.size(), 1u);
+        const std::uint32_t expected = IconvCp1252(byte);
+        // glibc leaves the five holes unassigned; Windows gives the control character.
+        EXPECT_EQ(static_cast<std::uint32_t>(text[0]), expected != 0 || b == 0 ? expected : b)
+            << b;
+        EXPECT_EQ(Text::EncodeCp1252(text), std::string(1, static_cast<char>(byte))) << b;
+    }
+}
+
+TEST(Cp1252Test, EachCharacterTheCodePageLacksBecomesOneQuestionMark) {
+    EXPECT_EQ(Text::EncodeCp1252(W({'a', 0x80, 0x9F, 0x100, 0x2192, 'b'})), "a????b");
+    EXPECT_EQ(Text::EncodeCp1252(W({'<', 0x1F600, '>'})), "<?>");
+    EXPECT_EQ(Text::EncodeCp1252(W({'<', 0xD83D, 0xDE00, '>'})), "<?>");
+    EXPECT_EQ(Text::EncodeCp1252(W({0xD83D, 'x', 0xDE00})), "?x?");
+    EXPECT_EQ(Text::EncodeCp1252(std::wstring(L"\0", 1)), std::string(1, '\0'));
+}
+
+TEST(TextTest, LetterCaseFoldsAsciiLatin1AndTheOtherCp1252Letters) {
+    EXPECT_EQ(Text::ToLower(L"ZELBAR-Setup ÄÖÜ ÀÞ Š Œ Ž Ÿ"), L"zelbar-setup äöü àþ š œ ž ÿ");
+    EXPECT_EQ(Text::ToLower(L"@[`{ × ß ÷ Ÿ"), L"@[`{ × ß ÷ ÿ");
+    EXPECT_TRUE(Text::EqualsNoCase(L"Access.Application.11", L"ACCESS.application.11"));
+    EXPECT_TRUE(Text::EqualsNoCase(L"Größe", L"GRÖßE"));
+    EXPECT_FALSE(Text::EqualsNoCase(L"×", L"÷"));
+    EXPECT_FALSE(Text::EqualsNoCase(L"abc", L"abcd"));
+    EXPECT_FALSE(Text::EqualsNoCase(std::wstring(L"a\0", 2), L"a"));
+    EXPECT_FALSE(Text::EqualsNoCase(L"a", L"b"));
+}
+
+TEST(TextTest, TrimSplitReplaceAndNumbers) {
+    EXPECT_EQ(Text::TrimBlanks(L" \ta b \t "), L"\ta b \t");
+    EXPECT_EQ(Text::TrimBlanks(L"   "), L"");
+    EXPECT_EQ(Text::Split(L"a==b", L'='), (std::vector<std::wstring>{L"a", L"", L"b"}));
+    EXPECT_EQ(Text::Split(L"", L'='), std::vector<std::wstring>{L""});
+    EXPECT_EQ(Text::ReplaceAll(L"a#EQUAL#b#EQUAL#", L"#EQUAL#", L"="), L"a=b=");
+    EXPECT_EQ(Text::ReplaceAll(L"aaa", L"aa", L"b"), L"ba");
+    EXPECT_EQ(Text::ReplaceAll(L"abc", L"", L"x"), L"abc");
+    EXPECT_TRUE(Text::StartsWith(L"URL=http://", L"URL="));
+    EXPECT_FALSE(Text::StartsWith(L"UR", L"URL="));
+    EXPECT_TRUE(Text::EndsWith(L"a.lnk", L".lnk"));
+    EXPECT_FALSE(Text::EndsWith(L"lnk", L".lnk"));
+    EXPECT_EQ(Text::FromInt(-9223372036854775807LL - 1), L"-9223372036854775808");
+    EXPECT_EQ(Text::FromInt(0), L"0");
+}
+
+}  // namespace
