@@ -42,12 +42,6 @@ TEST(FolderChoiceTest, DriveEntriesShowTheLowerCaseLetterAndTheLabel) {
     EXPECT_FALSE(EntryIsDrive(L"c: [Q:]", L"Q:"));
 }
 
-TEST(FolderChoiceTest, ListedPathsDropTrailingBackslashesExceptADrivesRoot) {
-    EXPECT_EQ(ListedPath(L"C:\\Zelbar\\\\"), L"C:\\Zelbar");
-    EXPECT_EQ(ListedPath(L"C:\\"), L"C:\\");
-    EXPECT_EQ(ListedPath(L"C:"), L"C:\\");
-}
-
 TEST(FolderChoiceTest, FolderChainRunsFromTheRootDownToTheFolder) {
     using V = std::vector<std::wstring>;
     EXPECT_EQ(FolderChain(L"C:\\Zelbar\\Daten\\"),
