@@ -1,38 +1,12 @@
 #include "syscheck/UserControlStartPage_win.h"
 
-#include <stdexcept>
 #include <vector>
 
 #include "AssetIds.h"
-#include "platform/PlatformError.h"
-#include "platform/Text.h"
 #include "platform/TextMeasure_win.h"
-#include "settings/NameList.h"
-#include "settings/ini.h"
 #include "syscheck/MeasuredLabel_win.h"
-#include "syscheck/checkVersions.h"
 
 namespace {
-
-const wchar_t kNoAccessText[] = L"Sie haben auf Ihrem System kein MS-Access installiert. ";
-const wchar_t kTooOldText[] =
-    L"Ihre MS-Access Version ist zu alt und wird von Zelbar nicht unterstützt. ";
-const wchar_t kCdOfferText[] =
-    L"Sie können Zelbar jedoch auch kostenlos auf CD anfordern - E-Mail genügt: ";
-
-const wchar_t kIniBroken[] = L"Die ini-Datei wurde verändert und kann nicht mehr gelesen werden.";
-const wchar_t kIniUnreadable[] =
-    L"Die ini-Datei kann nicht gelesen werden. Die Systemprüfung kann nicht abgeschlossen werden.";
-const wchar_t kOsVersionFailed[] =
-    L"Die Version des Betriebssystems konnte nicht ermittelt werden. Die Systemprüfung kann "
-    L"nicht abgeschlossen werden.";
-const wchar_t kAccessVersionFailed[] =
-    L"Die Version von MS-Access konnte nicht ermittelt werden. Die Systemprüfung kann nicht "
-    L"abgeschlossen werden.";
-const wchar_t kCheckFailed[] = L"Bei der Systemprüfung ist ein Fehler aufgetreten.";
-
-const wchar_t kWarning[] = L"Warning";
-const wchar_t kOk[] = L"OK";
 
 constexpr COLORREF kLinkColor = RGB(0, 0, 255);
 constexpr int kLineIndent = 100;
@@ -53,40 +27,12 @@ const struct {
     ControlSpec labelOSLinkSP{ControlKind::Label, nullptr, {1200, 1560, 5175, 255}, 0, false};
     ControlSpec LabelAccessMeldung{ControlKind::Label, nullptr, {1200, 1800, 5295, 195}, 0, false};
     ControlSpec labelAccessLinkSP{ControlKind::Label, nullptr, {1200, 2040, 5250, 255}, 0, false};
-    ControlSpec labelAccessLinkInfo{
-        ControlKind::Label, nullptr, {1200, 2280, 5235, 255}, 0, false};
+    ControlSpec labelAccessLinkInfo{ControlKind::Label, nullptr, {1200, 2280, 5235, 255}, 0, false};
     // Link labels are placed over their words when a message is shown.
     ControlSpec linkLabel{ControlKind::Label, nullptr, {}, 0, false};
 } kLayout;
 
-// A step of the check failed; the text says which, in German, for the user.
-class CheckFailure : public std::runtime_error {
-public:
-    CheckFailure(std::wstring text, std::wstring detail)
-        : std::runtime_error(Text::ToUtf8(text)),
-          text(std::move(text)),
-          detail(std::move(detail)) {}
-    std::wstring text;
-    std::wstring detail;
-};
-
-// Runs one step of the check and names it when a platform call inside fails.
-template <typename Step>
-auto Run(const wchar_t* whatFailed, Step step) -> decltype(step()) {
-    try {
-        return step();
-    } catch (const PlatformError& e) {
-        throw CheckFailure(whatFailed, e.message());
-    }
-}
-
-bool Is(const std::wstring& iconValue, const wchar_t* state) {
-    return Text::EqualsNoCase(Text::TrimBlanks(iconValue), state);
-}
-
 }  // namespace
-
-const wchar_t* const UserControlStartPage::kOrderAddress = L"bestellung@zelbar.de";
 
 UserControlStartPage::UserControlStartPage(HWND parent, const TwipsRect& rect, WizardHost& host,
                                            const Platform& platform)
@@ -115,7 +61,7 @@ UserControlStartPage::UserControlStartPage(HWND parent, const TwipsRect& rect, W
                labelOSLinkSPLink},
       accessBlock_{LabelAccessMeldung, labelAccessLinkInfo, labelAccessLinkInfoLink,
                    labelAccessLinkSP, labelAccessLinkSPLink},
-      messageLabels_{&LabelOSMeldung,      &labelOSLinkInfo,   &labelOSLinkSP,
+      messageLabels_{&LabelOSMeldung,     &labelOSLinkInfo,   &labelOSLinkSP,
                      &LabelAccessMeldung, &labelAccessLinkSP, &labelAccessLinkInfo},
       linkLabels_{&LabelOSLinkInfoLink, &labelOSLinkSPLink, &labelAccessLinkInfoLink,
                   &labelAccessLinkSPLink, &LabelMailLink} {
@@ -138,152 +84,72 @@ UserControlStartPage::UserControlStartPage(HWND parent, const TwipsRect& rect, W
     }
 }
 
-std::wstring UserControlStartPage::LinkTarget(const Label& linkLabel) const {
-    const auto it = linkTargets_.find(&linkLabel);
-    return it == linkTargets_.end() ? std::wstring() : it->second;
-}
-
 void UserControlStartPage::buttonPruefen_Click() {
     // The check runs once per wizard run; the button never comes back.
     buttonPruefen.SetEnabled(false);
-    try {
-        RunCheck();
-    } catch (const CheckFailure& e) {
-        EndCheckWithFailure(e.text, e.detail);
-    } catch (const NameListDuplicateError& e) {
-        EndCheckWithFailure(kIniBroken, e.message());
-    } catch (const SupportedVersionsError&) {
-        EndCheckWithFailure(kIniBroken, L"");
-    } catch (...) {
-        EndCheckWithFailure(kCheckFailed, DescribeCurrentException());
+    Systempruefung(host_, platform_).Run([this](const Pruefergebnis& result) { Show(result); });
+}
+
+void UserControlStartPage::Show(const Pruefergebnis& result) {
+    if (result.accessMissing) ShowAccessMissing(*result.accessMissing);
+    // The block named first in the settings file takes the upper slot, the
+    // other stands directly under its last line.
+    int top = kLayout.LabelOSMeldung.rect.top;
+    for (const MessageBlock& block : result.blocks) {
+        const bool os = block.kind == MessageBlock::Kind::OperatingSystem;
+        top = ShowBlock(os ? osBlock_ : accessBlock_, block, top);
     }
+    ShowIcon(result.icon);
 }
 
-void UserControlStartPage::EndCheckWithFailure(const std::wstring& text,
-                                               const std::wstring& detail) {
-    // Without a finished check the installation must not go on: the user is
-    // told why and can only leave the wizard.
-    const std::wstring message = detail.empty() ? text : text + L"\r\n\r\n" + detail;
-    platform_.ui.MsgBox(message, MsgCritical);
-    host_.EnableButtonBeenden();
-}
-
-void UserControlStartPage::RunCheck() {
-    checkVersions check(platform_);
-    const AccessReport report = Run(kIniUnreadable, [&] { return check.CheckAccessVersion(); });
-    switch (report.status) {
-        case AccessReport::kNoAccess:
-        case AccessReport::kTooOld:
-            ShowAccessMissing(report.status);
-            break;
-        case AccessReport::kSupported:
-            ShowSupportedAccess(check, report);
-            break;
-        default:
-            break;
-    }
-}
-
-void UserControlStartPage::ShowAccessMissing(short status) {
-    ImageStatusError.SetVisible(true);
+void UserControlStartPage::ShowAccessMissing(const LinkMarkup& text) {
     Label& message = LabelAccessMeldung;
     message.SetTop(ImageStatusError.Top());
-
-    const LinkMarkup offer = ExtractLink(std::wstring(kCdOfferText) + L"<a href=mailto:" +
-                                         kOrderAddress + L">" + kOrderAddress + L"</a>");
-    const wchar_t* reason = status == AccessReport::kNoAccess ? kNoAccessText : kTooOldText;
-    SetMessageCaption(message, reason + offer.text);
-    PlaceLinkLabel(message, LabelMailLink, offer.target, offer.linkText);
+    SetMessageCaption(message, text.text);
+    PlaceLinkLabel(message, LabelMailLink, text.target, text.linkText);
     message.SetVisible(true);
-    host_.EnableButtonBeenden();
 }
 
-void UserControlStartPage::ShowSupportedAccess(checkVersions& check, const AccessReport& report) {
-    iconState_.clear();
-    const std::wstring osSection =
-        L"osVer_" + Run(kOsVersionFailed, [&] { return check.GetOSVersion(); });
-    const std::wstring accessSection = L"accessVer_" + Run(kAccessVersionFailed, [&] {
-                                           return check.GetAccessVersionNr(report.commandLine);
-                                       });
-
-    const ini settings(platform_.fs, platform_.ui);
-    const NameList sections = Run(kIniUnreadable, [&] { return settings.GetSections(); });
-    for (const std::wstring& section : sections) {
-        if (section == osSection) {
-            ShowBlock(osBlock_, accessBlock_, section, settings);
-        } else if (section == accessSection) {
-            ShowBlock(accessBlock_, osBlock_, section, settings);
-        }
-    }
-    ShowIcon();
-    host_.SetAccessPath(report.commandLine);
-    host_.EnableButtonWeiter();
-}
-
-void UserControlStartPage::ShowBlock(const Block& x, const Block& y, const std::wstring& section,
-                                     const ini& settings) {
-    Label& message = x.message;
+int UserControlStartPage::ShowBlock(const Block& labels, const MessageBlock& block, int top) {
+    Label& message = labels.message;
     FontSpec bold = DefaultFont();
     bold.bold = true;
     message.SetFont(bold);
-    SetMessageCaption(message,
-                      Run(kIniUnreadable, [&] { return settings.GetValue(section, L"Meldung"); }));
-    message.SetVisible(true);
-    PlaceBlockMessage(x, y);
-    UpdateIconState(section, settings);
-
-    const LinkMarkup info =
-        ExtractLink(Run(kIniUnreadable, [&] { return settings.GetValue(section, L"LinkInfo"); }));
-    const LinkMarkup sp =
-        ExtractLink(Run(kIniUnreadable, [&] { return settings.GetValue(section, L"LinkSP"); }));
-    const int left = message.Left() + kLineIndent;
-    ShowLine(x.info, x.infoLink, left, message.Top() + message.Height(), info);
-
-    const Label& infoLine = x.info;
-    const int spTop =
-        infoLine.Visible() ? infoLine.Top() + infoLine.Height() : message.Top() + message.Height();
-    ShowLine(x.sp, x.spLink, left, spTop, sp);
-}
-
-void UserControlStartPage::PlaceBlockMessage(const Block& x, const Block& y) {
-    const Label& other = y.message;
-    Label& message = x.message;
-    if (!other.Visible()) {
-        // The block named first in the settings file takes the upper slot.
-        message.SetTop(LabelOSMeldung.Top());
-        return;
-    }
-    int top = other.Top() + other.Height();
-    for (const Label* line : {&y.info, &y.sp}) {
-        if (line->Visible()) top += line->Height();
-    }
     message.SetTop(top);
+    SetMessageCaption(message, block.message);
+    message.SetVisible(true);
+
+    const int left = message.Left() + kLineIndent;
+    const int infoTop = message.Top() + message.Height();
+    const int spTop = ShowLine(labels.info, labels.infoLink, left, infoTop, block.info);
+    return ShowLine(labels.sp, labels.spLink, left, spTop, block.sp);
 }
 
-void UserControlStartPage::UpdateIconState(const std::wstring& section, const ini& settings) {
-    // A warning wins over OK whatever the order of the sections.
-    if (Is(iconState_, kWarning)) return;
-    const std::wstring icon =
-        Run(kIniUnreadable, [&] { return settings.GetValue(section, L"Icon"); });
-    if (Is(icon, kWarning) || Is(icon, kOk)) iconState_ = icon;
-}
-
-void UserControlStartPage::ShowIcon() {
-    if (Is(iconState_, kWarning)) {
-        ImageStatusWarning.SetVisible(true);
-    } else if (Is(iconState_, kOk)) {
-        ImageStatusOK.SetVisible(true);
-    }
-}
-
-void UserControlStartPage::ShowLine(Label& label, Label& linkLabel, int left, int top,
-                                    const LinkMarkup& link) {
-    if (Text::TrimBlanks(link.text).empty()) return;
+int UserControlStartPage::ShowLine(Label& label, Label& linkLabel, int left, int top,
+                                   const std::optional<LinkMarkup>& link) {
+    if (!link) return top;
     label.SetLeft(left);
     label.SetTop(top);
-    SetMessageCaption(label, link.text);
+    SetMessageCaption(label, link->text);
     label.SetVisible(true);
-    if (link.found) PlaceLinkLabel(label, linkLabel, link.target, link.linkText);
+    if (link->found) PlaceLinkLabel(label, linkLabel, link->target, link->linkText);
+    return top + label.Height();
+}
+
+void UserControlStartPage::ShowIcon(StatusIcon icon) {
+    switch (icon) {
+        case StatusIcon::OK:
+            ImageStatusOK.SetVisible(true);
+            break;
+        case StatusIcon::Warning:
+            ImageStatusWarning.SetVisible(true);
+            break;
+        case StatusIcon::Error:
+            ImageStatusError.SetVisible(true);
+            break;
+        case StatusIcon::None:
+            break;
+    }
 }
 
 void UserControlStartPage::SetMessageCaption(Label& label, const std::wstring& caption) {
@@ -329,7 +195,9 @@ bool UserControlStartPage::IsLinkLabel(const Control& control) const {
 }
 
 void UserControlStartPage::LinkLabel_Click(const Label& linkLabel) {
-    ::OpenLinkTarget(LinkTarget(linkLabel), platform_.ui, platform_.shell);
+    const auto placed = linkTargets_.find(&linkLabel);
+    if (placed == linkTargets_.end()) return;
+    ::OpenLinkTarget(placed->second, platform_.ui, platform_.shell);
 }
 
 bool UserControlStartPage::HandleMessage(UINT msg, WPARAM wParam, LPARAM, LRESULT& result) {

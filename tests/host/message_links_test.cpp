@@ -3,8 +3,8 @@
 // clicked target is opened.
 #include <gtest/gtest.h>
 
+#include "FakeShell.h"
 #include "FakeUi.h"
-#include "platform/PlatformError.h"
 #include "syscheck/MessageLinks.h"
 
 namespace {
@@ -21,165 +21,108 @@ public:
     int TextHeight() override { return 195; }
 };
 
-class RecordingShell : public Shell {
-public:
-    std::vector<std::wstring> started;
-    std::wstring regRead(const std::wstring&) override { return L""; }
-    void Run(const std::wstring& commandLine) override { started.push_back(commandLine); }
-    unsigned long Run(const std::wstring&, WindowStyle, bool) override { return 0; }
-    std::wstring SpecialFolders(const std::wstring&) override { return L""; }
-    std::unique_ptr<Shortcut> CreateShortcut(const std::wstring&) override { return nullptr; }
-};
+const std::wstring kSixWords = L"aaaa bbbb cccc dddd ffff hier gggg";
 
 }  // namespace
 
-TEST(ExtractLinkTest, EqualEscapeIsReplacedAndLinkReducedToItsWord) {
-    const LinkMarkup link =
-        ExtractLink(L"Weitere Infos: <a href#EQUAL#http://zelbar.de/info?a#EQUAL#1>hier</a>");
-    EXPECT_TRUE(link.found);
-    EXPECT_EQ(link.text, L"Weitere Infos: hier");
-    EXPECT_EQ(link.target, L"http://zelbar.de/info?a=1");
-    EXPECT_EQ(link.linkText, L"hier");
-}
-
-TEST(ExtractLinkTest, MarkersAreFoundInAnyLetterCase) {
-    const LinkMarkup link =
-        ExtractLink(L"Service-Pack: <A HREF=sp\\SP3.exe>installieren</A> jetzt");
-    EXPECT_TRUE(link.found);
-    EXPECT_EQ(link.text, L"Service-Pack: installieren jetzt");
-    EXPECT_EQ(link.target, L"sp\\SP3.exe");
-    EXPECT_EQ(link.linkText, L"installieren");
-}
-
-TEST(ExtractLinkTest, OnlyFirstLinkIsTakenAndEveryCopyOfItReplaced) {
-    const LinkMarkup link =
-        ExtractLink(L"<a href=x>eins</a> und <a href=y>zwei</a> und <a href=x>eins</a> nochmal");
-    EXPECT_TRUE(link.found);
-    EXPECT_EQ(link.target, L"x");
-    EXPECT_EQ(link.text, L"eins und <a href=y>zwei</a> und eins nochmal");
-}
-
-TEST(ExtractLinkTest, IncompleteMarkupStaysAsWrittenWithEqualsRestored) {
-    for (const wchar_t* text :
-         {L"Text <a href#EQUAL#ziel ohne Ende", L"Text <a href#EQUAL#ziel>hier"}) {
-        SCOPED_TRACE(testing::PrintToString(std::wstring(text)));
-        const LinkMarkup link = ExtractLink(text);
-        EXPECT_FALSE(link.found);
-        EXPECT_EQ(link.text.find(L"#EQUAL#"), std::wstring::npos);
-        EXPECT_NE(link.text.find(L"<a href=ziel"), std::wstring::npos);
-        EXPECT_EQ(link.target, L"");
+TEST(ExtractLinkTest, FirstCompleteLinkIsReducedToItsWordAndEqualEscapesRestored) {
+    struct Case {
+        const wchar_t* text;
+        bool found;
+        const wchar_t* shown;
+        const wchar_t* target;
+        const wchar_t* linkText;
+    };
+    for (const Case& c : {
+             Case{L"Infos: <a href#EQUAL#http://zelbar.de/info?a#EQUAL#1>hier</a>", true,
+                  L"Infos: hier", L"http://zelbar.de/info?a=1", L"hier"},
+             Case{L"Service-Pack: <A HREF=sp\\SP3.exe>installieren</A> jetzt", true,
+                  L"Service-Pack: installieren jetzt", L"sp\\SP3.exe", L"installieren"},
+             // Only the first link counts, and every copy of it is replaced.
+             Case{L"<a href=x>eins</a> und <a href=y>zwei</a> und <a href=x>eins</a> nochmal", true,
+                  L"eins und <a href=y>zwei</a> und eins nochmal", L"x", L"eins"},
+             Case{L"Text <a href#EQUAL#ziel ohne Ende", false, L"Text <a href=ziel ohne Ende", L"",
+                  L""},
+             Case{L"Text <a href#EQUAL#ziel>hier", false, L"Text <a href=ziel>hier", L"", L""},
+             Case{L"a#EQUAL#b ohne Link", false, L"a=b ohne Link", L"", L""},
+         }) {
+        SCOPED_TRACE(testing::PrintToString(std::wstring(c.text)));
+        const LinkMarkup link = ExtractLink(c.text);
+        EXPECT_EQ(link.found, c.found);
+        EXPECT_EQ(link.text, c.shown);
+        EXPECT_EQ(link.target, c.target);
+        EXPECT_EQ(link.linkText, c.linkText);
     }
-    const LinkMarkup plain = ExtractLink(L"a#EQUAL#b ohne Link");
-    EXPECT_FALSE(plain.found);
-    EXPECT_EQ(plain.text, L"a=b ohne Link");
 }
 
-TEST(ExtractLinkTest, CdOfferBecomesSentenceWithBareAddress) {
-    const LinkMarkup link = ExtractLink(
-        L"Sie können Zelbar jedoch auch kostenlos auf CD anfordern - E-Mail genügt: "
-        L"<a href=mailto:bestellung@zelbar.de>bestellung@zelbar.de</a>");
-    EXPECT_TRUE(link.found);
-    EXPECT_EQ(link.text,
-              L"Sie können Zelbar jedoch auch kostenlos auf CD anfordern - E-Mail genügt: "
-              L"bestellung@zelbar.de");
-    EXPECT_EQ(link.target, L"mailto:bestellung@zelbar.de");
-    EXPECT_EQ(link.linkText, L"bestellung@zelbar.de");
-}
-
-class LinkPlacementTest : public ::testing::Test {
-protected:
+TEST(LinkPlacementTest, LinkStartsWhereTheWordByWordLayoutPutsIt) {
     FixedWidthMeasure measure;
-};
+    struct Case {
+        std::wstring caption;
+        int width;
+        std::wstring link;
+        int line;
+        int offset;
+    };
+    for (const Case& c : {
+             // "aaaa bbbb" (850) fits, "cccc" would end at 1300: "hier" is on
+             // line 3 after "ffff" and one blank.
+             Case{kSixWords, 1000, L"hier", 3, 450},
+             Case{L"aaaa bbbb", 850, L"bbbb", 1, 450},  // ends exactly at the edge
+             Case{L"aaaa bbbb", 849, L"bbbb", 2, 0},
+             Case{L"aa  hier", 5000, L"hier", 1, 300},   // an empty word with its blank
+             Case{L"aaaa bbbb  cc", 870, L"cc", 2, 50},  // a blank that starts a line stays
+             Case{L"Infos (hier) lesen", 5000, L"hier", 1, 650},  // after "Infos ("
+             Case{L"aaaa bbbb cccc", 5000, L"bbbb cccc", 1, 450},
+             // A word wider than the label stays on its line and pushes the next down.
+             Case{L"aaaaaaaaaaaaaaa hier", 1000, L"aaaaaaaaaaaaaaa", 1, 0},
+             Case{L"aaaaaaaaaaaaaaa hier", 1000, L"hier", 2, 0},
+         }) {
+        SCOPED_TRACE(testing::PrintToString(c.caption + L" / " + c.link));
+        const auto position = FindLinkPosition(c.caption, c.width, c.link, measure);
+        ASSERT_TRUE(position);
+        EXPECT_EQ(position->line, c.line);
+        EXPECT_EQ(position->offset, c.offset);
+    }
 
-TEST_F(LinkPlacementTest, LinkOnThirdLineLiesTwoLinesDownAfterItsLinesWords) {
-    // Width 1000: "aaaa bbbb" (850) fits, "cccc" would end at 1300.
-    const std::wstring caption = L"aaaa bbbb cccc dddd ffff hier gggg";
-    const auto position = FindLinkPosition(caption, 1000, L"hier", measure);
-    ASSERT_TRUE(position);
-    EXPECT_EQ(position->line, 3);
-    EXPECT_EQ(position->offset, 400 + 50);  // "ffff" and one blank
-
-    const auto box = PlaceLinkLabel({1200, 1080, 1000, 195}, caption, L"hier", measure);
+    const auto box = PlaceLinkLabel({1200, 1080, 1000, 195}, kSixWords, L"hier", measure);
     ASSERT_TRUE(box);
     EXPECT_EQ(box->left, 1200 + 450);
     EXPECT_EQ(box->top, 1080 + 2 * 195);
-    EXPECT_EQ(box->width, measure.TextWidth(L"hier"));
+    EXPECT_EQ(box->width, 340);
     EXPECT_EQ(box->height, 195);
-}
 
-TEST_F(LinkPlacementTest, WordEndingExactlyAtLabelEdgeStaysOnItsLine) {
-    // "aaaa bbbb" is 850 wide: with width 850 it fits, with 849 "bbbb" wraps.
-    EXPECT_EQ(FindLinkPosition(L"aaaa bbbb", 850, L"bbbb", measure)->line, 1);
-    const auto wrapped = FindLinkPosition(L"aaaa bbbb", 849, L"bbbb", measure);
-    EXPECT_EQ(wrapped->line, 2);
-    EXPECT_EQ(wrapped->offset, 0);
-}
-
-TEST_F(LinkPlacementTest, DoubleBlankCountsAsEmptyWordWithItsBlank) {
-    const auto position = FindLinkPosition(L"aa  hier", 5000, L"hier", measure);
-    EXPECT_EQ(position->offset, 200 + 50 + 50);
-}
-
-TEST_F(LinkPlacementTest, LinkInsideLongerWordStartsAfterWhatPrecedesIt) {
-    const auto position = FindLinkPosition(L"Infos (hier) lesen", 5000, L"hier", measure);
-    ASSERT_TRUE(position);
-    EXPECT_EQ(position->offset, measure.TextWidth(L"Infos ("));
-}
-
-TEST_F(LinkPlacementTest, LinkOfTwoWordsLiesOverItsFirstWord) {
-    const auto position = FindLinkPosition(L"aaaa bbbb cccc", 5000, L"bbbb cccc", measure);
-    ASSERT_TRUE(position);
-    EXPECT_EQ(position->line, 1);
-    EXPECT_EQ(position->offset, 450);
-}
-
-TEST_F(LinkPlacementTest, WordWiderThanLabelStaysOnFirstLineAndPushesNextDown) {
-    const std::wstring caption = L"aaaaaaaaaaaaaaa hier";  // 1500 wide first word
-    EXPECT_EQ(FindLinkPosition(caption, 1000, L"aaaaaaaaaaaaaaa", measure)->line, 1);
-    EXPECT_EQ(FindLinkPosition(caption, 1000, L"hier", measure)->line, 2);
-}
-
-TEST_F(LinkPlacementTest, WrappedTextBreaksExactlyWhereTheLinkLayoutDoes) {
-    const std::wstring caption = L"aaaa bbbb cccc dddd ffff hier gggg";
-    EXPECT_EQ(WrapAtBlanks(caption, 1000, measure).text, L"aaaa bbbb\r\ncccc dddd\r\nffff hier\r\ngggg");
-    EXPECT_EQ(WrapAtBlanks(caption, 5000, measure).text, caption);
-    EXPECT_EQ(WrapAtBlanks(caption, 5000, measure).lines, 1);
-    EXPECT_EQ(WrapAtBlanks(caption, 1000, measure).lines, 4);
-    // An over-wide word keeps its own line; a blank that starts a line stays.
-    EXPECT_EQ(WrapAtBlanks(L"aaaaaaaaaaaaaaa hier", 1000, measure).text, L"aaaaaaaaaaaaaaa\r\nhier");
-    EXPECT_EQ(WrapAtBlanks(L"aaaa bbbb  cc", 870, measure).text, L"aaaa bbbb\r\n cc");
-    EXPECT_EQ(FindLinkPosition(L"aaaa bbbb  cc", 870, L"cc", measure)->offset, 50);
-}
-
-TEST_F(LinkPlacementTest, BlankOrMissingLinkTextHidesTheLabel) {
-    EXPECT_FALSE(FindLinkPosition(L"Text mit Link", 5000, L"", measure));
-    EXPECT_FALSE(FindLinkPosition(L"Text mit Link", 5000, L"  ", measure));
-    EXPECT_FALSE(FindLinkPosition(L"Text mit Link", 5000, L"link", measure));  // case counts
+    for (const wchar_t* hidden : {L"", L"  ", L"link"}) {  // "link": letter case counts
+        EXPECT_FALSE(FindLinkPosition(L"Text mit  Link", 5000, hidden, measure));
+    }
     EXPECT_FALSE(PlaceLinkLabel({0, 0, 5000, 195}, L"Text mit Link", L"hier", measure));
 }
 
-TEST(LinkTargetTest, WebAndMailSchemesAreRecognisedInAnyCase) {
-    for (const wchar_t* target :
-         {L"http://zelbar.de", L"HTTP://ZELBAR.DE", L"https://zelbar.de/a", L"Https://zelbar.de",
-          L"mailto:info@zelbar.de", L"MailTo:info@zelbar.de"}) {
-        EXPECT_EQ(ClassifyLinkTarget(target), LinkTargetKind::WebOrMail)
-            << testing::PrintToString(std::wstring(target));
-    }
-    for (const wchar_t* target :
-         {L"readme.txt", L"docs\\Hilfe.pdf", L"http:/kaputt", L"www.zelbar.de", L""}) {
-        EXPECT_EQ(ClassifyLinkTarget(target), LinkTargetKind::File)
-            << testing::PrintToString(std::wstring(target));
-    }
+TEST(LinkPlacementTest, WrappedTextBreaksExactlyWhereTheLinkLayoutDoes) {
+    FixedWidthMeasure measure;
+    const WrappedText narrow = WrapAtBlanks(kSixWords, 1000, measure);
+    EXPECT_EQ(narrow.text, L"aaaa bbbb\r\ncccc dddd\r\nffff hier\r\ngggg");
+    EXPECT_EQ(narrow.lines, 4);
+    const WrappedText wide = WrapAtBlanks(kSixWords, 5000, measure);
+    EXPECT_EQ(wide.text, kSixWords);
+    EXPECT_EQ(wide.lines, 1);
+    EXPECT_EQ(WrapAtBlanks(L"aaaaaaaaaaaaaaa hier", 1000, measure).text,
+              L"aaaaaaaaaaaaaaa\r\nhier");
+    EXPECT_EQ(WrapAtBlanks(L"aaaa bbbb  cc", 870, measure).text, L"aaaa bbbb\r\n cc");
 }
 
-TEST(LinkTargetTest, WebTargetOpensUrlAndFileStartsQuotedFullPath) {
+TEST(LinkTargetTest, WebAndMailTargetsOpenInAnyCaseOtherTargetsStartAsQuotedFullPath) {
     FakeUi ui(L"C:\\Setup CD");
-    RecordingShell shell;
-
-    OpenLinkTarget(L"HTTPS://zelbar.de/hilfe", ui, shell);
-    OpenLinkTarget(L"docs\\Schnellstart.pdf", ui, shell);
-
-    EXPECT_EQ(ui.openedUrls, std::vector<std::wstring>{L"HTTPS://zelbar.de/hilfe"});
-    EXPECT_EQ(shell.started,
-              std::vector<std::wstring>{L"\"C:\\Setup CD\\docs\\Schnellstart.pdf\""});
+    FakeShell shell;
+    const std::vector<std::wstring> web{L"http://zelbar.de",      L"HTTP://ZELBAR.DE",
+                                        L"https://zelbar.de/a",   L"Https://zelbar.de",
+                                        L"mailto:info@zelbar.de", L"MailTo:info@zelbar.de"};
+    for (const std::wstring& target : web) OpenLinkTarget(target, ui, shell);
+    for (const wchar_t* target : {L"docs\\Hilfe.pdf", L"http:/kaputt", L"www.zelbar.de"}) {
+        OpenLinkTarget(target, ui, shell);
+    }
+    EXPECT_EQ(ui.openedUrls, web);
+    EXPECT_EQ(shell.runCommands, (std::vector<std::wstring>{L"\"C:\\Setup CD\\docs\\Hilfe.pdf\"",
+                                                            L"\"C:\\Setup CD\\http:/kaputt\"",
+                                                            L"\"C:\\Setup CD\\www.zelbar.de\""}));
 }

@@ -1,0 +1,74 @@
+#pragma once
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/OsInfo.h"
+#include "platform/PlatformError.h"
+#include "platform/PortableFileSystem.h"
+#include "platform/Shell.h"
+#include "platform/Text.h"
+
+// The parts of a Windows machine the system check looks at, for host tests:
+// HKEY_CLASSES_ROOT as keys with default values, the OS version, and the
+// version resources of program files (the files themselves are real).
+
+// Like the shell object, a name ending in a backslash reads the key's default value.
+class FakeRegistryShell : public Shell {
+public:
+    std::map<std::wstring, std::wstring> defaults;  // key below HKCR → default value
+
+    std::wstring regRead(const std::wstring& name) override {
+        const std::wstring root = L"HKEY_CLASSES_ROOT\\";
+        if (!Text::StartsWith(name, root) || !Text::EndsWith(name, L"\\")) {
+            throw PlatformError(87, L"unexpected registry name " + name);
+        }
+        std::wstring key = name.substr(root.size());
+        while (!key.empty() && key.back() == L'\\') key.pop_back();
+        const auto it = defaults.find(key);
+        if (it == defaults.end()) throw PlatformError(2, L"missing " + key);
+        return it->second;
+    }
+    void Run(const std::wstring&) override {}
+    unsigned long Run(const std::wstring&, WindowStyle, bool) override { return 0; }
+    std::wstring SpecialFolders(const std::wstring&) override { return L""; }
+    std::unique_ptr<Shortcut> CreateShortcut(const std::wstring&) override { return nullptr; }
+
+    // A ProgID as Office registers it, with its open command.
+    void Register(const std::wstring& progId, const std::wstring& command) {
+        defaults[progId] = L"Microsoft Access-Datenbank";
+        defaults[progId + L"\\shell\\open\\command"] = command;
+    }
+};
+
+class FixedOsInfo : public OsInfo {
+public:
+    std::wstring version = L"10.0.19045";
+    bool fails = false;
+    std::wstring OperatingSystemVersion() override {
+        if (fails) throw PlatformError(0x80041010, L"Die WMI-Abfrage ist fehlgeschlagen.");
+        return version;
+    }
+};
+
+// The version of a program file is looked up here and the path asked for is
+// recorded. Opening text files can be made to fail from a given opening on.
+class VersionedFileSystem : public PortableFileSystem {
+public:
+    std::map<std::wstring, std::wstring> versions;
+    std::vector<std::wstring> asked;
+    int opensBeforeFailure = -1;  // -1: never fails
+
+    std::wstring GetFileVersion(const std::wstring& path) override {
+        asked.push_back(path);
+        const auto it = versions.find(path);
+        if (it == versions.end()) throw PlatformError(2, L"keine Datei " + path);
+        return it->second;
+    }
+    std::unique_ptr<TextReader> OpenTextFileForReading(const std::wstring& path) override {
+        if (opensBeforeFailure == 0) throw PlatformError(32, L"gesperrt: " + path);
+        if (opensBeforeFailure > 0) --opensBeforeFailure;
+        return PortableFileSystem::OpenTextFileForReading(path);
+    }
+};
