@@ -33,6 +33,9 @@ public:
     // Runs inside Run with waiting, as the started program would (an
     // extractor writing its files, say).
     std::function<void(const std::wstring&)> onWaitedRun;
+    // How the last program started with a window style was run.
+    WindowStyle waitedRunStyle = WindowStyle::Normal;
+    bool waitedRunWaited = false;
 
     static std::filesystem::path Native(const std::wstring& path) {
         std::wstring mapped = path;
@@ -57,8 +60,10 @@ public:
         runCommands.push_back(commandLine);
         if (runFails) throw PlatformError(2, L"Nicht gefunden: " + commandLine);
     }
-    unsigned long Run(const std::wstring& commandLine, WindowStyle, bool) override {
+    unsigned long Run(const std::wstring& commandLine, WindowStyle style, bool wait) override {
         runCommands.push_back(commandLine);
+        waitedRunStyle = style;
+        waitedRunWaited = wait;
         if (waitedRunFails) throw PlatformError(2, L"Nicht gefunden: " + commandLine);
         if (onWaitedRun) onWaitedRun(commandLine);
         return waitedExitCode;

@@ -14,6 +14,7 @@
 #include "TempFolder.h"
 #include "download/DownloadProgram.h"
 #include "download/DownloadTexts.h"
+#include "platform/PlatformError.h"
 #include "platform/PortableFileSystem.h"
 
 namespace {
@@ -79,6 +80,7 @@ public:
     void ExpectFailureEnding() {
         EXPECT_TRUE(view.downloadEnabled);
         EXPECT_FALSE(view.folderEnabled);
+        EXPECT_EQ(view.filename, L"");
         EXPECT_EQ(view.filesize, L"");
         ASSERT_FALSE(view.progress.empty());
         EXPECT_EQ(view.progress.back(), 0);
@@ -132,6 +134,8 @@ TEST_F(DownloadProgramTest, AttemptUnpacksBesideTheDataCopyAndTheSettingsCopy) {
     EXPECT_EQ(shell.runCommands,
               std::vector<std::wstring>{L"\"" + temp + L"\\ZelbarSetup11.exe\" -o -q -d \"" + temp +
                                         L"\""});
+    EXPECT_EQ(shell.waitedRunStyle, WindowStyle::Hidden);
+    EXPECT_TRUE(shell.waitedRunWaited);
     EXPECT_EQ(tmp.ReadBytes(Temp("ZelbarData_2024_3_9-1457.mdb")), "daten");
     EXPECT_EQ(tmp.ReadBytes("Zelbar/ZelbarData.mdb"), "daten");
     EXPECT_EQ(tmp.ReadBytes(Temp("settings.ini")), tmp.ReadBytes("start/settings.ini"));
@@ -176,6 +180,14 @@ TEST_F(DownloadProgramTest, MissingFolderOrAddressEndsWithoutAnyRequest) {
     EXPECT_TRUE(ui.messages.empty());
     ExpectFailureEnding();
 
+    // /proc takes no new folder, not even from root.
+    std::filesystem::create_directory_symlink("/proc", tmp.Native("proc"));
+    view.pfad = tmp.Program(L"proc");
+    program.buttonDownload_Click();
+    EXPECT_EQ(ui.LastMessage().rfind(DownloadTexts::TempFolderFailed(view.pfad, L""), 0), 0u);
+    EXPECT_TRUE(view.folderEnabled);
+    view.pfad = tmp.Program(L"Zelbar");
+
     // Addresses that name no file the archive could be saved under.
     for (const std::wstring name : {L"", L"..", L"a\\b.exe", L"c:setup.exe"}) {
         const std::wstring url = L"http://127.0.0.1/zelbar/" + name;
@@ -185,6 +197,11 @@ TEST_F(DownloadProgramTest, MissingFolderOrAddressEndsWithoutAnyRequest) {
         EXPECT_EQ(ui.LastMessage(), DownloadTexts::NoFileName(url));
     }
     EXPECT_TRUE(control.openedUrls.empty());
+
+    // An unreadable settings file goes to the window, which names the error.
+    std::filesystem::remove(tmp.Native("start/settings.ini"));
+    EXPECT_THROW(program.buttonDownload_Click(), PlatformError);
+    EXPECT_TRUE(view.downloadEnabled);
 }
 
 TEST_F(DownloadProgramTest, ChosenFolderIsStoredWithItsBackslash) {

@@ -77,12 +77,12 @@ std::string Bytes(std::size_t count) {
 // --- size query and text requests -------------------------------------------------------
 
 TEST_F(WebTest, SizeReplyIsASizeOnlyWhenItIsNoRefusalAndFitsTheTotal) {
-    // A plain number is a size even when it holds "404"; a text other than a
-    // number is stored and only fails the length check later.
+    // A plain number is a size even when it holds "404", white space around it
+    // too; a text other than a number is stored and only fails the length check later.
     const std::pair<const wchar_t*, std::int32_t> sizes[] = {
-        {L"1404", 1404},   {L"404817", 404817}, {L"14048123", 14048123},
-        {L" 2048 ", 2048}, {L"2048\r\n", 2048}, {L"2147483647", 2147483647},
-        {L"abc", 0}};
+        {L"1404", 1404},   {L"404817", 404817},     {L"14048123", 14048123},
+        {L" 2048 ", 2048}, {L"2048\r\n", 2048},     {L"2147483647", 2147483647},
+        {L" 1404 ", 1404}, {L"\t40490\r\n", 40490}, {L"abc", 0}};
     for (const auto& [reply, bytes] : sizes) {
         EXPECT_TRUE(SizeQuery(reply)) << Text::ToUtf8(reply);
         EXPECT_EQ(file.Filesize(), reply);
