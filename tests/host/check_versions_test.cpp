@@ -6,6 +6,7 @@
 #include <set>
 
 #include "FakeUi.h"
+#include "FixedOsInfo.h"
 #include "TempFolder.h"
 #include "platform/PlatformError.h"
 #include "platform/PortableFileSystem.h"
@@ -37,12 +38,6 @@ public:
     unsigned long Run(const std::wstring&, WindowStyle, bool) override { return 0; }
     std::wstring SpecialFolders(const std::wstring&) override { return L""; }
     std::unique_ptr<Shortcut> CreateShortcut(const std::wstring&) override { return nullptr; }
-};
-
-class FixedOsInfo : public OsInfo {
-public:
-    std::wstring version = L"10.0.19045";
-    std::wstring OperatingSystemVersion() override { return version; }
 };
 
 // Real files, but version resources exist only on Windows: the version of a

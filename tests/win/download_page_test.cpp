@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "FixedOsInfo.h"
 #include "app/BlankPage_win.h"
 #include "app/MainForm_win.h"
 #include "download/DownloadTexts.h"
@@ -19,7 +20,7 @@
 #include "platform/Text.h"
 #include "platform/TransferControl_win.h"
 #include "support/HttpTestServer.h"
-#include "support/ScriptedUi.h"
+#include "support/PumpingFakeUi.h"
 #include "support/TestSupport.h"
 
 using namespace wintest;
@@ -29,25 +30,6 @@ namespace {
 const wchar_t kTemp[] = L"temp_2026_12_5-10920";
 const wchar_t kArchive[] = L"ZelbarSetup11.exe";
 const wchar_t kNoticeStart[] = L"Bitte starten Sie Zelbar beim 1. Mal unbedingt als Administrator:";
-
-class FixedOsInfo : public OsInfo {
-public:
-    std::wstring OperatingSystemVersion() override { return L"10.0.19045"; }
-};
-
-// Scripted message boxes; every yield can also run the test's own step, the
-// way a user acts while the download runs.
-class SteppingUi : public ScriptedUi {
-public:
-    std::function<void()> onYield;
-    void DoEvents() override {
-        ScriptedUi::DoEvents();
-        if (onYield) {
-            auto step = onYield;
-            step();
-        }
-    }
-};
 
 std::string ServedFolder() { return std::string(ZELBAR_BINARY_DIR) + "/page2-served"; }
 
@@ -72,11 +54,12 @@ protected:
         ::CreateDirectoryW((temp / L"start").c_str(), nullptr);
         ::CreateDirectoryW(zelbar.c_str(), nullptr);
         ui.startFolder = temp / L"start";
+        ui.now = {2026, 12, 5, 10, 9, 20};  // the stamp of kTemp
         Window::SetErrorReporter(
             [this](HWND, const std::wstring& text) { errors.push_back(text); });
     }
     void TearDown() override {
-        ui.onYield = nullptr;
+        ui.onDoEvents = nullptr;
         form_.reset();
         Window::SetErrorReporter(nullptr);
     }
@@ -127,7 +110,7 @@ protected:
     }
     std::vector<std::wstring> Texts() const {
         std::vector<std::wstring> texts;
-        for (const auto& shown : ui.shown) texts.push_back(shown.text);
+        for (const auto& shown : ui.messages) texts.push_back(shown.text);
         return texts;
     }
     // What a failed attempt leaves: no progress, a download button to try again.
@@ -145,7 +128,8 @@ protected:
     WinFileSystem fs;
     WinShell shell;
     FixedOsInfo os;
-    SteppingUi ui;
+    // Every yield can also run the test's own step, the way a user acts while the download runs.
+    PumpingFakeUi ui;
     Platform platform{fs, shell, os, ui};
     WinInetTransferControl oInet;
     std::unique_ptr<MainForm> form_;
@@ -163,7 +147,7 @@ TEST_F(DownloadPageTest, DownloadUnpacksTheArchiveBesideTheCopiesAndLeadsOn) {
 
     bool shotDuring = false;
     std::vector<std::wstring> sizeLines;
-    ui.onYield = [&] {
+    ui.onDoEvents = [&] {
         if (page_->Downloading()) sizeLines.push_back(Filesize());
         if (!shotDuring && page_->ProgressBar1().value() >= 50) {
             shotDuring = true;
@@ -171,7 +155,7 @@ TEST_F(DownloadPageTest, DownloadUnpacksTheArchiveBesideTheCopiesAndLeadsOn) {
         }
     };
     Download();
-    ui.onYield = nullptr;
+    ui.onDoEvents = nullptr;
     SaveScreenshot(form.hwnd(), L"page2-after");
 
     EXPECT_TRUE(Texts().empty()) << Narrow(Texts().empty() ? L"" : Texts()[0]);
@@ -194,7 +178,7 @@ TEST_F(DownloadPageTest, DownloadUnpacksTheArchiveBesideTheCopiesAndLeadsOn) {
     EXPECT_NE(sizeLines.back().find(L" von "), std::wstring::npos) << Narrow(sizeLines.back());
 
     // Leaving now: nothing runs, so the temporary folder goes and the wizard closes.
-    ui.answers = {MsgBoxResult::Yes};
+    ui.msgBoxAnswers = {MsgBoxResult::Yes};
     form.Close();
     EXPECT_TRUE(form.Closed());
     EXPECT_FALSE(PathExists(TempPath()));
@@ -220,11 +204,11 @@ TEST_F(DownloadPageTest, ServerFaultsShowTheErrorAndAllowAnotherAttempt) {
     for (const Fault& fault : faults) {
         SCOPED_TRACE(Narrow(fault.program));
         WriteSettings(fault.program, fault.size);
-        ui.shown.clear();
+        ui.messages.clear();
         Download();
-        ASSERT_EQ(ui.shown.size(), 1u);
-        EXPECT_EQ(ui.shown[0].text, DownloadTexts::kDownloadError);
-        EXPECT_EQ(ui.shown[0].style, MsgOkOnly);
+        ASSERT_EQ(ui.messages.size(), 1u);
+        EXPECT_EQ(ui.messages[0].text, DownloadTexts::kDownloadError);
+        EXPECT_EQ(ui.messages[0].style, MsgOkOnly);
         ExpectFailureEnding(form);
     }
     EXPECT_TRUE(errors.empty());
@@ -234,11 +218,11 @@ TEST_F(DownloadPageTest, SizeReplyThatIsNoNumberStillDownloadsThenFailsItsCheck)
     WriteSettings(L"/file/9000/ZelbarSetup11.exe", L"/sizereply/unbekannt");
     MainForm& form = Page2();
     std::vector<std::wstring> sizeLines;
-    ui.onYield = [&] {
+    ui.onDoEvents = [&] {
         if (page_->Downloading()) sizeLines.push_back(Filesize());
     };
     Download();
-    ui.onYield = nullptr;
+    ui.onDoEvents = nullptr;
 
     ASSERT_FALSE(sizeLines.empty());
     EXPECT_EQ(sizeLines.back(), L"8,79 KB von  KB");
@@ -261,25 +245,25 @@ TEST_F(DownloadPageTest, CancelDuringTheTransferStopsItAndClosesWithTheNotice) {
     WriteSettings(L"/drip/2000000/65536/ZelbarSetup11.exe");
     MainForm& form = Page2();
     bool asked = false;
-    ui.onYield = [&] {
+    ui.onDoEvents = [&] {
         if (asked || page_->ProgressBar1().value() < 1) return;
         asked = true;
-        ui.answers = {MsgBoxResult::No};
+        ui.msgBoxAnswers = {MsgBoxResult::No};
         form.Close();
         EXPECT_FALSE(form.Closed());
         EXPECT_TRUE(page_->Downloading());
-        ui.answers = {MsgBoxResult::Yes, MsgBoxResult::Ok};
+        ui.msgBoxAnswers = {MsgBoxResult::Yes, MsgBoxResult::Ok};
         form.Close();
         EXPECT_FALSE(form.Closed());  // open until the transfer has stopped
     };
     Download();
-    ui.onYield = nullptr;
+    ui.onDoEvents = nullptr;
 
     EXPECT_TRUE(asked);
     EXPECT_TRUE(form.Closed());
-    ASSERT_EQ(ui.shown.size(), 3u);
-    EXPECT_EQ(ui.shown[2].style, MsgInformation);
-    EXPECT_EQ(ui.shown[2].text.rfind(kNoticeStart, 0), 0u);
+    ASSERT_EQ(ui.messages.size(), 3u);
+    EXPECT_EQ(ui.messages[2].style, MsgInformation);
+    EXPECT_EQ(ui.messages[2].text.rfind(kNoticeStart, 0), 0u);
     EXPECT_FALSE(PathExists(TempPath()));
     EXPECT_TRUE(errors.empty());
 }
@@ -289,20 +273,20 @@ TEST_F(DownloadPageTest, CancelBeforeTheFirstDataEndsTheRequestQuietly) {
     WriteSettings(L"/stallhead/20/ZelbarSetup11.exe", L"/sizereply/5000");
     MainForm& form = Page2();
     bool asked = false;
-    ui.onYield = [&] {
+    ui.onDoEvents = [&] {
         if (asked || (*page_)[L"LabelFilename"].Caption().empty()) return;
         asked = true;
-        ui.answers = {MsgBoxResult::Yes};
+        ui.msgBoxAnswers = {MsgBoxResult::Yes};
         form.Close();
     };
     const ULONGLONG started = ::GetTickCount64();
     Download();
     const ULONGLONG took = ::GetTickCount64() - started;
-    ui.onYield = nullptr;
+    ui.onDoEvents = nullptr;
 
     EXPECT_TRUE(asked);
     EXPECT_TRUE(form.Closed());
-    EXPECT_EQ(ui.shown.size(), 1u);  // the question only: no error, no notice
+    EXPECT_EQ(ui.messages.size(), 1u);  // the question only: no error, no notice
     EXPECT_FALSE(PathExists(TempPath()));
     EXPECT_TRUE(errors.empty());
     // The stalled request was abandoned, not waited for.

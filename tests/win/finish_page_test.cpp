@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "FixedOsInfo.h"
 #include "app/BlankPage_win.h"
 #include "app/MainForm_win.h"
 #include "finish/UserControlShortcuts_win.h"
@@ -18,7 +19,7 @@
 #include "platform/Text.h"
 #include "platform/Ui_win.h"
 #include "support/AccessRegistry.h"
-#include "support/ScriptedUi.h"
+#include "support/PumpingFakeUi.h"
 #include "support/TestSupport.h"
 
 // Not <shlobj.h>: its shell FolderItem would clash with the file system's.
@@ -32,13 +33,8 @@ const wchar_t kTemp[] = L"temp_2026_12_5-10920\\";
 const wchar_t kSettingsKey[] = L"Software\\VB and VBA Program Settings\\Zelbar-Setup";
 const wchar_t kNoticeStart[] = L"Bitte starten Sie Zelbar beim 1. Mal unbedingt als Administrator:";
 
-class FixedOsInfo : public OsInfo {
-public:
-    std::wstring OperatingSystemVersion() override { return L"10.0.19045"; }
-};
-
 // Message boxes scripted, the saved setting into Wine's registry.
-class RegistryUi : public ScriptedUi {
+class RegistryUi : public PumpingFakeUi {
 public:
     void SaveSetting(const std::wstring& app, const std::wstring& section, const std::wstring& key,
                      const std::wstring& value) override {
@@ -221,7 +217,7 @@ protected:
     void PressFinish() { Press((*form_)[L"buttonWeiter"]); }
     Control& Box(const wchar_t* name) { return (*page_)[name]; }
     bool NoticeShown() const {
-        return !ui.shown.empty() && ui.shown.back().text.rfind(kNoticeStart, 0) == 0;
+        return !ui.messages.empty() && ui.messages.back().text.rfind(kNoticeStart, 0) == 0;
     }
 
     TempFolder temp;
@@ -413,7 +409,7 @@ TEST_F(FinishPageTest, AbbrechenOnPage3RemovesTheTempFolderAndOtherwiseChangesNo
     DownloadedProduct();
     WriteBytes(zelbar + L"ZelbarData.mdb", "daten");
     MainForm& form = Page3();
-    ui.answers = {MsgBoxResult::No, MsgBoxResult::Yes};
+    ui.msgBoxAnswers = {MsgBoxResult::No, MsgBoxResult::Yes};
 
     Press(form[L"buttonAbbrechen"]);
     EXPECT_TRUE(PathExists(tempPath + L"ZelbarProg.mdb"));
@@ -432,7 +428,7 @@ TEST_F(FinishPageTest, AbbrechenOnPage3RemovesTheTempFolderAndOtherwiseChangesNo
     page_ = nullptr;
     RemoveTree(tempPath);
     MainForm& again = Page3();
-    ui.answers = {MsgBoxResult::Yes};
+    ui.msgBoxAnswers = {MsgBoxResult::Yes};
     Press(again[L"buttonAbbrechen"]);
     EXPECT_TRUE(again.Closed());
     EXPECT_EQ(ReadBytes(zelbar + L"ZelbarData.mdb"), "daten");

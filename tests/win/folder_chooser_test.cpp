@@ -11,6 +11,7 @@
 #include <mutex>
 #include <thread>
 
+#include "FixedOsInfo.h"
 #include "app/BlankPage_win.h"
 #include "app/MainForm_win.h"
 #include "folderchooser/OrdnerAuswahlDialog_win.h"
@@ -18,7 +19,7 @@
 #include "platform/MessageLoop_win.h"
 #include "platform/Shell_win.h"
 #include "platform/Text.h"
-#include "support/ScriptedUi.h"
+#include "support/PumpingFakeUi.h"
 #include "support/TestSupport.h"
 
 using namespace wintest;
@@ -27,11 +28,6 @@ namespace {
 
 const wchar_t kTooLong[] = L"Bitte wählen Sie einen kürzeren Programmpfad!";
 const wchar_t kRoot[] = L"Bitte wählen Sie ein Verzeichnis in dem ausgewählten Laufwerk aus.";
-
-class FixedOsInfo : public OsInfo {
-public:
-    std::wstring OperatingSystemVersion() override { return L"10.0.19045"; }
-};
 
 // Drive letters defined for this process's Wine session, as a substituted
 // drive would be: listed among the drives, and not ready when the folder it
@@ -167,13 +163,13 @@ protected:
     }
     std::vector<std::wstring> Messages() const {
         std::vector<std::wstring> texts;
-        for (const auto& shown : ui_.shown) texts.push_back(shown.text);
+        for (const auto& shown : ui_.messages) texts.push_back(shown.text);
         return texts;
     }
 
     static DefinedDrive* notReady;
     TempFolder temp_;
-    ScriptedUi ui_;
+    PumpingFakeUi ui_;
     WinFileSystem files_;
     WinShell shell_;
     FixedOsInfo os_;
@@ -223,7 +219,7 @@ TEST_F(FolderChooserTest, FolderOf59CharactersGives268AndIsAccepted) {
     Open(folder + L"\\");
     Click(L"OKButton");
     ShowModal();
-    EXPECT_TRUE(ui_.shown.empty());
+    EXPECT_TRUE(ui_.messages.empty());
     EXPECT_EQ(dialog_->Tag(), folder);
     EXPECT_FALSE(::IsWindowVisible(dialog_->hwnd()));
     EXPECT_TRUE(::IsWindowEnabled(form_->hwnd()));
@@ -254,9 +250,9 @@ TEST_F(FolderChooserTest, RootOfTheDriveIsRefusedAndTheDialogStaysOpen) {
     Click(L"CancelButton");
     ShowModal();
     EXPECT_EQ(Messages(), std::vector<std::wstring>{kRoot});
-    ASSERT_EQ(ui_.shown.size(), 1u);
-    EXPECT_EQ(ui_.shown[0].style, 64u);
-    EXPECT_EQ(ui_.shown[0].title, L"Zelbar Setup");
+    ASSERT_EQ(ui_.messages.size(), 1u);
+    EXPECT_EQ(ui_.messages[0].style, 64u);
+    EXPECT_EQ(ui_.messages[0].title, L"Zelbar Setup");
     // Only "Abbrechen" ended the display; Tag is what opening set.
     EXPECT_EQ(dialog_->Tag(), L"C:\\");
 }
@@ -276,7 +272,7 @@ TEST_F(FolderChooserTest, AbbrechenRightAfterOpeningHandsBackTheOpenedFolder) {
     ShowModal();
     EXPECT_EQ(dialog_->Tag(), temp_.path());
     EXPECT_FALSE(dialog_->Discarded());
-    EXPECT_TRUE(ui_.shown.empty());
+    EXPECT_TRUE(ui_.messages.empty());
 }
 
 TEST_F(FolderChooserTest, AbbrechenAfterADriveChangeHandsBackThatDrivesFolder) {
@@ -287,7 +283,7 @@ TEST_F(FolderChooserTest, AbbrechenAfterADriveChangeHandsBackThatDrivesFolder) {
     ChooseDrive(L'z');
     Click(L"CancelButton");
     ShowModal();
-    EXPECT_TRUE(ui_.shown.empty());
+    EXPECT_TRUE(ui_.messages.empty());
     EXPECT_EQ(dialog_->lastDrive(), L"z:");
     EXPECT_EQ(dialog_->Drive1().Drive().substr(0, 2), L"z:");
     EXPECT_EQ(dialog_->Dir1().Path(), current);
@@ -299,9 +295,9 @@ TEST_F(FolderChooserTest, DriveThatIsNotReadyIsNamedAndTheListReturnsToTheLastRe
     ChooseDrive(L'q');
     Click(L"CancelButton");
     ShowModal();
-    ASSERT_EQ(ui_.shown.size(), 1u);
-    EXPECT_EQ(ui_.shown[0].text, L"Legen Sie einen Datenträger in Laufwerk Q: ein.");
-    EXPECT_EQ(ui_.shown[0].style, 64u);
+    ASSERT_EQ(ui_.messages.size(), 1u);
+    EXPECT_EQ(ui_.messages[0].text, L"Legen Sie einen Datenträger in Laufwerk Q: ein.");
+    EXPECT_EQ(ui_.messages[0].style, 64u);
     EXPECT_EQ(dialog_->Drive1().Drive().substr(0, 2), L"c:");
     EXPECT_EQ(dialog_->lastDrive(), L"C:");
     // The folder list went to drive C:'s current folder.
@@ -311,12 +307,13 @@ TEST_F(FolderChooserTest, DriveThatIsNotReadyIsNamedAndTheListReturnsToTheLastRe
 
 TEST_F(FolderChooserTest, NewFolderBelowAFolderIsMadeAndOpened) {
     Open(temp_.path() + L"\\");
-    ui_.inputAnswers = {L"Neu"};
+    ui_.inputBoxAnswers = {L"Neu"};
     Click(L"buttonNeuerOrdner");
     Click(L"CancelButton");
     ShowModal();
-    ASSERT_EQ(ui_.inputPrompts.size(), 1u);
-    EXPECT_EQ(ui_.inputPrompts[0], L"Ordner erstellen|Neuen Ordner erstellen in: " + temp_.path());
+    ASSERT_EQ(ui_.inputRequests.size(), 1u);
+    EXPECT_EQ(ui_.inputRequests[0].title, L"Ordner erstellen");
+    EXPECT_EQ(ui_.inputRequests[0].prompt, L"Neuen Ordner erstellen in: " + temp_.path());
     EXPECT_TRUE(PathExists(temp_ / L"Neu"));
     EXPECT_EQ(dialog_->Dir1().Path(), temp_ / L"Neu");
     // Navigation alone leaves Tag alone.
@@ -327,14 +324,14 @@ TEST_F(FolderChooserTest, NewFolderAtARootGetsNoDoubledBackslash) {
     const std::wstring name = L"ztest_neu_" + Text::FromInt(::GetCurrentProcessId());
     RemoveTree(L"C:\\" + name);
     Open(L"C:\\");
-    ui_.inputAnswers = {name};
+    ui_.inputBoxAnswers = {name};
     Click(L"buttonNeuerOrdner");
     Click(L"CancelButton");
     ShowModal();
     const bool made = PathExists(L"C:\\" + name);
     RemoveTree(L"C:\\" + name);
     EXPECT_TRUE(made);
-    EXPECT_EQ(ui_.inputPrompts.at(0), L"Ordner erstellen|Neuen Ordner erstellen in: C:\\");
+    EXPECT_EQ(ui_.inputRequests.at(0).prompt, L"Neuen Ordner erstellen in: C:\\");
     EXPECT_EQ(dialog_->Dir1().Path(), L"C:\\" + name);
 }
 
@@ -343,7 +340,7 @@ TEST_F(FolderChooserTest, CancelledInputBoxMakesNothingAndChangesNothing) {
     Click(L"buttonNeuerOrdner");  // no scripted answer: the box was cancelled
     Click(L"OKButton");
     ShowModal();
-    EXPECT_EQ(ui_.inputPrompts.size(), 1u);
+    EXPECT_EQ(ui_.inputRequests.size(), 1u);
     EXPECT_EQ(dialog_->Dir1().Path(), temp_.path());
     EXPECT_EQ(dialog_->Dir1().ListCount(), 0);
     EXPECT_EQ(dialog_->Tag(), temp_.path());
@@ -351,7 +348,7 @@ TEST_F(FolderChooserTest, CancelledInputBoxMakesNothingAndChangesNothing) {
 
 TEST_F(FolderChooserTest, NewFolderThatCannotBeMadeLeavesTheListWhereItWas) {
     Open(temp_.path() + L"\\");
-    ui_.inputAnswers = {L"fehlt\\tiefer"};
+    ui_.inputBoxAnswers = {L"fehlt\\tiefer"};
     Click(L"buttonNeuerOrdner");
     Click(L"CancelButton");
     ShowModal();

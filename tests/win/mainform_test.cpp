@@ -6,13 +6,14 @@
 #include <filesystem>
 #include <fstream>
 
+#include "FixedOsInfo.h"
 #include "app/BlankPage_win.h"
 #include "app/MainForm_win.h"
 #include "platform/FileSystem_win.h"
 #include "platform/MessageLoop_win.h"
 #include "platform/PlatformError.h"
 #include "platform/Shell_win.h"
-#include "support/ScriptedUi.h"
+#include "support/PumpingFakeUi.h"
 
 namespace fs = std::filesystem;
 
@@ -20,11 +21,6 @@ namespace {
 
 const wchar_t kQuestion[] = L"Möchten Sie Zelbar-Setup wirklich beenden?";
 const wchar_t kNoticeStart[] = L"Bitte starten Sie Zelbar beim 1. Mal unbedingt als Administrator:";
-
-class FixedOsInfo : public OsInfo {
-public:
-    std::wstring OperatingSystemVersion() override { return L"10.0.19045"; }
-};
 
 class RecordingDownloadPage : public BlankPageWindow, public DownloadPage {
 public:
@@ -122,12 +118,12 @@ protected:
     void CloseFromFrame() { ::SendMessageW(form_->hwnd(), WM_CLOSE, 0, 0); }
     std::vector<std::wstring> ShownTexts() const {
         std::vector<std::wstring> texts;
-        for (const auto& s : ui_.shown) texts.push_back(s.text.substr(0, 66));
+        for (const auto& s : ui_.messages) texts.push_back(s.text.substr(0, 66));
         return texts;
     }
 
     fs::path folder_;
-    ScriptedUi ui_;
+    PumpingFakeUi ui_;
     WinFileSystem files_;
     WinShell shell_;
     FixedOsInfo os_;
@@ -141,13 +137,13 @@ protected:
 TEST_F(MainFormTest, MissingSettingsFileIsReportedThenTheNoticeAndTheWindowCloses) {
     MainForm& form = MakeForm();
     form.Load();
-    ASSERT_EQ(ui_.shown.size(), 2u);
-    EXPECT_EQ(ui_.shown[0].text, L"Die ini-Datei wurde nicht gefunden!");
-    EXPECT_EQ(ui_.shown[0].style, 16u);
-    EXPECT_EQ(ui_.shown[0].title, L"Zelbar Setup");
-    EXPECT_EQ(ui_.shown[1].text.rfind(kNoticeStart, 0), 0u);
-    EXPECT_EQ(ui_.shown[1].style, 64u);
-    EXPECT_EQ(ui_.shown[1].title, L"Setup beenden");
+    ASSERT_EQ(ui_.messages.size(), 2u);
+    EXPECT_EQ(ui_.messages[0].text, L"Die ini-Datei wurde nicht gefunden!");
+    EXPECT_EQ(ui_.messages[0].style, 16u);
+    EXPECT_EQ(ui_.messages[0].title, L"Zelbar Setup");
+    EXPECT_EQ(ui_.messages[1].text.rfind(kNoticeStart, 0), 0u);
+    EXPECT_EQ(ui_.messages[1].style, 64u);
+    EXPECT_EQ(ui_.messages[1].title, L"Setup beenden");
     EXPECT_TRUE(form.Closed());
 }
 
@@ -155,10 +151,10 @@ TEST_F(MainFormTest, BrokenSettingsFileIsReportedThenTheNoticeAndTheWindowCloses
     WriteIni("[GetFileSize]\r\nURL=ftp://127.0.0.1/size.php\r\n");
     MainForm& form = MakeForm();
     form.Load();
-    ASSERT_EQ(ui_.shown.size(), 2u);
-    EXPECT_EQ(ui_.shown[0].text, L"Die ini-Datei wurde verändert und kann nicht mehr gelesen werden.");
-    EXPECT_EQ(ui_.shown[0].style, 16u);
-    EXPECT_EQ(ui_.shown[1].style, 64u);
+    ASSERT_EQ(ui_.messages.size(), 2u);
+    EXPECT_EQ(ui_.messages[0].text, L"Die ini-Datei wurde verändert und kann nicht mehr gelesen werden.");
+    EXPECT_EQ(ui_.messages[0].style, 16u);
+    EXPECT_EQ(ui_.messages[1].style, 64u);
     EXPECT_TRUE(form.Closed());
 }
 
@@ -171,16 +167,16 @@ TEST_F(MainFormTest, LockedSettingsFileGivesAGermanMessageInsteadOfACrash) {
     MainForm& form = MakeForm();
     form.Load();
     ::CloseHandle(lock);
-    ASSERT_EQ(ui_.shown.size(), 2u);
-    EXPECT_NE(ui_.shown[0].text.find(L"ini-Datei kann nicht geöffnet werden"), std::wstring::npos);
-    EXPECT_EQ(ui_.shown[0].style, 16u);
-    EXPECT_EQ(ui_.shown[1].style, 64u);
+    ASSERT_EQ(ui_.messages.size(), 2u);
+    EXPECT_NE(ui_.messages[0].text.find(L"ini-Datei kann nicht geöffnet werden"), std::wstring::npos);
+    EXPECT_EQ(ui_.messages[0].style, 16u);
+    EXPECT_EQ(ui_.messages[1].style, 64u);
     EXPECT_TRUE(form.Closed());
 }
 
 TEST_F(MainFormTest, UsableSettingsFileShowsPageOneWithWeiterDisabled) {
     MainForm& form = LoadedForm();
-    EXPECT_TRUE(ui_.shown.empty());
+    EXPECT_TRUE(ui_.messages.empty());
     EXPECT_FALSE(form.Closed());
     EXPECT_TRUE(form.startPage().Visible());
     EXPECT_FALSE(form.downloadPage().Visible());
@@ -194,24 +190,24 @@ TEST_F(MainFormTest, UsableSettingsFileShowsPageOneWithWeiterDisabled) {
 
 TEST_F(MainFormTest, AnsweringNoKeepsEverythingOnEveryPage) {
     MainForm& form = LoadedForm();
-    ui_.answers = {MsgBoxResult::No};
+    ui_.msgBoxAnswers = {MsgBoxResult::No};
     Press(L"buttonAbbrechen");
     EXPECT_FALSE(form.Closed());
-    ASSERT_EQ(ui_.shown.size(), 1u);
-    EXPECT_EQ(ui_.shown[0].text, kQuestion);
-    EXPECT_EQ(ui_.shown[0].style, 36u);
-    EXPECT_EQ(ui_.shown[0].title, L"Setup beenden");
+    ASSERT_EQ(ui_.messages.size(), 1u);
+    EXPECT_EQ(ui_.messages[0].text, kQuestion);
+    EXPECT_EQ(ui_.messages[0].style, 36u);
+    EXPECT_EQ(ui_.messages[0].title, L"Setup beenden");
 
     form.EnableButtonWeiter();
     Press(L"buttonWeiter");
-    ui_.answers = {MsgBoxResult::No};
+    ui_.msgBoxAnswers = {MsgBoxResult::No};
     CloseFromFrame();
     EXPECT_FALSE(form.Closed());
     EXPECT_EQ(download_->cancelCalls, 0);
 
     form.EnableButtonWeiter();
     Press(L"buttonWeiter");
-    ui_.answers = {MsgBoxResult::No};
+    ui_.msgBoxAnswers = {MsgBoxResult::No};
     Press(L"buttonAbbrechen");
     EXPECT_FALSE(form.Closed());
     EXPECT_EQ(finish_->cancelCalls, 0);
@@ -219,10 +215,10 @@ TEST_F(MainFormTest, AnsweringNoKeepsEverythingOnEveryPage) {
 
 TEST_F(MainFormTest, YesOnPageOneClosesAtOnceWithoutTheNotice) {
     MainForm& form = LoadedForm();
-    ui_.answers = {MsgBoxResult::Yes};
+    ui_.msgBoxAnswers = {MsgBoxResult::Yes};
     Press(L"buttonAbbrechen");
     EXPECT_TRUE(form.Closed());
-    EXPECT_EQ(ui_.shown.size(), 1u);
+    EXPECT_EQ(ui_.messages.size(), 1u);
     EXPECT_EQ(download_->cancelCalls, 0);
 }
 
@@ -243,8 +239,8 @@ TEST_F(MainFormTest, WeiterWalksThePagesAndOnlyRenamesTheButtonOnPageTwo) {
 
     Press(L"buttonWeiter");
     EXPECT_EQ(finish_->finishCalls, 1);
-    ASSERT_EQ(ui_.shown.size(), 1u);
-    EXPECT_EQ(ui_.shown[0].text.rfind(kNoticeStart, 0), 0u);
+    ASSERT_EQ(ui_.messages.size(), 1u);
+    EXPECT_EQ(ui_.messages[0].text.rfind(kNoticeStart, 0), 0u);
     EXPECT_TRUE(form.Closed());
 }
 
@@ -271,7 +267,7 @@ TEST_F(MainFormTest, YesOnPageTwoAsksThePageAndStaysOpenWhileWorkIsStopping) {
     form.EnableButtonWeiter();
     Press(L"buttonWeiter");
     download_->cancelResult = true;
-    ui_.answers = {MsgBoxResult::Yes};
+    ui_.msgBoxAnswers = {MsgBoxResult::Yes};
     Press(L"buttonAbbrechen");
     EXPECT_EQ(download_->cancelCalls, 1);
     EXPECT_FALSE(form.Closed());
@@ -279,19 +275,19 @@ TEST_F(MainFormTest, YesOnPageTwoAsksThePageAndStaysOpenWhileWorkIsStopping) {
     // The stopped transfer then closes the window itself, without a second question.
     form.CloseWithoutPrompt();
     EXPECT_TRUE(form.Closed());
-    ASSERT_EQ(ui_.shown.size(), 2u);
-    EXPECT_EQ(ui_.shown[1].style, 64u);
+    ASSERT_EQ(ui_.messages.size(), 2u);
+    EXPECT_EQ(ui_.messages[1].style, 64u);
 }
 
 TEST_F(MainFormTest, YesOnAnIdlePageTwoClosesWithoutTheNotice) {
     MainForm& form = LoadedForm();
     form.EnableButtonWeiter();
     Press(L"buttonWeiter");
-    ui_.answers = {MsgBoxResult::Yes};
+    ui_.msgBoxAnswers = {MsgBoxResult::Yes};
     CloseFromFrame();
     EXPECT_EQ(download_->cancelCalls, 1);
     EXPECT_TRUE(form.Closed());
-    EXPECT_EQ(ui_.shown.size(), 1u);
+    EXPECT_EQ(ui_.messages.size(), 1u);
 }
 
 TEST_F(MainFormTest, FailingPageCancelIsReportedAndTheWindowStaysUsable) {
@@ -299,7 +295,7 @@ TEST_F(MainFormTest, FailingPageCancelIsReportedAndTheWindowStaysUsable) {
     form.EnableButtonWeiter();
     Press(L"buttonWeiter");
     download_->cancelThrows = true;
-    ui_.answers = {MsgBoxResult::Yes};
+    ui_.msgBoxAnswers = {MsgBoxResult::Yes};
     Press(L"buttonAbbrechen");
     EXPECT_FALSE(form.Closed());
     EXPECT_EQ(reportedErrors_.size(), 1u);
@@ -311,7 +307,7 @@ TEST_F(MainFormTest, YesOnPageThreeRunsItsCleanUpAndCloses) {
     Press(L"buttonWeiter");
     form.EnableButtonWeiter();
     Press(L"buttonWeiter");
-    ui_.answers = {MsgBoxResult::Yes};
+    ui_.msgBoxAnswers = {MsgBoxResult::Yes};
     Press(L"buttonAbbrechen");
     EXPECT_EQ(finish_->cancelCalls, 1);
     EXPECT_EQ(finish_->finishCalls, 0);
@@ -332,9 +328,9 @@ TEST_F(MainFormTest, BeendenCoversWeiterDisablesAbbrechenAndClosesWithTheNotice)
               form[L"buttonBeenden"].hwnd());
 
     Press(L"buttonBeenden");
-    ASSERT_EQ(ui_.shown.size(), 1u);
-    EXPECT_EQ(ui_.shown[0].style, 64u);
-    EXPECT_EQ(ui_.shown[0].text.find(L"\r\n"), 65u);
+    ASSERT_EQ(ui_.messages.size(), 1u);
+    EXPECT_EQ(ui_.messages[0].style, 64u);
+    EXPECT_EQ(ui_.messages[0].text.find(L"\r\n"), 65u);
     EXPECT_TRUE(form.Closed());
 }
 

@@ -20,7 +20,7 @@
 #include "platform/TextMeasure_win.h"
 #include "platform/Ui_win.h"
 #include "support/AccessRegistry.h"
-#include "support/ScriptedUi.h"
+#include "support/PumpingFakeUi.h"
 #include "support/TestSupport.h"
 #include "syscheck/MeasuredLabel_win.h"
 #include "syscheck/MessageLinks.h"
@@ -44,13 +44,12 @@ const wchar_t* const kImages[] = {L"ImageStatusOK", L"ImageStatusWarning", L"Ima
 
 // Window messages go through the real UI services for the hand cursor, so
 // the test sees the cursor that the system shows.
-class PageUi : public ScriptedUi {
+class PageUi : public PumpingFakeUi {
 public:
     bool ShowHandCursor() override {
         ++handCursorCalls;
         return real.ShowHandCursor();
     }
-    int handCursorCalls = 0;
     WinUi real;
 };
 
@@ -443,7 +442,7 @@ TEST_F(StartPageTest, NoAccessShowsErrorTextWithMailLinkAndOnlyBeenden) {
 
     ClickLabel(p[L"LabelMailLink"].hwnd());
     EXPECT_EQ(ui.openedUrls, Calls{std::wstring(L"mailto:") + kMailAddress});
-    EXPECT_TRUE(ui.shown.empty());
+    EXPECT_TRUE(ui.messages.empty());
 }
 
 TEST_F(StartPageTest, OnlyOlderAccessShowsTooOldTextAndBeenden) {
@@ -467,7 +466,7 @@ TEST_F(StartPageTest, OnlyOlderAccessShowsTooOldTextAndBeenden) {
 TEST_F(StartPageTest, FailedCheckLeavesTheWizardWithBeendenOnlyAndTheButtonDisabled) {
     WriteSettings({});
     MainForm& f = MakeForm();
-    ASSERT_FALSE(f.Closed()) << (ui.shown.empty() ? "" : Narrow(ui.shown[0].text));
+    ASSERT_FALSE(f.Closed()) << (ui.messages.empty() ? "" : Narrow(ui.messages[0].text));
     Press(*formPage, L"buttonPruefen");
 
     EXPECT_TRUE(::IsWindowEnabled(f[L"buttonBeenden"].hwnd()));
@@ -479,7 +478,7 @@ TEST_F(StartPageTest, FailedCheckLeavesTheWizardWithBeendenOnlyAndTheButtonDisab
     // A second press cannot run the check again.
     Press(*formPage, L"buttonPruefen");
     EXPECT_FALSE(::IsWindowEnabled((*formPage)[L"buttonPruefen"].hwnd()));
-    EXPECT_TRUE(ui.shown.empty());
+    EXPECT_TRUE(ui.messages.empty());
 }
 
 TEST_F(StartPageTest, SupportedAccessWithoutMatchingSectionShowsNothingButEnablesWeiter) {
@@ -488,7 +487,7 @@ TEST_F(StartPageTest, SupportedAccessWithoutMatchingSectionShowsNothingButEnable
                    {L"accessVer_11.0.6566", L"Zu kurz", L"", L"", L"Warning"}});
     RegisterAccess();
     MainForm& f = MakeForm();
-    ASSERT_FALSE(f.Closed()) << (ui.shown.empty() ? "" : Narrow(ui.shown[0].text));
+    ASSERT_FALSE(f.Closed()) << (ui.messages.empty() ? "" : Narrow(ui.messages[0].text));
     Press(*formPage, L"buttonPruefen");
 
     EXPECT_TRUE(VisibleControls(*formPage).empty());
@@ -703,12 +702,12 @@ TEST_F(StartPageTest, CheckThatCannotFinishIsToldInGermanAndLeavesOnlyBeenden) {
         SCOPED_TRACE(Narrow(c.name));
         c.arrange();
         host.calls.clear();
-        ui.shown.clear();
+        ui.messages.clear();
         UserControlStartPage& p = MakePage(c.os);
         Press(p, L"buttonPruefen");
-        ASSERT_EQ(ui.shown.size(), 1u);
-        EXPECT_EQ(ui.shown[0].text.rfind(c.expectedStart, 0), 0u) << Narrow(ui.shown[0].text);
-        EXPECT_EQ(ui.shown[0].style, 16u);
+        ASSERT_EQ(ui.messages.size(), 1u);
+        EXPECT_EQ(ui.messages[0].text.rfind(c.expectedStart, 0), 0u) << Narrow(ui.messages[0].text);
+        EXPECT_EQ(ui.messages[0].style, 16u);
         EXPECT_EQ(host.calls, Calls{L"EnableButtonBeenden"});
         EXPECT_FALSE(::IsWindowEnabled(p[L"buttonPruefen"].hwnd()));
         EXPECT_TRUE(reportedErrors.empty());
@@ -823,6 +822,6 @@ TEST_F(StartPageTest, ScreenshotsOfSuccessfulAndFailedChecks) {
         ExpectLinkOverWord(p, p[L"labelAccessLinkInfo"], p[L"labelAccessLinkInfoLink"],
                            L"Übersicht");
         ExpectLinkOverWord(p, p[L"labelAccessLinkSP"], p[L"labelAccessLinkSPLink"], L"hier");
-        EXPECT_TRUE(ui.shown.empty());
+        EXPECT_TRUE(ui.messages.empty());
     }
 }
