@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/Clock.h"
+#include "platform/Clock_win.h"
 #include "platform/Handles_win.h"
 
 // Controls of the program's windows. Positions and sizes are kept in twips
@@ -56,7 +56,8 @@ class Control {
 public:
     // `clock` paces the label's texts and must outlive the control.
     Control(HWND parent, const ControlSpec& row, int id, UINT dpi, const FontSpec& font,
-            const Clock& clock, const wchar_t* customClass = nullptr, DWORD customStyle = 0);
+            const Clock& clock = SystemClock(), const wchar_t* customClass = nullptr,
+            DWORD customStyle = 0);
     ~Control();
     Control(const Control&) = delete;
     Control& operator=(const Control&) = delete;

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "FixedOsInfo.h"
 #include "platform/OsInfo.h"
 #include "platform/PlatformError.h"
 #include "platform/PortableFileSystem.h"
@@ -39,16 +40,6 @@ public:
     void Register(const std::wstring& progId, const std::wstring& command) {
         defaults[progId] = L"Microsoft Access-Datenbank";
         defaults[progId + L"\\shell\\open\\command"] = command;
-    }
-};
-
-class FixedOsInfo : public OsInfo {
-public:
-    std::wstring version = L"10.0.19045";
-    bool fails = false;
-    std::wstring OperatingSystemVersion() override {
-        if (fails) throw PlatformError(0x80041010, L"Die WMI-Abfrage ist fehlgeschlagen.");
-        return version;
     }
 };
 

@@ -10,7 +10,7 @@
 #include "platform/PlatformError.h"
 #include "platform/Shell_win.h"
 #include "support/AccessRegistry.h"
-#include "support/ScriptedUi.h"
+#include "support/PumpingFakeUi.h"
 #include "support/TestSupport.h"
 #include "syscheck/checkVersions.h"
 
@@ -38,7 +38,7 @@ protected:
 
     AccessRegistry registry;
     TempFolder folder;
-    ScriptedUi ui;
+    PumpingFakeUi ui;
     WinFileSystem fs;
     WinShell shell;
     WmiOsInfo os;

@@ -4,6 +4,8 @@
 // transfer control's faults in transfer_control_test.
 #include <gtest/gtest.h>
 
+#include "TempFolder.h"
+
 #include <functional>
 #include <memory>
 #include <string>
@@ -20,22 +22,12 @@
 #include "platform/Text.h"
 #include "platform/TransferControl_win.h"
 #include "support/HttpTestServer.h"
-#include "support/ScriptedUi.h"
+#include "support/PumpingFakeUi.h"
 #include "support/TestSupport.h"
 
 using namespace wintest;
 
 namespace {
-
-// Every yield can also run the test's own step, the way a user acts while the download runs.
-class SteppingUi : public ScriptedUi {
-public:
-    std::function<void()> onYield;
-    void DoEvents() override {
-        ScriptedUi::DoEvents();
-        if (onYield) std::function<void()>{onYield}();
-    }
-};
 
 class DownloadPageTest : public ::testing::Test {
 protected:
@@ -49,6 +41,7 @@ protected:
         ::CreateDirectoryW((temp / L"start").c_str(), nullptr);
         ::CreateDirectoryW(zelbar.c_str(), nullptr);
         ui.startFolder = temp / L"start";
+        ui.now = {2026, 12, 5, 10, 9, 20};  // the stamp of the temporary folder
         WriteBytes(temp / L"start\\settings.ini",
                    Text::EncodeCp1252(L"[SupportedAccessVersions]\r\nAccess.Application.11=Access "
                                       L"2003\r\n\r\n[GetFileSize]\r\nURL=" +
@@ -88,7 +81,7 @@ protected:
     WinFileSystem fs;
     WinShell shell;
     WmiOsInfo os;
-    SteppingUi ui;
+    PumpingFakeUi ui;
     Platform platform{fs, shell, os, ui};
     WinInetTransferControl oInet;
     std::unique_ptr<MainForm> form_;
@@ -101,17 +94,17 @@ TEST_F(DownloadPageTest, RealDownloadAndUnpackOfTheArchiveLeadOn) {
     SaveScreenshot(form.hwnd(), L"page2-before");
     std::wstring sizeLine;
     bool shotDuring = false;
-    ui.onYield = [&] {
+    ui.onDoEvents = [&] {
         if (page_->Downloading()) sizeLine = Filesize();
         if (shotDuring || page_->ProgressBar1().value() < 50) return;
         shotDuring = true;
         SaveScreenshot(form.hwnd(), L"page2-during");
     };
     Press(page_->buttonDownload);
-    ui.onYield = nullptr;
+    ui.onDoEvents = nullptr;
     SaveScreenshot(form.hwnd(), L"page2-after");
 
-    EXPECT_TRUE(ui.shown.empty()) << Narrow(ui.shown.empty() ? L"" : ui.shown[0].text);
+    EXPECT_TRUE(ui.messages.empty()) << Narrow(ui.messages.empty() ? L"" : ui.messages[0].text);
     EXPECT_TRUE(errors.empty());
     EXPECT_TRUE(shotDuring);
     // The last size line of the transfer counts up to the size the server announced.
@@ -130,20 +123,20 @@ TEST_F(DownloadPageTest, AbbrechenDuringTheTransferClosesOnceTheTransferHasStopp
     // 2 MB at 64 KB a second: the transfer is surely still running when we cancel.
     MainForm& form = Page2(L"/drip/2000000/65536/ZelbarSetup11.exe");
     bool asked = false;
-    ui.onYield = [&] {
+    ui.onDoEvents = [&] {
         if (asked || page_->ProgressBar1().value() < 1) return;
         asked = true;
-        ui.answers = {MsgBoxResult::Yes, MsgBoxResult::Ok};
+        ui.msgBoxAnswers = {MsgBoxResult::Yes, MsgBoxResult::Ok};
         Press(form.buttonAbbrechen);
         EXPECT_FALSE(form.Closed());
     };
     Press(page_->buttonDownload);
-    ui.onYield = nullptr;
+    ui.onDoEvents = nullptr;
 
     EXPECT_TRUE(asked);
     EXPECT_TRUE(form.Closed());
-    ASSERT_EQ(ui.shown.size(), 2u);  // the question, then the notice
-    EXPECT_EQ(ui.shown[1].style, MsgInformation);
+    ASSERT_EQ(ui.messages.size(), 2u);  // the question, then the notice
+    EXPECT_EQ(ui.messages[1].style, MsgInformation);
     EXPECT_FALSE(PathExists(zelbar + L"\\temp_2026_12_5-10920"));
     EXPECT_TRUE(errors.empty());
 }

@@ -4,6 +4,8 @@
 // back and the saved setting in the registry in the platform tests.
 #include <gtest/gtest.h>
 
+#include "TempFolder.h"
+
 #include <memory>
 #include <string>
 #include <vector>
@@ -18,7 +20,7 @@
 #include "platform/Shell_win.h"
 #include "platform/Text.h"
 #include "support/AccessRegistry.h"
-#include "support/ScriptedUi.h"
+#include "support/PumpingFakeUi.h"
 #include "support/TestSupport.h"
 
 using namespace wintest;
@@ -93,7 +95,7 @@ protected:
 
     TempFolder temp;
     std::wstring zelbar = temp / L"Zelbar\\";
-    ScriptedUi ui;
+    PumpingFakeUi ui;
     WinFileSystem files;
     WinShell shell;
     WmiOsInfo os;

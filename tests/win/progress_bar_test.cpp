@@ -15,10 +15,10 @@
 #include <vector>
 
 #include "AssetIds.h"
+#include "FakeUi.h"
 #include "platform/Handles_win.h"
 #include "platform/MessageLoop_win.h"
 #include "platform/Text.h"
-#include "support/ScriptedUi.h"
 #include "support/TestSupport.h"
 #include "widgets/Form1_win.h"
 
@@ -34,18 +34,17 @@ constexpr TwipsRect kImageBarRect{240, 240, 3090, 360};
 constexpr TwipsRect kPlainBarRect{240, 840, 1000, 255};
 const COLORREF kButtonFace = ::GetSysColor(COLOR_BTNFACE);
 
-// Counts yields and waits. Yields handle the real window messages unless a
-// test wants to see what is left to paint; waits do not wait.
-class CountingUi : public ScriptedUi {
+// Yields handle the real window messages unless a test wants to see what is
+// left to paint; waits are recorded and do not wait.
+class CountingUi : public FakeUi {
 public:
-    int yields = 0;
     bool pump = true;
     std::vector<unsigned> sleeps;
     std::function<void()> onSleep;
 
     void DoEvents() override {
-        ++yields;
-        if (pump) ScriptedUi::DoEvents();
+        if (pump) PumpPendingMessages();
+        FakeUi::DoEvents();
     }
     void Sleep(unsigned milliseconds) override {
         sleeps.push_back(milliseconds);
@@ -225,7 +224,7 @@ TEST_F(ProgressBarsTest, ThePlainBarGrowsFromTheLeftByTheCutShare) {
 }
 
 TEST_F(ProgressBarsTest, EveryWriteOfValueYieldsOnceAndARefusedOneKeepsTheDrawing) {
-    EXPECT_EQ(ui.yields, 0) << "a new bar draws itself without yielding";
+    EXPECT_EQ(ui.doEventsCalls, 0) << "a new bar draws itself without yielding";
     image->value(40);
     plain->value(50);
     image->Reset();
@@ -233,7 +232,7 @@ TEST_F(ProgressBarsTest, EveryWriteOfValueYieldsOnceAndARefusedOneKeepsTheDrawin
     image->Color(image->Color());
     image->Max(50);
     image->Max(100);
-    EXPECT_EQ(ui.yields, 4);
+    EXPECT_EQ(ui.doEventsCalls, 4);
 
     image->Max(0);
     EXPECT_THROW(image->value(30), std::domain_error);
@@ -249,7 +248,7 @@ TEST_F(ProgressBarsTest, EveryWriteOfValueYieldsOnceAndARefusedOneKeepsTheDrawin
     plain->Max(0);
     EXPECT_THROW(plain->value(10), std::domain_error);
     EXPECT_EQ(Geometry(plain->StatusBar()), "0,0 500x255");
-    EXPECT_EQ(ui.yields, 4) << "a refused write ends before the yield";
+    EXPECT_EQ(ui.doEventsCalls, 4) << "a refused write ends before the yield";
 }
 
 TEST_F(ProgressBarsTest, AWriteTouchesNoMoreThanTheStripThatChanged) {
@@ -309,7 +308,7 @@ TEST(Form1Test, Command1CountsBothBarsUpToOneHundred) {
     PumpPendingMessages();
 
     EXPECT_EQ(ui.sleeps, std::vector<unsigned>(101, 30));
-    EXPECT_EQ(ui.yields, 202);
+    EXPECT_EQ(ui.doEventsCalls, 202);
     ASSERT_EQ(writtenBeforeWait.size(), 101u);
     EXPECT_EQ(writtenBeforeWait[1], 0);
     EXPECT_EQ(writtenBeforeWait[100], 99);

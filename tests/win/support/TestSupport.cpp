@@ -61,24 +61,6 @@ std::wstring FixtureExe(const std::wstring& name) {
     return BinaryDir() + L"\\tests\\fixtures\\" + name + L"\\" + name + L".exe";
 }
 
-TempFolder::TempFolder() {
-    static std::atomic<unsigned> counter{0};
-    CreateFolderIfMissing(L"C:\\ztest");
-    path_ = L"C:\\ztest\\t" + Text::FromInt(::GetCurrentProcessId()) + L"_" +
-            Text::FromInt(static_cast<long long>(::GetTickCount64())) + L"_" +
-            Text::FromInt(++counter);
-    RemoveTree(path_);
-    if (!::CreateDirectoryW(path_.c_str(), nullptr)) throw Failure(L"CreateDirectoryW " + path_);
-}
-
-TempFolder::~TempFolder() {
-    try {
-        RemoveTree(path_);
-    } catch (...) {
-        // A left-over folder in the sandbox must not turn into a crash.
-    }
-}
-
 void RemoveTree(const std::wstring& path) {
     const DWORD attributes = ::GetFileAttributesW(path.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) return;

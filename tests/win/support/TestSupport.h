@@ -2,8 +2,8 @@
 // Helpers shared by every test that runs under Wine (tests/win/*_test.cpp).
 //
 // - Paths: WinPath turns a host path into the Z: form Wine shows for it;
-//   FixtureExe finds a fixture program of tests/fixtures; TempFolder gives a
-//   fresh folder on the prefix's drive C: and removes it again.
+//   FixtureExe finds a fixture program of tests/fixtures; TempFolder (shared
+//   with the host tests) gives a fresh folder on the prefix's drive C:.
 // - Processes and the registry: RunAndWait starts a command line hidden and
 //   returns its exit code; RegAdd, RegAddKey and RegDeleteTree run the
 //   prefix's own reg.exe, so registry contents are set up the way an
@@ -19,6 +19,7 @@
 #include <string>
 #include <thread>
 
+#include "TempFolder.h"
 #include "platform/WinApi.h"
 
 // The helper below is called RegDeleteTree; the Windows macro of that name
@@ -36,24 +37,6 @@ std::wstring BinaryDir();
 // Windows path of the fixture program <name>.exe, which the build puts into
 // ZELBAR_BINARY_DIR/tests/fixtures/<name>/.
 std::wstring FixtureExe(const std::wstring& name);
-
-// A fresh, empty folder C:\ztest\<unique name> inside the Wine prefix. The
-// destructor removes it with all its contents, read-only files included.
-class TempFolder {
-public:
-    TempFolder();
-    ~TempFolder();
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-
-    // The folder, without trailing backslash.
-    const std::wstring& path() const { return path_; }
-    // The folder followed by a backslash and the name.
-    std::wstring operator/(const std::wstring& name) const { return path_ + L"\\" + name; }
-
-private:
-    std::wstring path_;
-};
 
 // Removes a file or folder tree, read-only entries included; a missing path is fine.
 void RemoveTree(const std::wstring& path);

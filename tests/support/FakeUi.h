@@ -78,7 +78,8 @@ public:
 
     void DoEvents() override {
         ++doEventsCalls;
-        if (onDoEvents) onDoEvents();
+        // A copy: the hook may replace itself while it runs.
+        if (const auto hook = onDoEvents) hook();
     }
     void Sleep(unsigned milliseconds) override { sleptMilliseconds += milliseconds; }
 

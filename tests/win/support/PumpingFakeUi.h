@@ -1,0 +1,14 @@
+#pragma once
+#include "FakeUi.h"
+#include "platform/MessageLoop_win.h"
+
+// The FakeUi of the window tests: a yield handles the real window messages
+// first, so the windows under test behave as in the program.
+class PumpingFakeUi : public FakeUi {
+public:
+    using FakeUi::FakeUi;
+    void DoEvents() override {
+        PumpPendingMessages();
+        FakeUi::DoEvents();
+    }
+};
