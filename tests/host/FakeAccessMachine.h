@@ -10,11 +10,10 @@
 #include "platform/Shell.h"
 #include "platform/Text.h"
 
-// The parts of a Windows machine the system check looks at, for host tests:
-// HKEY_CLASSES_ROOT as keys with default values, the OS version, and the
-// version resources of program files (the files themselves are real).
+// What the system check looks at on a Windows machine, for host tests.
 
-// Like the shell object, a name ending in a backslash reads the key's default value.
+// HKEY_CLASSES_ROOT as keys with default values. Like the shell object, a
+// name ending in backslashes reads the key's default value.
 class FakeRegistryShell : public Shell {
 public:
     std::map<std::wstring, std::wstring> defaults;  // key below HKCR → default value
@@ -35,7 +34,7 @@ public:
     std::wstring SpecialFolders(const std::wstring&) override { return L""; }
     std::unique_ptr<Shortcut> CreateShortcut(const std::wstring&) override { return nullptr; }
 
-    // A ProgID as Office registers it, with its open command.
+    // A ProgID with its open command, as Office registers it.
     void Register(const std::wstring& progId, const std::wstring& command) {
         defaults[progId] = L"Microsoft Access-Datenbank";
         defaults[progId + L"\\shell\\open\\command"] = command;
@@ -44,16 +43,15 @@ public:
 
 class FixedOsInfo : public OsInfo {
 public:
-    std::wstring version = L"10.0.19045";
     bool fails = false;
     std::wstring OperatingSystemVersion() override {
         if (fails) throw PlatformError(0x80041010, L"Die WMI-Abfrage ist fehlgeschlagen.");
-        return version;
+        return L"10.0.19045";
     }
 };
 
-// The version of a program file is looked up here and the path asked for is
-// recorded. Opening text files can be made to fail from a given opening on.
+// Real files, but the versions of program files are looked up here (the path
+// asked for is recorded), and opening text files fails from a given opening on.
 class VersionedFileSystem : public PortableFileSystem {
 public:
     std::map<std::wstring, std::wstring> versions;
@@ -67,7 +65,7 @@ public:
         return it->second;
     }
     std::unique_ptr<TextReader> OpenTextFileForReading(const std::wstring& path) override {
-        if (opensBeforeFailure == 0) throw PlatformError(32, L"gesperrt: " + path);
+        if (opensBeforeFailure == 0) throw PlatformError(32, L"Die Datei ist gesperrt.");
         if (opensBeforeFailure > 0) --opensBeforeFailure;
         return PortableFileSystem::OpenTextFileForReading(path);
     }
