@@ -2,7 +2,6 @@
 #include <map>
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "platform/OsInfo.h"
 #include "platform/PlatformError.h"
@@ -50,16 +49,14 @@ public:
     }
 };
 
-// Real files, but the versions of program files are looked up here (the path
-// asked for is recorded), and opening text files fails from a given opening on.
+// Real files, but the versions of program files are looked up here, and
+// opening text files fails from a given opening on.
 class VersionedFileSystem : public PortableFileSystem {
 public:
     std::map<std::wstring, std::wstring> versions;
-    std::vector<std::wstring> asked;
     int opensBeforeFailure = -1;  // -1: never fails
 
     std::wstring GetFileVersion(const std::wstring& path) override {
-        asked.push_back(path);
         const auto it = versions.find(path);
         if (it == versions.end()) throw PlatformError(2, L"keine Datei " + path);
         return it->second;

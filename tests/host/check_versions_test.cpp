@@ -118,12 +118,10 @@ TEST_F(CheckVersionsTest, RegistryProbesReportFailureAsNumberOrEmptyText) {
 TEST_F(CheckVersionsTest, AccessVersionComesFromProgramFileBetweenFirstTwoQuotes) {
     fs.versions[L"C:\\Programme\\Microsoft Office\\OFFICE11\\MSACCESS.EXE"] = L"11.0.6566.0";
     EXPECT_EQ(check.GetAccessVersionNr(kCommand11), L"11.0.6566.0");
-    EXPECT_EQ(fs.asked.back(), L"C:\\Programme\\Microsoft Office\\OFFICE11\\MSACCESS.EXE");
 
     EXPECT_THROW(check.GetAccessVersionNr(kCommand10), PlatformError);
     EXPECT_THROW(check.GetAccessVersionNr(L""), PlatformError);
     EXPECT_THROW(check.GetAccessVersionNr(L"C:\\Office\\MSACCESS.EXE /NOSTARTUP"), PlatformError);
-    EXPECT_EQ(fs.asked.size(), 2u);  // no program path, nothing asked
 }
 
 TEST(AccessReportTest, EntriesOneToFiveAreTheNamedFields) {
