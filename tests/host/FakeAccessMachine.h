@@ -2,7 +2,6 @@
 #include <map>
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "FixedOsInfo.h"
 #include "platform/OsInfo.h"
@@ -11,11 +10,10 @@
 #include "platform/Shell.h"
 #include "platform/Text.h"
 
-// The parts of a Windows machine the system check looks at, for host tests:
-// HKEY_CLASSES_ROOT as keys with default values, the OS version, and the
-// version resources of program files (the files themselves are real).
+// What the system check looks at on a Windows machine, for host tests.
 
-// Like the shell object, a name ending in a backslash reads the key's default value.
+// HKEY_CLASSES_ROOT as keys with default values. Like the shell object, a
+// name ending in backslashes reads the key's default value.
 class FakeRegistryShell : public Shell {
 public:
     std::map<std::wstring, std::wstring> defaults;  // key below HKCR → default value
@@ -36,29 +34,27 @@ public:
     std::wstring SpecialFolders(const std::wstring&) override { return L""; }
     std::unique_ptr<Shortcut> CreateShortcut(const std::wstring&) override { return nullptr; }
 
-    // A ProgID as Office registers it, with its open command.
+    // A ProgID with its open command, as Office registers it.
     void Register(const std::wstring& progId, const std::wstring& command) {
         defaults[progId] = L"Microsoft Access-Datenbank";
         defaults[progId + L"\\shell\\open\\command"] = command;
     }
 };
 
-// The version of a program file is looked up here and the path asked for is
-// recorded. Opening text files can be made to fail from a given opening on.
+// Real files, but the versions of program files are looked up here, and
+// opening text files fails from a given opening on.
 class VersionedFileSystem : public PortableFileSystem {
 public:
     std::map<std::wstring, std::wstring> versions;
-    std::vector<std::wstring> asked;
     int opensBeforeFailure = -1;  // -1: never fails
 
     std::wstring GetFileVersion(const std::wstring& path) override {
-        asked.push_back(path);
         const auto it = versions.find(path);
         if (it == versions.end()) throw PlatformError(2, L"keine Datei " + path);
         return it->second;
     }
     std::unique_ptr<TextReader> OpenTextFileForReading(const std::wstring& path) override {
-        if (opensBeforeFailure == 0) throw PlatformError(32, L"gesperrt: " + path);
+        if (opensBeforeFailure == 0) throw PlatformError(32, L"Die Datei ist gesperrt.");
         if (opensBeforeFailure > 0) --opensBeforeFailure;
         return PortableFileSystem::OpenTextFileForReading(path);
     }
