@@ -19,11 +19,9 @@ const wchar_t kQuestion[] = L"Möchten Sie Zelbar-Setup wirklich beenden?";
 const wchar_t kNotice[] = L"Bitte starten Sie Zelbar beim 1. Mal unbedingt als Administrator:";
 const char kUsableIni[] = "[GetFileSize]\r\nURL=http://127.0.0.1/size.php\r\n";
 
-class RecordingDownloadPage : public BlankPageWindow, public DownloadPage {
+class RecordingDownloadPage : public BlankDownloadPage {
 public:
-    using BlankPageWindow::BlankPageWindow;
-    bool Visible() const override { return Window::Visible(); }
-    void SetVisible(bool visible) override { Window::SetVisible(visible); }
+    using BlankDownloadPage::BlankDownloadPage;
     bool Cancel() override {
         ++cancels;
         if (throws) throw PlatformError(5, L"Zugriff verweigert");
@@ -33,11 +31,9 @@ public:
     bool stillBusy = false, throws = false;
 };
 
-class RecordingFinishPage : public BlankPageWindow, public FinishPage {
+class RecordingFinishPage : public BlankFinishPage {
 public:
-    using BlankPageWindow::BlankPageWindow;
-    bool Visible() const override { return Window::Visible(); }
-    void SetVisible(bool visible) override { Window::SetVisible(visible); }
+    using BlankFinishPage::BlankFinishPage;
     void Fertigstellen() override {
         if (finishes++ < failures) throw PlatformError(32, L"In Gebrauch: ZelbarProg.mdb");
     }
@@ -62,8 +58,8 @@ protected:
         ui_.shown.clear();
         errors_.clear();
         form_ = std::make_unique<MainForm>(platform_, [this](MainForm& form) {
-            download_ = new RecordingDownloadPage(form.hwnd(), MainForm::kDownloadPageRect, false);
-            finish_ = new RecordingFinishPage(form.hwnd(), MainForm::kFinishPageRect, false);
+            download_ = new RecordingDownloadPage(form.hwnd(), MainForm::kDownloadPageRect, form);
+            finish_ = new RecordingFinishPage(form.hwnd(), MainForm::kFinishPageRect, form);
             return WizardPages{
                 std::make_unique<BlankStartPage>(form.hwnd(), MainForm::kStartPageRect, true),
                 std::unique_ptr<DownloadPage>(download_), std::unique_ptr<FinishPage>(finish_)};
@@ -73,14 +69,7 @@ protected:
         form_->Show();
         return *form_;
     }
-    // Which page shows: 1, 2 or 3, or 0 when not exactly one does.
-    int ShownPage() {
-        const bool shown[] = {form_->startPage().Visible(), form_->downloadPage().Visible(),
-                              form_->finishPage().Visible()};
-        if (shown[0] + shown[1] + shown[2] != 1) return 0;
-        return shown[0] ? 1 : shown[1] ? 2 : 3;
-    }
-    // Walks on to `page`, checking the "Weiter" button a page leaves for the next one.
+    // Walks on to `page`; each page leaves "Weiter" disabled until it is done.
     MainForm& FormOnPage(int page) {
         WriteBytes(temp_ / L"settings.ini", kUsableIni);
         MainForm& form = LoadForm();
@@ -89,7 +78,10 @@ protected:
             form.EnableButtonWeiter();
             Press(form.buttonWeiter);
         }
-        EXPECT_EQ(ShownPage(), page);
+        const std::string shown{char('0' + form.startPage().Visible()),
+                                char('0' + form.downloadPage().Visible()),
+                                char('0' + form.finishPage().Visible())};
+        EXPECT_EQ(shown, std::string("100010001").substr(3 * page - 3, 3));
         EXPECT_EQ(WindowText(form.buttonWeiter.hwnd()), page == 3 ? L"Fertig stellen" : L"Weiter");
         return form;
     }
@@ -97,7 +89,7 @@ protected:
         ::SendMessageW(button.hwnd(), BM_CLICK, 0, 0);
         PumpPendingMessages();
     }
-    // Exactly `count` message boxes so far; box i began with `start`, with this style and title.
+    // `count` message boxes so far; box i began with `start`, with this style and title.
     void ExpectShown(std::size_t count, std::size_t i, const std::wstring& start, unsigned style,
                      const std::wstring& title = L"Setup beenden") {
         ASSERT_EQ(ui_.shown.size(), count);
@@ -119,28 +111,25 @@ protected:
 };
 
 TEST_F(MainFormTest, UnusableSettingsFileIsReportedThenTheNoticeAndTheWindowCloses) {
-    const struct {
-        const char* ini;  // nullptr: no file
-        bool locked;
-        const wchar_t* message;
-    } cases[] = {
-        {nullptr, false, L"Die ini-Datei wurde nicht gefunden!"},
-        {"[GetFileSize]\r\nURL=ftp://127.0.0.1/size.php\r\n", false,
+    const std::wstring path = temp_ / L"settings.ini";
+    const std::pair<const char*, const wchar_t*> cases[] = {
+        // no file, a changed one, a locked one
+        {nullptr, L"Die ini-Datei wurde nicht gefunden!"},
+        {"[GetFileSize]\r\nURL=ftp://127.0.0.1/size.php\r\n",
          L"Die ini-Datei wurde verändert und kann nicht mehr gelesen werden."},
-        {kUsableIni, true, L"Die ini-Datei kann nicht geöffnet werden."},
+        {kUsableIni, L"Die ini-Datei kann nicht geöffnet werden."},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.message);
-        const std::wstring path = temp_ / L"settings.ini";
+    for (const auto& [ini, message] : cases) {
+        SCOPED_TRACE(message);
         RemoveTree(path);
-        if (c.ini) WriteBytes(path, c.ini);
-        HANDLE lock = c.locked ? ::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0,
-                                               nullptr, OPEN_EXISTING, 0, nullptr)
-                               : INVALID_HANDLE_VALUE;
-        ASSERT_EQ(lock != INVALID_HANDLE_VALUE, c.locked);
+        if (ini) WriteBytes(path, ini);
+        const HANDLE lock = ini == kUsableIni ? ::CreateFileW(path.c_str(), GENERIC_READ, 0,
+                                                              nullptr, OPEN_EXISTING, 0, nullptr)
+                                              : nullptr;
+        ASSERT_NE(lock, INVALID_HANDLE_VALUE);
         EXPECT_TRUE(LoadForm().Closed());
-        if (c.locked) ::CloseHandle(lock);
-        ExpectShown(2, 0, c.message, 16, L"Zelbar Setup");
+        if (lock) ::CloseHandle(lock);
+        ExpectShown(2, 0, message, 16, L"Zelbar Setup");
         ExpectShown(2, 1, kNotice, 64);
     }
 }
@@ -151,11 +140,9 @@ TEST_F(MainFormTest, FertigStellenThatFailsReportsTheErrorAndCanBeTriedAgain) {
     finish_->failures = 1;
     Press(form.buttonWeiter);
     EXPECT_FALSE(form.Closed());
-    EXPECT_FALSE(form.skipClosePrompt());
     ASSERT_EQ(errors_.size(), 1u);
     EXPECT_NE(errors_[0].find(L"ZelbarProg.mdb"), std::wstring::npos);
     EXPECT_TRUE(ui_.shown.empty());
-
     Press(form.buttonWeiter);
     EXPECT_EQ(finish_->finishes, 2);
     ExpectShown(1, 0, kNotice, 64);
@@ -163,36 +150,28 @@ TEST_F(MainFormTest, FertigStellenThatFailsReportsTheErrorAndCanBeTriedAgain) {
 }
 
 TEST_F(MainFormTest, ClosingAsksFirstThenLetsTheVisiblePageCleanUp) {
+    // "Ja" lets the visible page clean up; a download that is still stopping
+    // or a failed cleanup keeps the window open.
     const struct {
         int page;
-        bool viaFrame;
-        MsgBoxResult answer;
-        bool downloadBusy, cancelThrows, closed;
-        int downloadCancels, finishCancels;
+        bool viaFrame, yes, downloadBusy, cancelThrows;
     } cases[] = {
-        {1, true, MsgBoxResult::Yes, false, false, true, 0, 0},
-        {2, true, MsgBoxResult::No, false, false, false, 0, 0},
-        {2, false, MsgBoxResult::Yes, false, false, true, 1, 0},
-        {2, false, MsgBoxResult::Yes, true, false, false, 1, 0},  // stopping takes a while
-        {2, false, MsgBoxResult::Yes, false, true, false, 1, 0},
-        {3, false, MsgBoxResult::No, false, false, false, 0, 0},
-        {3, true, MsgBoxResult::Yes, false, false, true, 0, 1},
+        {1, true, true, false, false},  {2, true, false, false, false},
+        {2, false, true, false, false}, {2, false, true, true, false},
+        {2, false, true, false, true},  {3, false, false, false, false},
+        {3, true, true, false, false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << "row " << (&c - cases));
         MainForm& form = FormOnPage(c.page);
         download_->stillBusy = c.downloadBusy;
         download_->throws = c.cancelThrows;
-        ui_.answers = {c.answer};
-        if (c.viaFrame) {
-            ::SendMessageW(form.hwnd(), WM_CLOSE, 0, 0);
-        } else {
-            Press(form.buttonAbbrechen);
-        }
-        EXPECT_EQ(form.Closed(), c.closed);
-        EXPECT_EQ(download_->cancels, c.downloadCancels);
-        EXPECT_EQ(finish_->cancels, c.finishCancels);
-        EXPECT_EQ(finish_->finishes, 0);
+        ui_.answers = {c.yes ? MsgBoxResult::Yes : MsgBoxResult::No};
+        c.viaFrame ? void(::SendMessageW(form.hwnd(), WM_CLOSE, 0, 0))
+                   : Press(form.buttonAbbrechen);
+        EXPECT_EQ(form.Closed(), c.yes && !c.downloadBusy && !c.cancelThrows);
+        EXPECT_EQ(download_->cancels, c.yes && c.page == 2 ? 1 : 0);
+        EXPECT_EQ(finish_->cancels, c.yes && c.page == 3 ? 1 : 0);
         EXPECT_EQ(errors_.size(), c.cancelThrows ? 1u : 0u);
         ExpectShown(1, 0, kQuestion, 36);
         if (c.downloadBusy) {
@@ -215,12 +194,10 @@ TEST_F(MainFormTest, BeendenCoversWeiterDisablesAbbrechenAndClosesWithTheNotice)
     ::ScreenToClient(form.hwnd(), &centre);
     EXPECT_EQ(::ChildWindowFromPointEx(form.hwnd(), centre, CWP_SKIPINVISIBLE),
               form.buttonBeenden.hwnd());
-    // Without a download folder the one to remove would be the installation itself.
-    WriteBytes(temp_ / L"ZelbarData.mdb", "data");
+    // Without a download folder, the one to remove would be the installation itself.
     form.SetZelbarPath(temp_.path() + L"\\");
     form.DeleteTempFolder();
-    EXPECT_TRUE(PathExists(temp_ / L"ZelbarData.mdb"));
-
+    EXPECT_TRUE(PathExists(temp_ / L"settings.ini"));
     Press(form.buttonBeenden);
     ExpectShown(1, 0, kNotice, 64);
     EXPECT_TRUE(form.Closed());
