@@ -1,17 +1,10 @@
-// zelbar_driver ROAD SHOTS: plays a user of the running wizard from outside its
-// process, step by step as the road file (UTF-8, one step a line, fields split
-// by tabs, "#" lines skipped) says:
-//
-//   window TITLE             the visible window TITLE is where the next steps work
-//   click  CAPTION           click the control CAPTION once it is enabled
-//   text   TEXT              wait until a control shows TEXT
-//   answer TITLE TEXT        the message box TITLE must say TEXT; press its OK
-//   gone   TITLE             wait until no window TITLE is left
-//   shot   NAME              the window as SHOTS\NAME.bmp
-//
-// TEXT ending in "*" matches any text that starts with the rest. Only what a
-// user sees and does is used. A failing step leaves SHOTS\failure.bmp of the
-// whole screen and exit code 1.
+// zelbar_driver ROAD SHOTS plays a user of the running wizard from outside its
+// process, by what a user sees and does. ROAD is UTF-8, a step a line, fields
+// split by tabs: "window TITLE" (where the next steps work), "click CAPTION"
+// (once enabled), "text TEXT" (wait until a control shows it), "answer TITLE
+// TEXT" (the message box must say TEXT; OK), "gone TITLE", "shot NAME" (the
+// window as SHOTS\NAME.bmp). TEXT ending in "*" is a prefix. A failing step
+// leaves SHOTS\failure.bmp of the whole screen and exit code 1.
 #include <windows.h>
 
 #include <cstdio>
@@ -19,6 +12,7 @@
 #include <sstream>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/Text.h"
@@ -52,24 +46,18 @@ bool Matches(const std::wstring& text, const std::wstring& pattern) {
     return text == pattern;
 }
 
-// The visible top-level windows (or, with a parent, its descendants) that pass the test.
-template <typename Test>
-std::vector<HWND> Windows(HWND parent, Test test) {
-    std::pair<Test*, std::vector<HWND>> search{&test, {}};
-    const WNDENUMPROC collect = [](HWND window, LPARAM param) -> BOOL {
-        auto* s = reinterpret_cast<decltype(search)*>(param);
-        if (::IsWindowVisible(window) && (*s->first)(window)) s->second.push_back(window);
-        return TRUE;
-    };
-    if (parent) ::EnumChildWindows(parent, collect, reinterpret_cast<LPARAM>(&search));
-    else ::EnumWindows(collect, reinterpret_cast<LPARAM>(&search));
-    return search.second;
-}
-
+// The first visible top-level window (or, with a parent, descendant) that passes the test.
 template <typename Test>
 HWND Find(HWND parent, Test test) {
-    const auto found = Windows(parent, test);
-    return found.empty() ? nullptr : found.front();
+    std::pair<Test*, HWND> search{&test, nullptr};
+    const WNDENUMPROC look = [](HWND window, LPARAM param) -> BOOL {
+        auto* s = reinterpret_cast<decltype(search)*>(param);
+        if (::IsWindowVisible(window) && (*s->first)(window)) s->second = window;
+        return !s->second;
+    };
+    if (parent) ::EnumChildWindows(parent, look, reinterpret_cast<LPARAM>(&search));
+    else ::EnumWindows(look, reinterpret_cast<LPARAM>(&search));
+    return search.second;
 }
 
 // Polls until the check comes true; false when the wait is taken for a hang.
