@@ -11,12 +11,7 @@ STAGE_FIXTURES="$ZELBAR_BINARY/tests/fixtures"
 stage_fail() { echo "stage: FAILED: $*" >&2; exit 1; }
 stage_wine() { "$ZELBAR_SOURCE/tools/wine-run" "$@"; }
 # "/a/b c" -> "Z:\a\b c"; with a second argument the backslashes doubled, for .reg files
-stage_winpath() {
-    local path
-    path="Z:$(realpath -m "$1" | tr / '\\')"
-    [ -z "${2:-}" ] || path="${path//\\/\\\\}"
-    printf '%s' "$path"
-}
+stage_winpath() { local p; p="Z:$(realpath -m "$1" | tr / '\\')"; [ -z "${2:-}" ] || p="${p//\\/\\\\}"; printf '%s' "$p"; }
 
 stage_stop() {
     [ -z "$STAGE_SERVER_PID" ] || { kill "$STAGE_SERVER_PID" && wait "$STAGE_SERVER_PID"; } 2>/dev/null || true
@@ -25,13 +20,7 @@ stage_stop() {
     display_stop
 }
 
-stage_profile() {
-    local desktop
-    for desktop in "$STAGE_PREFIX"/drive_c/users/*/Desktop; do
-        [[ "$desktop" == */Public/Desktop ]] || { echo "${desktop%/Desktop}"; return 0; }
-    done
-    stage_fail "no user profile in $STAGE_PREFIX"
-}
+stage_profile() { find "$STAGE_PREFIX/drive_c/users" -mindepth 1 -maxdepth 1 ! -name Public | head -n 1; }
 stage_desktop() { echo "$(stage_profile)/Desktop"; }
 stage_programs() { echo "$(stage_profile)/AppData/Roaming/Microsoft/Windows/Start Menu/Programs"; }
 
@@ -123,9 +112,7 @@ stage_road() {
     stage_wine "$ZELBAR_BINARY/tests/e2e/zelbar_driver.exe" \
         "$(stage_winpath "$ZELBAR_SOURCE/tests/e2e/roads/install.road")" "$(stage_winpath "$shots")" \
         2>/dev/null || status=$?
-    for bmp in "$shots"/*.bmp; do
-        [ -e "$bmp" ] && convert "$bmp" "${bmp%.bmp}.png" && rm -f "$bmp"
-    done
+    for bmp in "$shots"/*.bmp; do [ -e "$bmp" ] && convert "$bmp" "${bmp%.bmp}.png" && rm -f "$bmp"; done
     [ "$status" -eq 0 ] || WINEPREFIX="$STAGE_PREFIX" wineserver -k >/dev/null 2>&1 || true
     wait "$wizard" 2>/dev/null || true
     return "$status"
