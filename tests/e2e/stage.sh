@@ -39,8 +39,12 @@ stage_setup() {
     cp "$STAGE_FIXTURES/fixture_access/fixture_access.exe" "$office/MSACCESS.EXE"
     sed 's/$/\r/' >"$ZELBAR_SANDBOX/stage.reg" <<EOF
 REGEDIT4
+[HKEY_CLASSES_ROOT\Access.Application]
+@="Microsoft Access Application"
 [HKEY_CLASSES_ROOT\Access.Application\CurVer]
 @="Access.Application.11"
+[HKEY_CLASSES_ROOT\Access.Application.11]
+@="Microsoft Office Access Application"
 [HKEY_CLASSES_ROOT\Access.Application.11\shell\open\command]
 @="\"C:\\\\Program Files\\\\Microsoft Office\\\\OFFICE11\\\\MSACCESS.EXE\" /NOSTARTUP \"%1\""
 [HKEY_CLASSES_ROOT\.html]
