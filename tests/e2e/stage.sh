@@ -1,72 +1,44 @@
-# Sets the stage for a real run of ZelbarSetup.exe in a Wine sandbox: a
-# display, the fixture Access registered in the prefix, the product archive
-# built from our extractor stub, the local download server and the
-# settings.ini beside the program. Sourced by tests/e2e/run-e2e and tools/demo,
-# which set ZELBAR_SOURCE (the source tree), ZELBAR_BINARY (the Windows build
-# tree) and ZELBAR_SANDBOX (the sandbox's folder) first. Everything started
-# here is stopped by stage_stop, by process id.
-
+# The stage for a real run of ZelbarSetup.exe in a Wine sandbox, sourced by
+# tests/e2e/run-e2e and tools/demo after they set ZELBAR_SOURCE, ZELBAR_BINARY
+# and ZELBAR_SANDBOX. Whatever is started here, stage_stop ends by its id.
 # shellcheck source=../../tools/lib/display.sh
 . "$ZELBAR_SOURCE/tools/lib/display.sh"
 
 STAGE_SERVER_PID=""
-STAGE_PORT=""
 STAGE_PREFIX="$ZELBAR_SANDBOX/prefix"
 STAGE_FIXTURES="$ZELBAR_BINARY/tests/fixtures"
-# Page 1 finds Access where Office 2003 puts it; the fixture program stands in.
-STAGE_ACCESS_WIN='C:\Program Files\Microsoft Office\OFFICE11\MSACCESS.EXE'
 
 stage_fail() { echo "stage: FAILED: $*" >&2; exit 1; }
 stage_wine() { "$ZELBAR_SOURCE/tools/wine-run" "$@"; }
-stage_display() { display_start || stage_fail "could not start Xvfb"; }
-
-# "/a/b c" -> "Z:\a\b c", the path as the programs in the sandbox see it.
-stage_winpath() {
-    local unix
-    unix="$(realpath -m "$1")"
-    printf 'Z:%s' "${unix//\//\\}"
-}
+# "/a/b c" -> "Z:\a\b c"; with a second argument the backslashes doubled, for .reg files
+stage_winpath() { local p; p="Z:$(realpath -m "$1" | tr / '\\')"; [ -z "${2:-}" ] || p="${p//\\/\\\\}"; printf '%s' "$p"; }
 
 stage_stop() {
-    if [ -n "$STAGE_SERVER_PID" ]; then
-        kill "$STAGE_SERVER_PID" 2>/dev/null || true
-        wait "$STAGE_SERVER_PID" 2>/dev/null || true
-        STAGE_SERVER_PID=""
-    fi
-    # The sandbox's Wine processes end with the programs we started in it.
+    [ -z "$STAGE_SERVER_PID" ] || { kill "$STAGE_SERVER_PID" && wait "$STAGE_SERVER_PID"; } 2>/dev/null || true
+    STAGE_SERVER_PID=""
     WINEPREFIX="$STAGE_PREFIX" timeout 30 wineserver -w >/dev/null 2>&1 || true
     display_stop
 }
 
-# The sandbox user's profile folder on the Linux side, and its shortcut folders.
-stage_profile() {
-    local desktop
-    for desktop in "$STAGE_PREFIX"/drive_c/users/*/Desktop; do
-        [[ "$desktop" == */Public/Desktop ]] || { echo "${desktop%/Desktop}"; return 0; }
-    done
-    stage_fail "no user profile in $STAGE_PREFIX"
-}
+stage_profile() { find "$STAGE_PREFIX/drive_c/users" -mindepth 1 -maxdepth 1 ! -name Public | head -n 1; }
 stage_desktop() { echo "$(stage_profile)/Desktop"; }
 stage_programs() { echo "$(stage_profile)/AppData/Roaming/Microsoft/Windows/Start Menu/Programs"; }
 
-# Initialises the prefix, puts the fixture Access in place and registers it as
-# Access 2003, the way Office does. ".html" documents open with
-# tests/fixtures/exit_with, which writes the document into the file RECORD,
-# so that the quick-start page is seen being opened and never reaches a
-# browser outside the sandbox.
-stage_prefix() {
-    local access_dir="$STAGE_PREFIX/drive_c/Program Files/Microsoft Office/OFFICE11"
+# Sets up WORK: the fixture Access registered as Office 2003 does it, ".html"
+# opened by exit_with, which only notes the page in WORK/quickstart-opened.txt
+# (no browser outside the sandbox), no earlier installation, demo/product packed
+# into our extractor stub (its content kept in WORK/archive-content) and served
+# by tests/fixtures/server.py, and WORK/app with the program and its settings.ini.
+stage_setup() {
+    local work="$1" office="$STAGE_PREFIX/drive_c/Program Files/Microsoft Office/OFFICE11"
+    rm -rf "$work/app" "$work/served" "$work/archive-content" "$work/quickstart-opened.txt"
+    mkdir -p "$work/app" "$work/served" "$work/archive-content"
+    display_start || stage_fail "could not start Xvfb"
     stage_wine cmd /c exit 0 >/dev/null 2>&1 || stage_fail "the Wine sandbox does not start"
-    mkdir -p "$access_dir"
-    cp "$STAGE_FIXTURES/fixture_access/fixture_access.exe" "$access_dir/MSACCESS.EXE"
-    local access="${STAGE_ACCESS_WIN//\\/\\\\}" recorder record
-    recorder="$(stage_winpath "$STAGE_FIXTURES/exit_with/exit_with.exe")"
-    recorder="${recorder//\\/\\\\}"
-    record="$(stage_winpath "$1")"
-    record="${record//\\/\\\\}"
+    mkdir -p "$office"
+    cp "$STAGE_FIXTURES/fixture_access/fixture_access.exe" "$office/MSACCESS.EXE"
     sed 's/$/\r/' >"$ZELBAR_SANDBOX/stage.reg" <<EOF
 REGEDIT4
-
 [HKEY_CLASSES_ROOT\Access.Application]
 @="Microsoft Access Application"
 [HKEY_CLASSES_ROOT\Access.Application\CurVer]
@@ -74,72 +46,43 @@ REGEDIT4
 [HKEY_CLASSES_ROOT\Access.Application.11]
 @="Microsoft Office Access Application"
 [HKEY_CLASSES_ROOT\Access.Application.11\shell\open\command]
-@="\"$access\" /NOSTARTUP \"%1\""
+@="\"C:\\\\Program Files\\\\Microsoft Office\\\\OFFICE11\\\\MSACCESS.EXE\" /NOSTARTUP \"%1\""
 [HKEY_CLASSES_ROOT\.html]
 @="ZelbarStage.Schnellstart"
 [HKEY_CLASSES_ROOT\ZelbarStage.Schnellstart\shell\open\command]
-@="\"$recorder\" 0 0 \"$record\" \"%1\""
+@="\"$(stage_winpath "$STAGE_FIXTURES/exit_with/exit_with.exe" x)\" 0 0 \"$(stage_winpath "$work/quickstart-opened.txt" x)\" \"%1\""
 EOF
     stage_wine regedit /S "$(stage_winpath "$ZELBAR_SANDBOX/stage.reg")" >/dev/null 2>&1 ||
         stage_fail "the registry entries could not be imported"
-}
-
-# What an earlier run left in the sandbox: the installation, the shortcuts,
-# the saved setting.
-stage_clean_product() {
     rm -rf "$STAGE_PREFIX/drive_c/Zelbar" "$(stage_desktop)/Zelbar.lnk" "$(stage_programs)/Zelbar"
-    stage_wine reg delete 'HKCU\Software\VB and VBA Program Settings\Zelbar-Setup' /f \
-        >/dev/null 2>&1 || true
-}
+    stage_wine reg delete 'HKCU\Software\VB and VBA Program Settings\Zelbar-Setup' /f >/dev/null 2>&1 || true
 
-# Packs the product folder CONTENT and Update.exe into the self-extracting
-# archive OUT; what it holds stays in archive-content beside OUT's folder.
-stage_archive() {
-    local out="$1" staged
-    staged="$(dirname "$(dirname "$out")")/archive-content"
-    rm -rf "$staged"
-    mkdir -p "$staged"
-    cp -r "$2"/. "$staged/"
-    cp "$STAGE_FIXTURES/exit_with/exit_with.exe" "$staged/Update.exe"
-    python3 "$ZELBAR_SOURCE/tests/fixtures/extractor/pack.py" \
-        "$STAGE_FIXTURES/extractor/zelbar_extractor.exe" "$out" "$staged" ||
-        stage_fail "the archive could not be packed"
-}
-
-# Starts the download server with the folder SERVED (its files as
-# /files/<name>); sets STAGE_PORT.
-stage_server() {
-    local portfile
-    portfile="$(dirname "$1")/server.port"
-    rm -f "$portfile"
-    python3 "$ZELBAR_SOURCE/tests/fixtures/server.py" --files "$1" --port-file "$portfile" \
-        --idle 600 &
+    cp -r "$ZELBAR_SOURCE/demo/product/." "$work/archive-content/"
+    cp "$STAGE_FIXTURES/exit_with/exit_with.exe" "$work/archive-content/Update.exe"
+    python3 "$ZELBAR_SOURCE/tests/fixtures/extractor/pack.py" "$STAGE_FIXTURES/extractor/zelbar_extractor.exe" \
+        "$work/served/ZelbarSetup11.exe" "$work/archive-content" || stage_fail "the archive could not be packed"
+    rm -f "$work/server.port"
+    python3 "$ZELBAR_SOURCE/tests/fixtures/server.py" --files "$work/served" --port-file "$work/server.port" --idle 600 &
     STAGE_SERVER_PID=$!
-    for _ in $(seq 1 300); do [ -s "$portfile" ] && break; sleep 0.1; done
-    [ -s "$portfile" ] || stage_fail "the download server did not start"
-    STAGE_PORT="$(cat "$portfile")"
-}
+    for _ in $(seq 1 300); do [ -s "$work/server.port" ] && break; sleep 0.1; done
+    STAGE_PORT="$(cat "$work/server.port")" || stage_fail "the download server did not start"
 
-# Writes settings.ini into APP (8-bit, CRLF) for the server and the archive's
-# path there; page 1's messages name the versions the sandbox really has.
-stage_settings() {
-    local os_version
-    os_version="$(stage_wine cmd /c ver 2>/dev/null | tr -d '\r' |
-        grep -o '[0-9]\+\.[0-9]\+\.[0-9]\+' | head -n 1)"
-    [ -n "$os_version" ] || stage_fail "the sandbox names no Windows version"
-    iconv -f UTF-8 -t CP1252 <<EOF | sed 's/$/\r/' >"$1/settings.ini"
+    # page 1's messages name the Windows version the sandbox really has
+    local os
+    os="$(stage_wine cmd /c ver 2>/dev/null | grep -o '[0-9]\+\.[0-9]\+\.[0-9]\+' | head -n 1)"
+    [ -n "$os" ] || stage_fail "the sandbox names no Windows version"
+    iconv -f UTF-8 -t CP1252 <<EOF | sed 's/$/\r/' >"$work/app/settings.ini"
 [SupportedAccessVersions]
 Access.Application.11=Access 2003
-Access.Application.16=Access 2016
 
 [GetFileSize]
 URL=http://127.0.0.1:$STAGE_PORT/size
 
 [ProgramFile]
-URL=http://127.0.0.1:$STAGE_PORT$2
+URL=http://127.0.0.1:$STAGE_PORT/files/ZelbarSetup11.exe
 
-[osVer_$os_version]
-Meldung=Ihr Windows ($os_version) wird von Zelbar unterstützt.
+[osVer_$os]
+Meldung=Ihr Windows ($os) wird von Zelbar unterstützt.
 Icon=OK
 LinkInfo=
 LinkSP=
@@ -159,22 +102,22 @@ StartmenuAnmeldung=Zelbar Anmeldung
 StartmenuHistory=Versionshinweise
 StartmenuSchnellstart=Schnellstart
 EOF
+    cp "$ZELBAR_BINARY/ZelbarSetup.exe" "$work/app/"
 }
 
-# Starts the wizard from APP in the background; sets STAGE_WIZARD_PID.
-stage_start_wizard() {
-    stage_wine "$1/ZelbarSetup.exe" &
-    STAGE_WIZARD_PID=$!
-}
-
-# Runs the driver along the road file; screenshots go into SHOTS, as PNG.
-stage_drive() {
-    local status=0 bmp
-    mkdir -p "$2"
-    stage_wine "$ZELBAR_BINARY/tests/e2e/zelbar_driver.exe" "$(stage_winpath "$1")" \
-        "$(stage_winpath "$2")" 2>/dev/null || status=$?
-    for bmp in "$2"/*.bmp; do
-        [ -e "$bmp" ] && convert "$bmp" "${bmp%.bmp}.png" && rm -f "$bmp"
-    done
+# Starts the wizard from WORK/app and walks tests/e2e/roads/install.road with the
+# driver; the page screenshots go into SHOTS as PNG. A wizard that did not get
+# through would wait for ever, so only this sandbox is then ended.
+stage_road() {
+    local work="$1" shots="$2" status=0 bmp wizard
+    mkdir -p "$shots"
+    stage_wine "$work/app/ZelbarSetup.exe" &
+    wizard=$!
+    stage_wine "$ZELBAR_BINARY/tests/e2e/zelbar_driver.exe" \
+        "$(stage_winpath "$ZELBAR_SOURCE/tests/e2e/roads/install.road")" "$(stage_winpath "$shots")" \
+        2>/dev/null || status=$?
+    for bmp in "$shots"/*.bmp; do [ -e "$bmp" ] && convert "$bmp" "${bmp%.bmp}.png" && rm -f "$bmp"; done
+    [ "$status" -eq 0 ] || WINEPREFIX="$STAGE_PREFIX" wineserver -k >/dev/null 2>&1 || true
+    wait "$wizard" 2>/dev/null || true
     return "$status"
 }

@@ -1,284 +1,144 @@
-// zelbar_driver: plays a user of the running wizard, from outside its process.
-//
-//   zelbar_driver ROAD SHOTS     runs the steps of the road file; screenshots go
-//                                into the folder SHOTS (as .bmp)
-//
-// A road file is UTF-8 text, one step per line, fields separated by tabs;
-// empty lines and lines starting with "#" are skipped. Steps:
-//
-//   window  TITLE [SECONDS]         wait for the visible window TITLE; it becomes
-//                                   the window the following steps work in
-//   click   CAPTION [SECONDS]       wait until the control CAPTION is visible and
-//                                   enabled, then click it
-//   text    PATTERN [SECONDS]       wait until a visible control shows PATTERN
-//                                   ("*" at either end: any text there)
-//   answer  TITLE ok|yes|no PATTERN [SECONDS]
-//                                   wait for the message box TITLE, check that its
-//                                   text matches PATTERN, and press the button
-//   gone    TITLE [SECONDS]         wait until no window TITLE is left
-//   shot    NAME                    screenshot of the window into SHOTS\NAME.bmp
-//
-// Only what a user sees and does is used: window titles, captions, the enabled
-// state, clicks. The seconds only cap a wait that would otherwise hang. A
-// failing step saves SHOTS\failure.bmp of the whole screen, prints what it
-// waited for and ends the driver with exit code 1.
+// zelbar_driver ROAD SHOTS plays a user of the running wizard from outside its
+// process, by what a user sees and does. ROAD is UTF-8, a step a line, fields
+// split by tabs: "window TITLE" (where the next steps work), "click CAPTION"
+// (once enabled), "text TEXT" (wait until a control shows it), "answer TITLE
+// TEXT" (the message box must say TEXT; OK), "gone TITLE", "shot NAME" (the
+// window as SHOTS\NAME.bmp). TEXT ending in "*" is a prefix. A failing step
+// leaves SHOTS\failure.bmp of the whole screen and exit code 1.
 #include <windows.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "platform/Text.h"
 #include "support/Screenshot.h"
 
 namespace {
 
-using Step = std::vector<std::wstring>;
-
-std::string Narrow(const std::wstring& text) {
-    const int size = static_cast<int>(text.size());
-    std::string bytes(static_cast<size_t>(size) * 3, '\0');
-    bytes.resize(static_cast<size_t>(::WideCharToMultiByte(CP_UTF8, 0, text.data(), size, &bytes[0],
-                                                           size * 3, nullptr, nullptr)));
-    return bytes;
-}
-
-std::wstring Widen(const std::string& bytes) {
-    const int size = static_cast<int>(bytes.size());
-    std::wstring text(bytes.size(), L'\0');
-    text.resize(
-        static_cast<size_t>(::MultiByteToWideChar(CP_UTF8, 0, bytes.data(), size, &text[0], size)));
-    return text;
-}
+// Caps a wait that would otherwise hang; a download of the archive fits well inside.
+constexpr ULONGLONG kHangMs = 300000;
 
 void Say(const std::wstring& text) {
-    std::printf("driver: %s\n", Narrow(text).c_str());
+    std::printf("driver: %s\n", Text::ToUtf8(text).c_str());
     std::fflush(stdout);
 }
 
-struct StepFailed : std::runtime_error {
-    explicit StepFailed(const std::wstring& what) : std::runtime_error(Narrow(what)) {}
-};
-
-std::vector<Step> ReadRoad(const std::wstring& path) {
-    std::ifstream in(path.c_str(), std::ios::binary);
-    if (!in) throw StepFailed(L"cannot read the road " + path);
-    std::vector<Step> steps;
-    std::string line;
-    while (std::getline(in, line)) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (line.empty() || line[0] == '#') continue;
-        std::wistringstream fields(Widen(line));
-        Step step;
-        for (std::wstring field; std::getline(fields, field, L'\t');) step.push_back(field);
-        steps.push_back(step);
-    }
-    return steps;
-}
-
 std::wstring TextOf(HWND window) {
-    // Read from the window manager's copy: no message is sent, so a wizard
-    // that is busy (unpacking, waiting) cannot block the driver.
+    // The window manager's copy: no message is sent, so a busy wizard cannot block us.
     wchar_t buffer[2048] = {};
     ::GetWindowTextW(window, buffer, 2048);
     return buffer;
 }
 
-std::wstring ClassOf(HWND window) {
-    wchar_t name[256] = {};
-    ::GetClassNameW(window, name, 256);
-    return name;
-}
-
 bool IsMessageBox(HWND window) {
-    return ClassOf(window) == L"#32770";
+    wchar_t name[16] = {};
+    ::GetClassNameW(window, name, 16);
+    return std::wstring(name) == L"#32770";
 }
 
-// "*" at the start or end of the pattern stands for any text there.
 bool Matches(const std::wstring& text, const std::wstring& pattern) {
-    const bool anyBefore = !pattern.empty() && pattern.front() == L'*';
-    const bool anyAfter = pattern.size() > 1 && pattern.back() == L'*';
-    const std::wstring core = pattern.substr(anyBefore, pattern.size() - anyBefore - anyAfter);
-    const size_t at = anyBefore ? text.rfind(core) : text.find(core);
-    if (at == std::wstring::npos) return false;
-    return (anyBefore || at == 0) && (anyAfter || at + core.size() == text.size());
+    if (Text::EndsWith(pattern, L"*")) return Text::StartsWith(text, pattern.substr(0, pattern.size() - 1));
+    return text == pattern;
 }
 
-// The visible top-level windows (or, with a parent, the descendants) that pass the test.
+// The first visible top-level window (or, with a parent, descendant) that passes the test.
 template <typename Test>
-std::vector<HWND> Windows(HWND parent, Test test) {
-    struct Search {
-        Test* test;
-        std::vector<HWND> found;
-    } search{&test, {}};
-    const WNDENUMPROC collect = [](HWND window, LPARAM param) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(param);
-        if (::IsWindowVisible(window) && (*s->test)(window)) s->found.push_back(window);
-        return TRUE;
+HWND Find(HWND parent, Test test) {
+    std::pair<Test*, HWND> search{&test, nullptr};
+    const WNDENUMPROC look = [](HWND window, LPARAM param) -> BOOL {
+        auto* s = reinterpret_cast<decltype(search)*>(param);
+        if (::IsWindowVisible(window) && (*s->first)(window)) s->second = window;
+        return !s->second;
     };
-    if (parent) {
-        ::EnumChildWindows(parent, collect, reinterpret_cast<LPARAM>(&search));
-    } else {
-        ::EnumWindows(collect, reinterpret_cast<LPARAM>(&search));
-    }
-    return search.found;
+    if (parent) ::EnumChildWindows(parent, look, reinterpret_cast<LPARAM>(&search));
+    else ::EnumWindows(look, reinterpret_cast<LPARAM>(&search));
+    return search.second;
 }
 
-template <typename Test>
-HWND First(HWND parent, Test test) {
-    const auto found = Windows(parent, test);
-    return found.empty() ? nullptr : found.front();
-}
-
-unsigned Seconds(const Step& step, size_t index) {
-    return step.size() > index && !step[index].empty() ? std::stoul(step[index]) : 60;
-}
-
-// Polls until the check returns a window (or true); after `seconds` the wait
-// is taken for a hang and the empty result comes back.
+// Polls until the check comes true; false when the wait is taken for a hang.
 template <typename Check>
-auto Await(unsigned seconds, Check check) -> decltype(check()) {
-    const ULONGLONG deadline = ::GetTickCount64() + seconds * 1000ull;
-    for (;;) {
-        if (auto result = check()) return result;
-        if (::GetTickCount64() > deadline) return decltype(check())();
-        ::Sleep(100);
+bool Await(Check check) {
+    for (const ULONGLONG deadline = ::GetTickCount64() + kHangMs; !check(); ::Sleep(100)) {
+        if (::GetTickCount64() > deadline) return false;
     }
+    return true;
 }
 
-std::wstring Quoted(const std::wstring& text) {
-    return L"\u201e" + text + L"\u201c";
+void Need(bool ok, const std::wstring& what) {
+    if (!ok) throw std::runtime_error(Text::ToUtf8(what));
 }
 
-class Driver {
-public:
-    explicit Driver(std::wstring shots) : shots_(std::move(shots)) {}
-
-    void Run(const Step& step) {
-        const std::wstring& command = step[0];
-        if (command == L"window") return SelectWindow(Arg(step, 1), Seconds(step, 2));
-        if (command == L"click") return Click(Arg(step, 1), Seconds(step, 2));
-        if (command == L"text") return AwaitText(Arg(step, 1), Seconds(step, 2));
-        if (command == L"answer") {
-            return Answer(Arg(step, 1), Arg(step, 2), Arg(step, 3), Seconds(step, 4));
-        }
-        if (command == L"gone") return AwaitGone(Arg(step, 1), Seconds(step, 2));
-        if (command == L"shot") return Shot(Arg(step, 1));
-        throw StepFailed(L"unknown step " + command);
-    }
-
-    void SaveFailureShot() {
-        const RECT screen{0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
-        wintest::SaveScreenArea(screen, shots_ + L"\\failure.bmp");
-    }
-
-private:
-    static const std::wstring& Arg(const Step& step, size_t index) {
-        if (step.size() <= index) throw StepFailed(L"step " + step[0] + L" lacks an argument");
-        return step[index];
-    }
-
-    HWND Current() const {
-        if (!current_ || !::IsWindow(current_)) throw StepFailed(L"no window to work in");
-        return current_;
-    }
-
-    void SelectWindow(const std::wstring& title, unsigned seconds) {
-        current_ = Await(seconds, [&] {
-            return First(nullptr, [&](HWND w) { return !IsMessageBox(w) && TextOf(w) == title; });
-        });
-        if (!current_) throw StepFailed(L"no window " + Quoted(title) + L" appeared");
-    }
-
-    void Click(const std::wstring& caption, unsigned seconds) {
-        HWND control = Await(seconds, [&] {
-            return First(Current(), [&](HWND w) {
-                std::wstring text = TextOf(w);
-                text.erase(std::remove(text.begin(), text.end(), L'&'), text.end());
-                return text == caption && ::IsWindowEnabled(w);
-            });
-        });
-        if (!control) throw StepFailed(L"no enabled control " + Quoted(caption));
-        // Posted, as a real click arrives: the wizard handles it in its own time
-        // and may meanwhile show message boxes that a later step answers.
-        ::PostMessageW(control, BM_CLICK, 0, 0);
-    }
-
-    void AwaitText(const std::wstring& pattern, unsigned seconds) {
-        const bool shown = Await(seconds, [&] {
-            return First(Current(), [&](HWND w) { return Matches(TextOf(w), pattern); });
-        });
-        if (!shown) throw StepFailed(L"no control shows " + Quoted(pattern));
-    }
-
-    void Answer(const std::wstring& title, const std::wstring& button, const std::wstring& pattern,
-                unsigned seconds) {
-        HWND box = Await(seconds, [&] {
-            return First(nullptr, [&](HWND w) { return IsMessageBox(w) && TextOf(w) == title; });
-        });
-        if (!box) throw StepFailed(L"no message box " + Quoted(title) + L" appeared");
-        // The box's text is set a moment after its window appears; it is the longest static.
-        std::wstring text;
-        Await(5, [&] {
-            for (HWND label : Windows(box, [](HWND w) { return ClassOf(w) == L"Static"; })) {
-                if (TextOf(label).size() > text.size()) text = TextOf(label);
-            }
-            return !text.empty();
-        });
-        Say(L"message box " + Quoted(title) + L": " + text);
-        if (!Matches(text, pattern)) {
-            throw StepFailed(L"the message box says " + Quoted(text) + L", not " + Quoted(pattern));
-        }
-        HWND item = ::GetDlgItem(box, button == L"yes" ? IDYES : button == L"no" ? IDNO : IDOK);
-        if (!item) throw StepFailed(L"the message box has no button " + button);
-        ::PostMessageW(item, BM_CLICK, 0, 0);
-        if (!Await(seconds, [&] { return !::IsWindow(box) || !::IsWindowVisible(box); })) {
-            throw StepFailed(L"the message box " + Quoted(title) + L" stayed open");
-        }
-    }
-
-    void AwaitGone(const std::wstring& title, unsigned seconds) {
-        const bool gone = Await(seconds, [&] {
-            return Windows(nullptr, [&](HWND w) { return TextOf(w) == title; }).empty();
-        });
-        if (!gone) throw StepFailed(L"the window " + Quoted(title) + L" is still open");
-    }
-
-    void Shot(const std::wstring& name) {
-        // Let the wizard finish painting what the last step changed; only the
-        // picture depends on it, no step does.
+void Run(const std::vector<std::wstring>& step, HWND& current, const std::wstring& shots) {
+    const std::wstring& command = step[0];
+    const std::wstring arg = step.size() > 1 ? step[1] : L"";
+    const auto titled = [&](bool box) {
+        return [&arg, box](HWND w) { return IsMessageBox(w) == box && TextOf(w) == arg; };
+    };
+    HWND found = nullptr;
+    if (command == L"window") {
+        Need(Await([&] { return current = Find(nullptr, titled(false)); }), L"no window " + arg);
+    } else if (command == L"click") {
+        Need(Await([&] {
+                 return found = Find(current, [&](HWND w) {
+                            return Text::ReplaceAll(TextOf(w), L"&", L"") == arg &&
+                                   ::IsWindowEnabled(w);
+                        });
+             }),
+             L"no enabled control " + arg);
+        // Posted, as a real click arrives: the wizard handles it in its own time and
+        // may meanwhile show message boxes that a later step answers.
+        ::PostMessageW(found, BM_CLICK, 0, 0);
+    } else if (command == L"text") {
+        Need(Await([&] { return Find(current, [&](HWND w) { return Matches(TextOf(w), arg); }); }),
+             L"nothing shows " + arg);
+    } else if (command == L"answer" && step.size() == 3) {
+        Need(Await([&] { return found = Find(nullptr, titled(true)); }), L"no message box " + arg);
+        // The box's text arrives a moment after its window.
+        Need(Await([&] {
+                 return Find(found, [&](HWND w) { return Matches(TextOf(w), step[2]); });
+             }),
+             L"the message box " + arg + L" does not say " + step[2]);
+        ::PostMessageW(::GetDlgItem(found, IDOK), BM_CLICK, 0, 0);
+        Need(Await([&] { return !::IsWindowVisible(found); }), L"the box stayed open: " + arg);
+    } else if (command == L"gone") {
+        Need(Await([&] { return !Find(nullptr, [&](HWND w) { return TextOf(w) == arg; }); }),
+             L"still open: " + arg);
+    } else if (command == L"shot" && current) {
+        // Let the wizard paint what the last step changed; only the picture depends on it.
         ::Sleep(700);
         RECT frame;
-        ::GetWindowRect(Current(), &frame);
-        wintest::SaveScreenArea(frame, shots_ + L"\\" + name + L".bmp");
+        ::GetWindowRect(current, &frame);
+        wintest::SaveScreenArea(frame, shots + L"\\" + arg + L".bmp");
+    } else {
+        throw std::runtime_error("cannot take the step " + Text::ToUtf8(command));
     }
-
-    std::wstring shots_;
-    HWND current_ = nullptr;
-};
+}
 
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: zelbar_driver ROAD SHOTS\n");
-        return 2;
-    }
-    Driver driver(argv[2]);
+    if (argc != 3) return 2;
+    std::ifstream in(argv[1], std::ios::binary);
+    std::stringstream road;
+    road << in.rdbuf();
+    HWND current = nullptr;
     try {
-        for (const Step& step : ReadRoad(argv[1])) {
-            std::wstring line = step[0];
-            for (size_t i = 1; i < step.size(); ++i) line += L" | " + step[i];
-            Say(line);
-            driver.Run(step);
+        for (std::wstring line : Text::Split(Text::FromUtf8(road.str()), L'\n')) {
+            line = Text::ReplaceAll(line, L"\r", L"");
+            if (line.empty() || line[0] == L'#') continue;
+            Say(Text::ReplaceAll(line, L"\t", L" | "));
+            Run(Text::Split(line, L'\t'), current, argv[2]);
         }
     } catch (const std::exception& e) {
         std::printf("driver: FAILED: %s\n", e.what());
         std::fflush(stdout);
-        driver.SaveFailureShot();
+        const RECT screen{0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
+        wintest::SaveScreenArea(screen, std::wstring(argv[2]) + L"\\failure.bmp");
         return 1;
     }
     Say(L"road complete");
