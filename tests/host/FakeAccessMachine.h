@@ -3,18 +3,18 @@
 #include <memory>
 #include <string>
 
+#include "FakeShell.h"
 #include "FixedOsInfo.h"
 #include "platform/OsInfo.h"
 #include "platform/PlatformError.h"
 #include "platform/PortableFileSystem.h"
-#include "platform/Shell.h"
 #include "platform/Text.h"
 
 // What the system check looks at on a Windows machine, for host tests.
 
 // HKEY_CLASSES_ROOT as keys with default values. Like the shell object, a
 // name ending in backslashes reads the key's default value.
-class FakeRegistryShell : public Shell {
+class FakeRegistryShell : public FakeShell {
 public:
     std::map<std::wstring, std::wstring> defaults;  // key below HKCR → default value
 
@@ -29,10 +29,6 @@ public:
         if (it == defaults.end()) throw PlatformError(2, L"missing " + key);
         return it->second;
     }
-    void Run(const std::wstring&) override {}
-    unsigned long Run(const std::wstring&, WindowStyle, bool) override { return 0; }
-    std::wstring SpecialFolders(const std::wstring&) override { return L""; }
-    std::unique_ptr<Shortcut> CreateShortcut(const std::wstring&) override { return nullptr; }
 
     // A ProgID with its open command, as Office registers it.
     void Register(const std::wstring& progId, const std::wstring& command) {
