@@ -33,16 +33,7 @@ public:
         path_ = Text::FromUtf8(native_.string());
 #endif
     }
-    ~TempFolder() {
-        std::error_code ec;
-        // Tests leave read-only files and folders behind; removal must not stop there.
-        for (auto it = std::filesystem::recursive_directory_iterator(native_, ec);
-             !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec)) {
-            std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all,
-                                         std::filesystem::perm_options::add, ec);
-        }
-        std::filesystem::remove_all(native_, ec);
-    }
+    ~TempFolder() { RemoveAll(native_); }
     TempFolder(const TempFolder&) = delete;
     TempFolder& operator=(const TempFolder&) = delete;
 
@@ -76,6 +67,22 @@ public:
     }
     bool Exists(const std::string& relative) const {
         return std::filesystem::exists(Native(relative));
+    }
+
+    // Removes a file or a whole tree; tests leave read-only files and folders
+    // behind, and removal must not stop there. A missing path is fine.
+    static std::error_code RemoveAll(const std::filesystem::path& path) {
+        std::error_code ec;
+        for (auto it = std::filesystem::recursive_directory_iterator(path, ec);
+             !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec)) {
+            std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all,
+                                         std::filesystem::perm_options::add, ec);
+        }
+        std::filesystem::permissions(path, std::filesystem::perms::owner_all,
+                                     std::filesystem::perm_options::add, ec);
+        ec.clear();
+        std::filesystem::remove_all(path, ec);
+        return ec;
     }
 
 private:

@@ -1,7 +1,10 @@
-// WinUi and GdiTextMeasure against Wine's user32, registry and locale.
+// WinUi, its input box and GdiTextMeasure against Wine's user32, shell,
+// registry and locale.
 #include <gtest/gtest.h>
 
 #include <ctime>
+#include <functional>
+#include <vector>
 
 #include "FakeClock.h"
 #include "platform/Handles_win.h"
@@ -25,7 +28,6 @@ public:
             wc.lpfnWndProc = Proc;
             wc.hInstance = ::GetModuleHandleW(nullptr);
             wc.lpszClassName = L"ZelbarUiTestWindow";
-            wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
             return ::RegisterClassW(&wc);
         }();
         (void)kClass;
@@ -38,133 +40,87 @@ public:
         }
     }
     HWND get() const { return window_.get(); }
-    static int appMessages;
+    static inline int appMessages = 0;
 
 private:
     static LRESULT CALLBACK Proc(HWND w, UINT message, WPARAM wp, LPARAM lp) {
-        if (message == WM_APP) {
-            ++appMessages;
-            return 0;
-        }
-        return ::DefWindowProcW(w, message, wp, lp);
+        if (message != WM_APP) return ::DefWindowProcW(w, message, wp, lp);
+        ++appMessages;
+        return 0;
     }
     UniqueWindow window_;
 };
-int TestWindow::appMessages = 0;
 
-// Presses a message box button by its command identifier, as a click does.
-std::function<void(HWND)> Press(int id) {
-    return [=](HWND box) { ::PostMessageW(box, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); };
-}
+// Presses a dialog button by its command identifier, as a click does.
+void Press(HWND box, int id) { ::PostMessageW(box, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); }
 
 class WinUiTest : public ::testing::Test {
 protected:
     WinUi ui;
 };
 
-TEST_F(WinUiTest, MsgBoxShowsTextOverTheActiveWindowAndReturnsTheAnswer) {
+TEST_F(WinUiTest, MsgBoxShowsTextAndButtonsOverTheActiveWindowAndReturnsTheAnswer) {
     TestWindow main(L"Zelbar-Setup");
-    ASSERT_EQ(::GetActiveWindow(), main.get());
     const std::wstring question = L"Möchten Sie Zelbar-Setup wirklich beenden?";
-    bool textShown = false;
+    bool textShown = false, hasOk = true;
     HWND owner = nullptr;
     {
         DialogAnswerer answer(L"Zelbar Setup", [&](HWND box) {
             textShown = FindChildByText(box, question) != nullptr;
+            hasOk = ::GetDlgItem(box, IDOK) != nullptr;
             owner = ::GetWindow(box, GW_OWNER);
-            Press(IDYES)(box);
+            Press(box, IDYES);
         });
         EXPECT_EQ(ui.MsgBox(question, MsgYesNoQuestion), MsgBoxResult::Yes);
-        EXPECT_TRUE(answer.answered());
     }
     EXPECT_TRUE(textShown);
+    EXPECT_FALSE(hasOk);
     EXPECT_EQ(owner, main.get());
-    {
-        DialogAnswerer answer(L"Frage", Press(IDNO));
-        EXPECT_EQ(ui.MsgBox(L"Weiter?", MsgYesNoQuestion, L"Frage"), MsgBoxResult::No);
-    }
-}
 
-TEST_F(WinUiTest, MsgBoxStyleDecidesTheButtons) {
-    bool hasOk = false;
-    bool hasYes = false;
+    bool hasYes = true;
     DialogAnswerer answer(L"Hinweis", [&](HWND box) {
-        hasOk = ::GetDlgItem(box, IDOK) != nullptr;
         hasYes = ::GetDlgItem(box, IDYES) != nullptr;
         SaveScreenshot(box, L"msgbox_information");
-        ::PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+        Press(box, IDOK);
     });
     EXPECT_EQ(
         ui.MsgBox(L"Bitte wählen Sie einen kürzeren Programmpfad!", MsgInformation, L"Hinweis"),
         MsgBoxResult::Ok);
-    EXPECT_TRUE(hasOk);
     EXPECT_FALSE(hasYes);
 }
 
-TEST_F(WinUiTest, InputBoxReturnsTypedTextAndShowsPromptAndButtons) {
+TEST_F(WinUiTest, InputBoxMakesRoomForALongPromptAndGivesEmptyTextWhenCancelledOrClosed) {
     TestWindow main(L"Ordner wählen");
-    std::wstring prompt;
-    bool buttons = false;
-    DialogAnswerer answer(L"Ordner erstellen", [&](HWND box) {
-        prompt = WindowText(::GetDlgItem(box, InputBox::kPromptId));
-        buttons = FindChildByText(box, L"OK") && FindChildByText(box, L"Abbrechen");
+    std::wstring prompt = L"Neuen Ordner erstellen in: C:\\";
+    for (int i = 0; i < 12; ++i) prompt += L"Ein ziemlich langer Ordnername\\";
+    std::wstring shown;
+    RECT promptRect = {}, edit = {}, client = {};
+    DialogAnswerer typed(L"Ordner erstellen", [&](HWND box) {
+        shown = WindowText(::GetDlgItem(box, InputBox::kPromptId));
+        ::GetWindowRect(::GetDlgItem(box, InputBox::kPromptId), &promptRect);
+        ::GetWindowRect(::GetDlgItem(box, InputBox::kEditId), &edit);
+        ::GetClientRect(box, &client);
+        ::MapWindowPoints(box, nullptr, reinterpret_cast<POINT*>(&client), 2);
         ::SetDlgItemTextW(box, InputBox::kEditId, L"Neuer Ordner ä");
-        SaveScreenshot(box, L"inputbox");
+        SaveScreenshot(box, L"inputbox_long_prompt");
         ClickButton(box, L"OK");
     });
-    EXPECT_EQ(ui.InputBox(L"Neuen Ordner erstellen in: C:\\Zelbar", L"Ordner erstellen"),
-              L"Neuer Ordner ä");
-    EXPECT_TRUE(answer.answered());
-    EXPECT_EQ(prompt, L"Neuen Ordner erstellen in: C:\\Zelbar");
-    EXPECT_TRUE(buttons);
-}
+    EXPECT_EQ(ui.InputBox(prompt, L"Ordner erstellen"), L"Neuer Ordner ä");
+    EXPECT_EQ(shown, prompt);
+    EXPECT_GT(promptRect.bottom - promptRect.top, 100);  // grown beyond the standard four lines
+    EXPECT_GT(edit.top, promptRect.bottom);
+    EXPECT_LE(edit.bottom, client.bottom);
 
-TEST_F(WinUiTest, InputBoxGivesEmptyTextWhenCancelledOrClosed) {
-    {
-        DialogAnswerer answer(L"Ordner erstellen", [](HWND box) {
+    for (const auto& dismiss : std::vector<std::function<void(HWND)>>{
+             [](HWND box) { ClickButton(box, L"Abbrechen"); },
+             [](HWND box) { ::PostMessageW(box, WM_CLOSE, 0, 0); }}) {
+        DialogAnswerer answer(L"Ordner erstellen", [&](HWND box) {
             ::SetDlgItemTextW(box, InputBox::kEditId, L"verworfen");
-            ClickButton(box, L"Abbrechen");
+            dismiss(box);
         });
         EXPECT_EQ(ui.InputBox(L"Neuen Ordner erstellen in: C:\\", L"Ordner erstellen"), L"");
         EXPECT_TRUE(answer.answered());
     }
-    {
-        DialogAnswerer answer(L"Ordner erstellen", [](HWND box) {
-            ::SetDlgItemTextW(box, InputBox::kEditId, L"verworfen");
-            ::PostMessageW(box, WM_CLOSE, 0, 0);
-        });
-        EXPECT_EQ(ui.InputBox(L"Neuen Ordner erstellen in: C:\\", L"Ordner erstellen"), L"");
-    }
-}
-
-TEST_F(WinUiTest, InputBoxMakesRoomForALongPrompt) {
-    std::wstring longPath = L"C:\\";
-    for (int i = 0; i < 12; ++i)
-        longPath += L"Ein ziemlich langer Ordnername " + Text::FromInt(i) + L"\\";
-    RECT prompt = {};
-    RECT edit = {};
-    RECT client = {};
-    DialogAnswerer answer(L"Ordner erstellen", [&](HWND box) {
-        ::GetWindowRect(::GetDlgItem(box, InputBox::kPromptId), &prompt);
-        ::GetWindowRect(::GetDlgItem(box, InputBox::kEditId), &edit);
-        ::GetClientRect(box, &client);
-        ::MapWindowPoints(box, nullptr, reinterpret_cast<POINT*>(&client), 2);
-        SaveScreenshot(box, L"inputbox_long_prompt");
-        ClickButton(box, L"Abbrechen");
-    });
-    ui.InputBox(L"Neuen Ordner erstellen in: " + longPath, L"Ordner erstellen");
-    ASSERT_TRUE(answer.answered());
-    EXPECT_GT(prompt.bottom - prompt.top, 100);  // grown beyond the standard four lines
-    EXPECT_GT(edit.top, prompt.bottom);
-    EXPECT_LE(edit.bottom, client.bottom);
-}
-
-TEST_F(WinUiTest, MkDirCreatesOneLevelAndRefusesExistingOrDeepFolders) {
-    TempFolder temp;
-    ui.MkDir(temp / L"Neu");
-    EXPECT_TRUE(PathExists(temp / L"Neu"));
-    EXPECT_THROW(ui.MkDir(temp / L"Neu"), PlatformError);
-    EXPECT_THROW(ui.MkDir(temp / L"a\\b"), PlatformError);
 }
 
 TEST(WinUiDoEventsTest, LooksAtTheQueueOncePerIntervalAndLeavesQuitForTheMainLoop) {
@@ -193,7 +149,13 @@ TEST(WinUiDoEventsTest, LooksAtTheQueueOncePerIntervalAndLeavesQuitForTheMainLoo
     EXPECT_EQ(msg.wParam, 5u);
 }
 
-TEST_F(WinUiTest, ShowHandCursorMakesTheHandCurrent) {
+TEST_F(WinUiTest, MkDirMakesOneLevelAndTheHandCursorBecomesCurrent) {
+    TempFolder temp;
+    ui.MkDir(temp / L"Neu");
+    EXPECT_TRUE(PathExists(temp / L"Neu"));
+    EXPECT_THROW(ui.MkDir(temp / L"Neu"), PlatformError);
+    EXPECT_THROW(ui.MkDir(temp / L"a\\b"), PlatformError);
+
     TestWindow window(L"Link");
     EXPECT_TRUE(ui.ShowHandCursor());
     EXPECT_EQ(::GetCursor(), ::LoadCursorW(nullptr, IDC_HAND));
@@ -207,20 +169,17 @@ TEST_F(WinUiTest, OpenUrlStartsTheHandlerRegisteredForTheScheme) {
     RegAdd(L"HKCR\\" + scheme, L"URL Protocol", L"");
     RegAdd(L"HKCR\\" + scheme + L"\\shell\\open\\command", L"",
            QuoteArgument(FixtureExe(L"exit_with")) + L" 0 0 " + QuoteArgument(marker) + L" \"%1\"");
-
     ui.OpenUrl(scheme + L":hallo");
-    for (int i = 0; i < 600 && !PathExists(marker); ++i) ::Sleep(50);
-    ::Sleep(100);
+    const std::string written = AwaitFileBytes(marker);
     RegDeleteTree(L"HKCR\\" + scheme);
-    ASSERT_TRUE(PathExists(marker));
-    EXPECT_EQ(Text::FromUtf8(ReadBytes(marker)), L"0\n" + marker + L"\n" + scheme + L":hallo\n");
+    EXPECT_EQ(Text::FromUtf8(written), L"0\n" + marker + L"\n" + scheme + L":hallo\n");
     EXPECT_THROW(ui.OpenUrl(scheme + L"-unbekannt:hallo"), PlatformError);
 }
 
 TEST_F(WinUiTest, SaveSettingWritesAndOverwritesTheVbSettingsValue) {
     const std::wstring app = L"Zelbar-Setup-Test" + Text::FromInt(::GetCurrentProcessId());
     const std::wstring key = L"Software\\VB and VBA Program Settings\\" + app + L"\\Optionen";
-    auto read = [&] {
+    const auto read = [&] {
         wchar_t value[MAX_PATH] = {};
         DWORD bytes = sizeof value;
         const LSTATUS status = ::RegGetValueW(HKEY_CURRENT_USER, key.c_str(), L"ZelbarPath",
@@ -234,16 +193,15 @@ TEST_F(WinUiTest, SaveSettingWritesAndOverwritesTheVbSettingsValue) {
     EXPECT_TRUE(RegDeleteTree(L"HKCU\\Software\\VB and VBA Program Settings\\" + app));
 }
 
-TEST_F(WinUiTest, StartFolderIsTheProgramsFolderWithoutTrailingBackslash) {
+TEST_F(WinUiTest, StartFolderNowAndDecimalSeparatorComeFromTheSystem) {
     const std::wstring folder = ui.StartFolder();
     ASSERT_FALSE(folder.empty());
     EXPECT_NE(folder.back(), L'\\');
     EXPECT_TRUE(PathExists(folder + L"\\win_platform_ui_test.exe")) << Narrow(folder);
-}
 
-TEST_F(WinUiTest, NowMatchesTheRuntimeClockAndDecimalSeparatorIsGerman) {
     const std::time_t before = std::time(nullptr);
     const LocalTime now = ui.Now();
+    const std::time_t after = std::time(nullptr);
     std::tm parts = {};
     parts.tm_year = now.year - 1900;
     parts.tm_mon = now.month - 1;
@@ -253,9 +211,8 @@ TEST_F(WinUiTest, NowMatchesTheRuntimeClockAndDecimalSeparatorIsGerman) {
     parts.tm_sec = now.second;
     parts.tm_isdst = -1;
     const std::time_t seen = std::mktime(&parts);
-    const std::time_t after = std::time(nullptr);
-    EXPECT_GE(seen, before) << now.year << "-" << now.month;
-    EXPECT_LE(seen, after) << now.year << "-" << now.month;
+    EXPECT_LE(before, seen);
+    EXPECT_LE(seen, after);
 
     EXPECT_EQ(ui.DecimalSeparator(), L",");
 }
@@ -268,11 +225,7 @@ TEST(GdiTextMeasureTest, MeasuresInTwipsOfTheWindowsFont) {
         ::CreateFontW(-26, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, L"Tahoma"));
     GdiTextMeasure smallText(window.get(), small.get());
     GdiTextMeasure largeText(window.get(), large.get());
-
-    HDC dc = ::GetDC(window.get());
-    const int dpi = ::GetDeviceCaps(dc, LOGPIXELSX);
-    ::ReleaseDC(window.get(), dc);
-    const int twipsPerPixel = 1440 / dpi;
+    const int twipsPerPixel = 1440 / 96;  // Wine's display
 
     const std::wstring text = L"Bitte wählen Sie einen Ordner";
     EXPECT_EQ(smallText.TextWidth(L""), 0);
@@ -281,7 +234,6 @@ TEST(GdiTextMeasureTest, MeasuresInTwipsOfTheWindowsFont) {
     EXPECT_EQ(width % twipsPerPixel, 0) << "pixels times " << twipsPerPixel;
     EXPECT_EQ(smallText.TextWidth(text + text), 2 * width);
     EXPECT_GT(largeText.TextWidth(text), width * 3 / 2);
-
     // One line of a 13-pixel font is at least 13 pixels high.
     EXPECT_GE(smallText.TextHeight(), 13 * twipsPerPixel);
     EXPECT_GT(largeText.TextHeight(), smallText.TextHeight() * 3 / 2);

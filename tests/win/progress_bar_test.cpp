@@ -1,12 +1,10 @@
-// The two progress bars and the demonstration window Form1 under Wine, in
-// real windows: where the rectangles are, what the screen shows of picture
-// and rectangle, refused writes, the one yield per write of value, and that
-// a write repaints no more than the strip that changed. The figures are for
-// Wine's 96 DPI. Screenshots of Form1 and of a picture bar at half way are
-// saved for a human to look at.
+// The two progress bars and the demonstration window Form1 in real windows
+// under Wine (96 DPI): what the screen shows of picture and rectangle, what a
+// write repaints, the one yield per write of value and the refused writes.
+// The width arithmetic itself is host-tested (progress_width_test).
+// Screenshots of a picture bar at half way and of Form1 are kept for a human.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <memory>
@@ -63,10 +61,8 @@ public:
     Picture* P;
 };
 
-std::string Geometry(const Control& control) {
-    const TwipsRect& r = control.rect();
-    return std::to_string(r.left) + "," + std::to_string(r.top) + " " + std::to_string(r.width) +
-           "x" + std::to_string(r.height);
+std::string Size(const Control& control) {
+    return std::to_string(control.Width()) + "x" + std::to_string(control.Height());
 }
 
 std::string Describe(const RECT& r) {
@@ -127,9 +123,9 @@ protected:
         PumpPendingMessages();
     }
 
-    // The lower, darker band of the picture bar on screen.
+    // The lower, darker band of the picture bar on screen, and that band of
+    // the picture covered up to the given share of its 206 pixels.
     std::vector<COLORREF> Shown() { return ScreenRow(image->hwnd(), 20); }
-    // That band covered up to this share of the picture's 206 pixels.
     static std::vector<COLORREF> CoveredTo(double share) {
         return CoveredRow(IDB_PROGRESS_BG, 20, static_cast<int>(std::lround(share * 206)));
     }
@@ -142,26 +138,14 @@ protected:
 
 TEST_F(ProgressBarsTest, ThePictureIsUncoveredFromTheRightAsTheValueGrows) {
     EXPECT_EQ(image->Max(), 100);
-    EXPECT_EQ(image->value(), 0);
-    EXPECT_EQ(Geometry(image->BgImage()), "0,0 3090x360");
-    EXPECT_EQ(Geometry(image->StatusBar()), "0,0 3090x360");
     EXPECT_EQ(Shown(), CoveredTo(1));
-
-    image->value(25);  // 2317.5 twips: the right-hand quarter shows
-    EXPECT_EQ(Geometry(image->StatusBar()), "0,0 2318x360");
-    EXPECT_EQ(Shown(), CoveredTo(0.75));
-
     image->value(50);
     EXPECT_EQ(Shown(), CoveredTo(0.5));
     SaveScreenshot(host.hwnd(), L"image_progress_bar_50");
-
     image->value(100);
-    EXPECT_EQ(Geometry(image->StatusBar()), "0,0 0x360");
     EXPECT_EQ(Shown(), CoveredTo(0));
-
     image->Reset();
     EXPECT_EQ(image->value(), 0);
-    EXPECT_EQ(Geometry(image->StatusBar()), "0,0 3090x360");
     EXPECT_EQ(Shown(), CoveredTo(1));
 }
 
@@ -169,58 +153,45 @@ TEST_F(ProgressBarsTest, APictureControlGivesACopyOfItsPictureAndItsSize) {
     Picture& p = *host.P;
     p.SetPicture(LoadPictureResource(IDB_FORM1_IMAGE));
     image->value(50);
-
     image->BgImage(p);
-    EXPECT_EQ(Geometry(image->BgImage()), "0,0 3000x300");
-    EXPECT_EQ(Geometry(image->StatusBar()), "0,0 3000x300");
+    EXPECT_EQ(Size(image->BgImage()), "3000x300");
+    EXPECT_EQ(Size(image->StatusBar()), "3000x300");
     EXPECT_EQ(image->Rect().width, kImageBarRect.width);
-    EXPECT_EQ(image->value(), 50);
     EXPECT_NE(image->BgImage().Bitmap(), p.Bitmap());
     EXPECT_EQ(image->BgImage().PictureSize().cx, 320);
     EXPECT_EQ(p.PictureSize().cx, 320);
-
     // The next value is a share of the control's own width again.
     image->value(25);
-    EXPECT_EQ(Geometry(image->StatusBar()), "0,0 2318x300");
+    EXPECT_EQ(Size(image->StatusBar()), "2318x300");
 }
 
-TEST_F(ProgressBarsTest, ColorIsDecimalTextThatReadsBackAndOtherTextIsRefused) {
+TEST_F(ProgressBarsTest, ColorTextCoversInThatColourAndARefusedTextKeepsIt) {
     EXPECT_EQ(image->Color(), Text::FromInt(kButtonFace));
     image->Color(L"255");
-    EXPECT_EQ(image->Color(), L"255");
     EXPECT_EQ(Shown().front(), RGB(255, 0, 0));
-
     EXPECT_THROW(image->Color(L"rot"), std::invalid_argument);
-    EXPECT_THROW(image->Color(L"4294967295"), std::overflow_error);
     EXPECT_THROW(image->Color(L"83886080"), std::invalid_argument);  // neither RGB nor system
     EXPECT_EQ(image->Color(), L"255");
     EXPECT_EQ(image->StatusBar().FillColor(), RGB(255, 0, 0));
-
     // 0x80000002: the system colour of the active title bar, read back as written.
     image->Color(L"-2147483646");
     EXPECT_EQ(image->Color(), L"-2147483646");
     EXPECT_EQ(image->StatusBar().FillColor(), ::GetSysColor(COLOR_ACTIVECAPTION));
 }
 
-TEST_F(ProgressBarsTest, ThePlainBarGrowsFromTheLeftByTheCutShare) {
+TEST_F(ProgressBarsTest, ThePlainBarGrowsFromTheLeftAndANewMaxWaitsForTheNextValue) {
     const COLORREF caption = ::GetSysColor(COLOR_ACTIVECAPTION);
     ASSERT_NE(caption, kButtonFace);
     EXPECT_EQ(plain->Max(), 100);
-    EXPECT_EQ(Geometry(plain->StatusBar()), "0,0 0x255");
-
     plain->value(50);
-    EXPECT_EQ(Geometry(plain->StatusBar()), "0,0 500x255");
     std::vector<COLORREF> expected(67, kButtonFace);  // 1000 twips
     std::fill(expected.begin(), expected.begin() + 33, caption);
     EXPECT_EQ(ScreenRow(plain->hwnd(), 8), expected);
 
     plain->Max(3);
-    EXPECT_EQ(Geometry(plain->StatusBar()), "0,0 500x255");
+    EXPECT_EQ(Size(plain->StatusBar()), "500x255");
     plain->value(1);
-    EXPECT_EQ(Geometry(plain->StatusBar()), "0,0 333x255");
-    plain->Max(100);
-    plain->value(150);
-    EXPECT_EQ(Geometry(plain->StatusBar()), "0,0 1500x255");
+    EXPECT_EQ(Size(plain->StatusBar()), "333x255");
 }
 
 TEST_F(ProgressBarsTest, EveryWriteOfValueYieldsOnceAndARefusedOneKeepsTheDrawing) {
@@ -231,7 +202,6 @@ TEST_F(ProgressBarsTest, EveryWriteOfValueYieldsOnceAndARefusedOneKeepsTheDrawin
     image->value(40);
     image->Color(image->Color());
     image->Max(50);
-    image->Max(100);
     EXPECT_EQ(ui.doEventsCalls, 4);
 
     image->Max(0);
@@ -240,14 +210,12 @@ TEST_F(ProgressBarsTest, EveryWriteOfValueYieldsOnceAndARefusedOneKeepsTheDrawin
     image->Max(100);
     EXPECT_THROW(image->value(101), std::invalid_argument);
     EXPECT_EQ(image->value(), 101);
-    EXPECT_EQ(Geometry(image->StatusBar()), "0,0 1854x360");
     EXPECT_EQ(Shown(), CoveredRow(IDB_PROGRESS_BG, 20, 124)) << "picture still 40% uncovered";
-
     EXPECT_THROW(plain->value(-1), std::invalid_argument);
     EXPECT_EQ(plain->value(), -1);
     plain->Max(0);
     EXPECT_THROW(plain->value(10), std::domain_error);
-    EXPECT_EQ(Geometry(plain->StatusBar()), "0,0 500x255");
+    EXPECT_EQ(Size(plain->StatusBar()), "500x255");
     EXPECT_EQ(ui.doEventsCalls, 4) << "a refused write ends before the yield";
 }
 
@@ -273,12 +241,10 @@ TEST_F(ProgressBarsTest, AWriteTouchesNoMoreThanTheStripThatChanged) {
     // A tenth of a twip per step: 1545 and 1544 twips are both pixel 103.
     image->Max(30000);
     image->value(15000);
-    EXPECT_EQ(Geometry(image->StatusBar()), "0,0 1545x360");
     ::SetWindowSubclass(cover, &CountPositionChanges, 1, 0);
     positionChanges = 0;
     image->value(15010);
     EXPECT_EQ(positionChanges, 0);
-    EXPECT_EQ(image->value(), 15010);
     image->value(15200);
     EXPECT_GE(positionChanges, 1) << "the count sees a write that moves the edge";
     ::RemoveWindowSubclass(cover, &CountPositionChanges, 1);
@@ -287,7 +253,6 @@ TEST_F(ProgressBarsTest, AWriteTouchesNoMoreThanTheStripThatChanged) {
 TEST(Form1Test, Command1CountsBothBarsUpToOneHundred) {
     CountingUi ui;
     Form1 form(ui);
-    EXPECT_EQ(WindowText(form.hwnd()), L"Form1");
     ImageProgressBar& image = form.ImageProgressBar1();
     ProgressBar& plain = form.ProgressBar1();
     // Loaded: a copy of Image1's picture, still covered at the bar's own size.
@@ -310,13 +275,11 @@ TEST(Form1Test, Command1CountsBothBarsUpToOneHundred) {
     EXPECT_EQ(ui.sleeps, std::vector<unsigned>(101, 30));
     EXPECT_EQ(ui.doEventsCalls, 202);
     ASSERT_EQ(writtenBeforeWait.size(), 101u);
-    EXPECT_EQ(writtenBeforeWait[1], 0);
     EXPECT_EQ(writtenBeforeWait[100], 99);
     EXPECT_EQ(image.value(), 100);
     EXPECT_EQ(plain.value(), 100);
     EXPECT_EQ(image.StatusBar().Width(), 0);
     EXPECT_EQ(plain.StatusBar().Width(), plain.Rect().width);
-    SaveScreenshot(form.hwnd(), L"form1_100");
 }
 
 }  // namespace

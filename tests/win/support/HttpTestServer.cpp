@@ -9,17 +9,7 @@
 namespace wintest {
 namespace {
 
-constexpr unsigned kStartTimeoutMs = 20000;
-
 std::wstring UnixPath(const char* path) { return Text::FromUtf8(path); }
-
-std::string ReadPortFile(const std::wstring& path) {
-    for (unsigned waited = 0; waited < kStartTimeoutMs; waited += 100) {
-        if (PathExists(path)) return ReadBytes(path);
-        ::Sleep(100);
-    }
-    throw std::runtime_error("the test server did not start (no port file)");
-}
 
 void Get(const std::wstring& url) {
     UniqueInternetHandle session(
@@ -56,7 +46,10 @@ HttpTestServer::HttpTestServer(const std::string& filesFolder) {
     }
     UniqueKernelHandle processHandle(process.hProcess);
     UniqueKernelHandle threadHandle(process.hThread);
-    port_ = static_cast<unsigned short>(std::stoi(ReadPortFile(portFile_)));
+    if (!PollUntil([&] { return PathExists(portFile_); })) {
+        throw std::runtime_error("the test server did not start (no port file)");
+    }
+    port_ = static_cast<unsigned short>(std::stoi(ReadBytes(portFile_)));
 }
 
 HttpTestServer::~HttpTestServer() {

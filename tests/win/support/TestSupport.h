@@ -1,21 +1,24 @@
 #pragma once
 // Helpers shared by every test that runs under Wine (tests/win/*_test.cpp).
 //
-// - Paths: WinPath turns a host path into the Z: form Wine shows for it;
-//   FixtureExe finds a fixture program of tests/fixtures; TempFolder (shared
-//   with the host tests) gives a fresh folder on the prefix's drive C:.
-// - Processes and the registry: RunAndWait starts a command line hidden and
-//   returns its exit code; RegAdd, RegAddKey and RegDeleteTree run the
+// - Paths and files: WinPath turns a host path into the Z: form Wine shows
+//   for it; FixtureExe finds a fixture program of tests/fixtures; TempFolder
+//   (shared with the host tests) gives a fresh folder on the prefix's drive C:.
+// - Processes and the registry: RegAdd, RegAddKey and RegDeleteTree run the
 //   prefix's own reg.exe, so registry contents are set up the way an
 //   administrator (or an installer) would, not through the code under test.
-// - Windows: WaitForWindow, DialogAnswerer and ClickButton drive modal
-//   dialogs from a helper thread while the test thread sits in their modal
-//   loop; SaveScreenshot keeps a picture of a window for a human to look at.
+// - Waiting: for an event, never for a time. PumpUntil, PollUntil and
+//   AwaitFileBytes wait until something holds; their cap only guards against
+//   a hang.
+// - Windows: DialogAnswerer and ClickButton drive modal dialogs from a helper
+//   thread while the test thread sits in their modal loop; SaveScreenshot
+//   keeps a picture of a window for a human to look at.
 //
 // Everything throws std::runtime_error when the helper itself cannot do its
 // job, so that a broken set-up fails the test instead of passing it silently.
 #include <atomic>
 #include <functional>
+#include <future>
 #include <string>
 #include <thread>
 
@@ -30,17 +33,13 @@ namespace wintest {
 
 // "/work/main/build" → "Z:\work\main\build".
 std::wstring WinPath(const std::string& unixPath);
-
 // The folder of the build tree as Wine sees it (ZELBAR_BINARY_DIR).
 std::wstring BinaryDir();
-
-// Windows path of the fixture program <name>.exe, which the build puts into
-// ZELBAR_BINARY_DIR/tests/fixtures/<name>/.
+// The fixture program <name>.exe, which the build puts into tests/fixtures/<name>/.
 std::wstring FixtureExe(const std::wstring& name);
 
 // Removes a file or folder tree, read-only entries included; a missing path is fine.
 void RemoveTree(const std::wstring& path);
-
 // Whole-file byte access, independent of the file system object under test.
 void WriteBytes(const std::wstring& path, const std::string& bytes);
 std::string ReadBytes(const std::wstring& path);
@@ -48,10 +47,6 @@ bool PathExists(const std::wstring& path);
 
 // Quotes one argument so that the C runtime's argument splitting gives it back unchanged.
 std::wstring QuoteArgument(const std::wstring& argument);
-
-// Starts the command line with a hidden window, waits for it and returns its
-// exit code. Throws when the program cannot be started.
-unsigned long RunAndWait(const std::wstring& commandLine);
 
 // reg.exe of the prefix. `key` is a full key name ("HKCR\Foo\shell", "HKCU\..."),
 // an empty `valueName` sets the key's default value. Throws when reg.exe fails.
@@ -65,14 +60,30 @@ bool RegDeleteTree(const std::wstring& key);
 // Long enough for anything a test waits for on a busy machine: reaching it
 // means a hang, never a slow run.
 constexpr unsigned kHangCapMs = 60000;
-
-// Handles the thread's messages until `done` holds; false only when the cap
-// ran out first.
+// Handles the thread's messages until `done` holds; false only when the cap ran out.
 bool PumpUntil(const std::function<bool()>& done, unsigned capMs = kHangCapMs);
+// The same without handling messages, for helper threads.
+bool PollUntil(const std::function<bool()>& done, unsigned capMs = kHangCapMs);
+// The content of a file that another program writes and closes, once it has
+// closed it; throws when that does not happen within the cap.
+std::string AwaitFileBytes(const std::wstring& path);
 
-// Waits until polling finds a visible top-level window of this process with
-// exactly this title; nullptr after the time-out.
-HWND WaitForWindow(const std::wstring& title, unsigned timeoutMs = 15000);
+// Ends the test program with a message when the scope lasts longer than the
+// cap: for calls that must return by themselves, where nothing else could
+// interrupt a hang.
+class HangGuard {
+public:
+    explicit HangGuard(std::string what, unsigned capMs = kHangCapMs);
+    ~HangGuard();
+
+private:
+    std::promise<void> left_;
+    std::thread watcher_;
+};
+
+// A visible top-level window of this process with exactly this title;
+// nullptr when none appears within the cap.
+HWND WaitForWindow(const std::wstring& title, unsigned capMs = kHangCapMs);
 std::wstring WindowText(HWND window);
 // The first child window of `parent` whose text is `text` (such as a button caption).
 HWND FindChildByText(HWND parent, const std::wstring& text);
@@ -85,7 +96,7 @@ void ClickButton(HWND dialog, const std::wstring& caption);
 class DialogAnswerer {
 public:
     DialogAnswerer(std::wstring title, std::function<void(HWND)> action,
-                   unsigned timeoutMs = 15000);
+                   unsigned capMs = kHangCapMs);
     ~DialogAnswerer();
     DialogAnswerer(const DialogAnswerer&) = delete;
     DialogAnswerer& operator=(const DialogAnswerer&) = delete;
