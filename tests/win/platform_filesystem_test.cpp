@@ -23,17 +23,6 @@ protected:
         while (!reader->AtEndOfStream()) lines.push_back(reader->Readline());
         return lines;
     }
-    template <typename F>
-    PlatformError ErrorOf(F&& f) {
-        try {
-            f();
-        } catch (const PlatformError& e) {
-            return e;
-        }
-        ADD_FAILURE() << "no PlatformError was thrown";
-        return PlatformError(0, L"");
-    }
-
     TempFolder temp;
     WinFileSystem fs;
 };

@@ -1,5 +1,7 @@
 #include "support/TestSupport.h"
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -83,6 +85,16 @@ std::string ReadBytes(const std::wstring& path) {
     std::ifstream in(std::filesystem::path(path), std::ios::binary);
     if (!in) throw Failure(L"cannot read " + path);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+PlatformError ErrorOf(const std::function<void()>& call) {
+    try {
+        call();
+    } catch (const PlatformError& e) {
+        return e;
+    }
+    ADD_FAILURE() << "no PlatformError was thrown";
+    return PlatformError(0, L"");
 }
 
 bool PathExists(const std::wstring& path) {
