@@ -1,10 +1,13 @@
 #include "platform/Path.h"
 
 namespace Path {
+namespace {
 
 bool EndsWithSeparator(const std::wstring& path) {
     return !path.empty() && (path.back() == L'\\' || path.back() == L'/');
 }
+
+}  // namespace
 
 std::wstring Join(const std::wstring& folder, const std::wstring& name) {
     return WithTrailingBackslash(folder) + name;
