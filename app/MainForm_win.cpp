@@ -19,15 +19,15 @@ const wchar_t kIniBroken[] = L"Die ini-Datei wurde verändert und kann nicht meh
 const wchar_t kIniUnreadable[] =
     L"Die ini-Datei kann nicht geöffnet werden. Bitte prüfen Sie, ob sie von einem anderen "
     L"Programm gesperrt ist und ob Sie die Berechtigung haben, sie zu lesen.";
-const wchar_t kFinishFailed[] =
-    L"Die Installation konnte nicht fertiggestellt werden.";
+const wchar_t kFinishFailed[] = L"Die Installation konnte nicht fertiggestellt werden.";
 const wchar_t kCancelFailed[] = L"Beim Abbrechen des Setups ist ein Fehler aufgetreten.";
 
 constexpr int kClientWidth = 7290;
 constexpr int kClientHeight = 5085;
 
 const struct {
-    ControlSpec buttonWeiter{ControlKind::Button, L"Weiter", {5640, 4560, 1455, 375}, 1, true, false};
+    ControlSpec buttonWeiter{
+        ControlKind::Button, L"Weiter", {5640, 4560, 1455, 375}, 1, true, false};
     ControlSpec buttonAbbrechen{ControlKind::Button, L"Abbrechen", {4080, 4560, 1455, 375}, 2};
     ControlSpec buttonBeenden{ControlKind::Button, L"Beenden", {5640, 4560, 1455, 375}, 6};
     ControlSpec Shape1{ControlKind::FilledRect, nullptr, {-120, -120, 7455, 975}};
@@ -40,9 +40,9 @@ const struct {
 }  // namespace
 
 MainForm::MainForm(const Platform& platform, const PageFactory& makePages)
-    : Window(TopLevelFrame{kCaption, kClientWidth, kClientHeight,
-                           WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX |
-                               WS_CLIPCHILDREN}),
+    : Window(TopLevelFrame{
+          kCaption, kClientWidth, kClientHeight,
+          WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN}),
       buttonWeiter(Add<Button>(kLayout.buttonWeiter)),
       buttonAbbrechen(Add<Button>(kLayout.buttonAbbrechen)),
       buttonBeenden(Add<Button>(kLayout.buttonBeenden)),
@@ -99,9 +99,13 @@ void MainForm::Show() {
     ::UpdateWindow(hwnd());
 }
 
-bool MainForm::Visible() const { return !closed_ && hwnd() && ::IsWindowVisible(hwnd()); }
+bool MainForm::Visible() const {
+    return !closed_ && hwnd() && ::IsWindowVisible(hwnd());
+}
 
-void MainForm::EnableButtonWeiter() { buttonWeiter.SetEnabled(true); }
+void MainForm::EnableButtonWeiter() {
+    buttonWeiter.SetEnabled(true);
+}
 
 void MainForm::EnableButtonBeenden() {
     buttonBeenden.BringToFront();

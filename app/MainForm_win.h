@@ -3,10 +3,10 @@
 #include <memory>
 #include <string>
 
-#include "wizard/WizardHost.h"
-#include "wizard/WizardPage.h"
 #include "platform/Platform.h"
 #include "platform/Window_win.h"
+#include "wizard/WizardHost.h"
+#include "wizard/WizardPage.h"
 
 class MainForm;
 

@@ -1,13 +1,13 @@
 #pragma once
 #include <string>
 
-#include "wizard/WizardHost.h"
 #include "download/DownloadPageView.h"
 #include "platform/Platform.h"
 #include "platform/TransferControl.h"
 #include "settings/ini.h"
 #include "transfer/Datei.h"
 #include "transfer/Web.h"
+#include "wizard/WizardHost.h"
 
 // The work of the download page: it keeps the installation folder, makes a
 // fresh temporary folder for every attempt, asks the server for the size of

@@ -34,15 +34,14 @@ std::wstring TempFolderFailed(const std::wstring& folder, const std::wstring& de
 }
 
 std::wstring DownloadBroken(const std::wstring& detail) {
-    return WithDetail(L"Die heruntergeladene Datei konnte nicht gespeichert werden. " +
-                          std::wstring(kTryAgain),
-                      detail);
+    return WithDetail(
+        L"Die heruntergeladene Datei konnte nicht gespeichert werden. " + std::wstring(kTryAgain),
+        detail);
 }
 
 std::wstring PrepareFailed(const std::wstring& detail) {
-    return WithDetail(L"Die Installation konnte nicht vorbereitet werden. " +
-                          std::wstring(kTryAgain),
-                      detail);
+    return WithDetail(
+        L"Die Installation konnte nicht vorbereitet werden. " + std::wstring(kTryAgain), detail);
 }
 
 std::wstring NoFileName(const std::wstring& url) {

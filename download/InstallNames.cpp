@@ -43,7 +43,9 @@ std::wstring CreateTempFolder(FileSystem& fs, const std::wstring& installationFo
                                                  L"Ordner mehr frei.");
 }
 
-std::wstring BackupName(const LocalTime& t) { return L"ZelbarData_" + DateTimeStamp(t) + L".mdb"; }
+std::wstring BackupName(const LocalTime& t) {
+    return L"ZelbarData_" + DateTimeStamp(t) + L".mdb";
+}
 
 std::wstring InstallationFolder(const std::wstring& folderLokal, const std::wstring& tempFolder) {
     // The temporary folder is the last level of FolderLokal. Cutting it off at
@@ -70,7 +72,9 @@ std::wstring UnpackCommandLine(const std::wstring& archive, const std::wstring& 
     return L"\"" + archive + L"\" -o -q -d \"" + unpackFolder + L"\"";
 }
 
-bool UnpackSucceeded(unsigned long exitCode) { return exitCode < 2; }
+bool UnpackSucceeded(unsigned long exitCode) {
+    return exitCode < 2;
+}
 
 short ProgressValue(std::optional<double> percent) {
     if (!percent) return 0;

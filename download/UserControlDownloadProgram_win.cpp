@@ -68,7 +68,9 @@ UserControlDownloadProgram::UserControlDownloadProgram(HWND parent, const TwipsR
     program_.Initialize();
 }
 
-std::wstring UserControlDownloadProgram::LabelPfad() const { return labelPfad.Caption(); }
+std::wstring UserControlDownloadProgram::LabelPfad() const {
+    return labelPfad.Caption();
+}
 
 void UserControlDownloadProgram::SetLabelPfad(const std::wstring& text) {
     labelPfad.SetCaption(text);
@@ -82,7 +84,9 @@ void UserControlDownloadProgram::SetLabelFilesize(const std::wstring& text) {
     LabelFilesize.SetCaption(text);
 }
 
-void UserControlDownloadProgram::SetProgress(short value) { progressBar1_->value(value); }
+void UserControlDownloadProgram::SetProgress(short value) {
+    progressBar1_->value(value);
+}
 
 void UserControlDownloadProgram::EnableFolderButton(bool enable) {
     buttonOrdnerAuswaehlen.SetEnabled(enable);

@@ -1,14 +1,14 @@
 #pragma once
 #include <memory>
 
-#include "wizard/WizardHost.h"
-#include "wizard/WizardPage.h"
 #include "download/DownloadPageView.h"
 #include "download/DownloadProgram.h"
 #include "platform/Platform.h"
 #include "platform/TransferControl.h"
 #include "platform/Window_win.h"
 #include "widgets/ImageProgressBar_win.h"
+#include "wizard/WizardHost.h"
+#include "wizard/WizardPage.h"
 
 // Page 2 of the wizard, "Programmdateien": the installation folder, the
 // folder chooser, and the download with its progress picture, name and size

@@ -2,10 +2,10 @@
 #include <cstdint>
 #include <string>
 
-#include "wizard/WizardHost.h"
 #include "platform/FileSystem.h"
 #include "platform/Platform.h"
 #include "platform/Shell.h"
+#include "wizard/WizardHost.h"
 
 // The check boxes of the last page as the finishing work reads them: a box
 // counts as chosen only when it is checked (value 1).

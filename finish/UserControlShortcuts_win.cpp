@@ -16,8 +16,12 @@ const struct {
     ControlSpec CheckStartmenu{
         ControlKind::CheckBox, L"Menüeintrage dem Startmenü hinzufügen", {720, 840, 4215, 375}, 2};
     // The quick-start page is always shown: checked, and the user cannot clear it.
-    ControlSpec CheckSchnellstart{ControlKind::CheckBox, L"Schnellstart.html anzeigen",
-                                  {720, 1800, 4455, 375}, 3, true, false};
+    ControlSpec CheckSchnellstart{ControlKind::CheckBox,
+                                  L"Schnellstart.html anzeigen",
+                                  {720, 1800, 4455, 375},
+                                  3,
+                                  true,
+                                  false};
 } kLayout;
 
 }  // namespace

@@ -1,8 +1,8 @@
 #pragma once
-#include "wizard/WizardHost.h"
-#include "wizard/WizardPage.h"
 #include "platform/Platform.h"
 #include "platform/Window_win.h"
+#include "wizard/WizardHost.h"
+#include "wizard/WizardPage.h"
 
 // Page 3 of the wizard, "Abschließende Einstellungen": the user chooses the
 // desktop shortcut and the start-menu entries; "Fertig stellen" then saves the

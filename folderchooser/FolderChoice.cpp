@@ -9,10 +9,9 @@ namespace {
 // The fixed parts of the start command: two quotes around the Access path,
 // the data file and the workgroup file names, the two switches, and four
 // more quotes around the two file paths.
-const std::size_t kFixedParts = 2 + std::wstring(L"Zelbar.mdb").size() +
-                                std::wstring(L"Zelbar.mdw").size() +
-                                std::wstring(L"/wrkgrp").size() +
-                                std::wstring(L"/user UserZelbar").size() + 4;
+const std::size_t kFixedParts =
+    2 + std::wstring(L"Zelbar.mdb").size() + std::wstring(L"Zelbar.mdw").size() +
+    std::wstring(L"/wrkgrp").size() + std::wstring(L"/user UserZelbar").size() + 4;
 
 bool StartsWithTwoBackslashes(const std::wstring& path) {
     return path.size() > 2 && path[0] == L'\\' && path[1] == L'\\';
@@ -20,7 +19,9 @@ bool StartsWithTwoBackslashes(const std::wstring& path) {
 
 }  // namespace
 
-std::size_t Utf16Length(const std::wstring& text) { return Text::ToUtf16(text).size(); }
+std::size_t Utf16Length(const std::wstring& text) {
+    return Text::ToUtf16(text).size();
+}
 
 std::size_t ProgramPathLength(const std::wstring& accessPath, const std::wstring& folder) {
     return Utf16Length(accessPath) + 2 * Utf16Length(folder) + kFixedParts;

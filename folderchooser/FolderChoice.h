@@ -31,8 +31,8 @@ std::wstring DriveEntry(const std::wstring& drivePath, const std::wstring& label
 bool EntryIsDrive(const std::wstring& driveEntry, const std::wstring& drivePath);
 
 // The folders from the root of the path down to the path itself, each
-// without trailing backslash except the drive's root: "C:\a\b" gives "C:\", "C:\a", "C:\a\b"; a network path
-// starts at its share ("\\server\share").
+// without trailing backslash except the drive's root: "C:\a\b" gives "C:\",
+// "C:\a", "C:\a\b"; a network path starts at its share ("\\server\share").
 std::vector<std::wstring> FolderChain(const std::wstring& fullPath);
 
 }  // namespace FolderChoice

@@ -90,13 +90,14 @@ void DrawPlainFolder(HDC dc, int x, int y, int size) {
 }  // namespace
 
 FolderList::FolderList(Window& window, const ControlSpec& row)
-    : control_(&window.Add(row, L"LISTBOX",
-                           LBS_OWNERDRAWFIXED | LBS_HASSTRINGS | LBS_NOTIFY |
-                               LBS_NOINTEGRALHEIGHT | WS_VSCROLL)),
+    : control_(&window.Add(
+          row, L"LISTBOX",
+          LBS_OWNERDRAWFIXED | LBS_HASSTRINGS | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL)),
       openIcon_(FolderIcon(true)),
       closedIcon_(FolderIcon(false)) {
     HWND list = control_->hwnd();
-    ::SetWindowLongPtrW(list, GWL_EXSTYLE, ::GetWindowLongPtrW(list, GWL_EXSTYLE) | WS_EX_CLIENTEDGE);
+    ::SetWindowLongPtrW(list, GWL_EXSTYLE,
+                        ::GetWindowLongPtrW(list, GWL_EXSTYLE) | WS_EX_CLIENTEDGE);
     ::SetWindowPos(list, nullptr, 0, 0, 0, 0,
                    SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
     ApplyDpi();
@@ -118,7 +119,8 @@ void FolderList::SetPath(const std::wstring& path) {
     QuietDriveErrors quiet;
     const std::wstring full = FullPath(path);
     if (!IsFolder(full)) {
-        ThrowError(ERROR_PATH_NOT_FOUND, L"Der Ordner \u201e" + path + L"\u201c ist nicht vorhanden.");
+        ThrowError(ERROR_PATH_NOT_FOUND,
+                   L"Der Ordner \u201e" + path + L"\u201c ist nicht vorhanden.");
     }
     Fill(full);
 }
@@ -177,7 +179,9 @@ void FolderList::SetListIndex(int index) {
     ::SendMessageW(control_->hwnd(), LB_SETCURSEL, static_cast<WPARAM>(row), 0);
 }
 
-int FolderList::ListCount() const { return static_cast<int>(entries_.size()) - openRow_ - 1; }
+int FolderList::ListCount() const {
+    return static_cast<int>(entries_.size()) - openRow_ - 1;
+}
 
 std::wstring FolderList::List(int index) const {
     const int row = openRow_ + 1 + index;

@@ -12,7 +12,8 @@ const wchar_t kInsertMediumEnd[] = L" ein.";
 const wchar_t kNewFolderPrompt[] = L"Neuen Ordner erstellen in: ";
 const wchar_t kNewFolderTitle[] = L"Ordner erstellen";
 const wchar_t kPathTooLong[] = L"Bitte wählen Sie einen kürzeren Programmpfad!";
-const wchar_t kRootRefused[] = L"Bitte wählen Sie ein Verzeichnis in dem ausgewählten Laufwerk aus.";
+const wchar_t kRootRefused[] =
+    L"Bitte wählen Sie ein Verzeichnis in dem ausgewählten Laufwerk aus.";
 
 constexpr int kClientWidth = 4260;
 constexpr int kClientHeight = 4365;
@@ -125,7 +126,9 @@ bool OrdnerAuswahlDialog::OnCloseRequest() {
     return true;
 }
 
-void OrdnerAuswahlDialog::OnDestroyed() { modal_ = false; }
+void OrdnerAuswahlDialog::OnDestroyed() {
+    modal_ = false;
+}
 
 void OrdnerAuswahlDialog::ApplyDpi(UINT dpi) {
     Window::ApplyDpi(dpi);
@@ -151,8 +154,7 @@ void OrdnerAuswahlDialog::Drive1_Change() {
 
 void OrdnerAuswahlDialog::buttonNeuerOrdner_Click() {
     const std::wstring selected = dir1_->SelectedFolder();
-    const std::wstring name =
-        platform_.ui.InputBox(kNewFolderPrompt + selected, kNewFolderTitle);
+    const std::wstring name = platform_.ui.InputBox(kNewFolderPrompt + selected, kNewFolderTitle);
     if (name.empty()) return;
     const std::wstring path = Path::Join(selected, name);
     IgnoringErrors([&] { platform_.ui.MkDir(path); });

@@ -2,11 +2,11 @@
 #include <memory>
 #include <string>
 
-#include "wizard/WizardHost.h"
 #include "folderchooser/DriveList_win.h"
 #include "folderchooser/FolderList_win.h"
 #include "platform/Platform.h"
 #include "platform/Window_win.h"
+#include "wizard/WizardHost.h"
 
 // The modal dialog in which the user picks the installation folder, or makes
 // a new folder for it: a drive list above a folder list and the buttons "OK",

@@ -84,7 +84,9 @@ Control::Control(HWND parent, const ControlSpec& row, int id, UINT dpi, const Fo
                                   Px(rect_.width), Px(rect_.height), parent,
                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                                   ::GetModuleHandleW(nullptr), nullptr);
-    if (!hwnd) ThrowLastError(L"Ein Steuerelement \u201e" + caption_ + L"\u201c konnte nicht angelegt werden");
+    if (!hwnd)
+        ThrowLastError(L"Ein Steuerelement \u201e" + caption_ +
+                       L"\u201c konnte nicht angelegt werden");
     hwnd_.reset(hwnd);
     if (cls == std::wstring(L"ZelbarShape")) {
         ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
@@ -93,9 +95,13 @@ Control::Control(HWND parent, const ControlSpec& row, int id, UINT dpi, const Fo
     ApplyFont();
 }
 
-Control::~Control() { DropWaitingText(); }
+Control::~Control() {
+    DropWaitingText();
+}
 
-int Control::Px(int twips) const { return TwipsToPx(twips, dpi_); }
+int Control::Px(int twips) const {
+    return TwipsToPx(twips, dpi_);
+}
 
 void Control::ApplyRect() {
     int height = Px(rect_.height);

@@ -61,11 +61,11 @@ void SetTimeout(HINTERNET handle, DWORD option, DWORD milliseconds) {
 
 std::wstring WinInetMessage(std::uint32_t code) {
     wchar_t* buffer = nullptr;
-    const DWORD length = ::FormatMessageW(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_HMODULE | FORMAT_MESSAGE_FROM_SYSTEM |
-            FORMAT_MESSAGE_IGNORE_INSERTS,
-        ::GetModuleHandleW(L"wininet.dll"), code, 0, reinterpret_cast<wchar_t*>(&buffer), 0,
-        nullptr);
+    const DWORD length =
+        ::FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_HMODULE |
+                             FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                         ::GetModuleHandleW(L"wininet.dll"), code, 0,
+                         reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
     std::wstring text(buffer != nullptr ? buffer : L"", length);
     if (buffer != nullptr) ::LocalFree(buffer);
     while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' ')) {
@@ -89,9 +89,10 @@ std::wstring DescribeTransferError(std::uint32_t code, const std::wstring& url) 
                Text::FromInt(code - TransferControl::kErrorHttpStatusBase) + L" abgelehnt (" + url +
                L").";
     }
-    if (code == ERROR_OPERATION_ABORTED) return L"Die Übertragung wurde abgebrochen (" + url + L").";
-    std::wstring text = L"Die Übertragung von " + url + L" ist gescheitert (Fehler " +
-                        Text::FromInt(code);
+    if (code == ERROR_OPERATION_ABORTED)
+        return L"Die Übertragung wurde abgebrochen (" + url + L").";
+    std::wstring text =
+        L"Die Übertragung von " + url + L" ist gescheitert (Fehler " + Text::FromInt(code);
     const std::wstring system = WinInetMessage(code);
     if (!system.empty()) text += L": " + system;
     return text + L").";
@@ -130,7 +131,8 @@ void InternetRequest::CloseInBackground() {
     // the rest of it, 1 KiB at a time, to keep the connection: seconds for a
     // large file on a fast line. An abandoned request is closed by the
     // system's thread pool instead, so the worker ends at once.
-    auto* handles = new OpenHandles{std::move(session_), std::move(connection_), std::move(request_)};
+    auto* handles =
+        new OpenHandles{std::move(session_), std::move(connection_), std::move(request_)};
     if (!::TrySubmitThreadpoolCallback(CloseHandles, handles, nullptr)) delete handles;
 }
 

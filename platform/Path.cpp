@@ -1,10 +1,13 @@
 #include "platform/Path.h"
 
 namespace Path {
+namespace {
 
 bool EndsWithSeparator(const std::wstring& path) {
     return !path.empty() && (path.back() == L'\\' || path.back() == L'/');
 }
+
+}  // namespace
 
 std::wstring Join(const std::wstring& folder, const std::wstring& name) {
     return WithTrailingBackslash(folder) + name;
@@ -30,7 +33,9 @@ bool IsDriveRoot(const std::wstring& path) {
     return path.size() == 3 && path[1] == L':' && path[2] == L'\\';
 }
 
-std::wstring DriveRoot(const std::wstring& drive) { return drive.substr(0, 1) + L":\\"; }
+std::wstring DriveRoot(const std::wstring& drive) {
+    return drive.substr(0, 1) + L":\\";
+}
 
 std::wstring Name(const std::wstring& path) {
     const auto slash = path.find_last_of(L'\\');

@@ -6,11 +6,9 @@
 // folder is meant: "C:" alone names the drive's current folder, not its root.
 namespace Path {
 
-// Whether the path ends in a separator; a "/" typed by the user counts too.
-bool EndsWithSeparator(const std::wstring& path);
-
 // The folder and the name with one separator between them; a folder that
-// ends in one ("C:\") gets none added, an empty folder gives "\name".
+// ends in one ("C:\", or "D:/" as a user may type it) gets none added, an
+// empty folder gives "\name".
 std::wstring Join(const std::wstring& folder, const std::wstring& name);
 
 // The path followed by a backslash unless it ends in a separator already.

@@ -31,7 +31,9 @@ std::wstring FromPath(const fs::path& path) {
 #endif
 }
 
-std::wstring Quoted(const std::wstring& text) { return L"„" + text + L"“"; }
+std::wstring Quoted(const std::wstring& text) {
+    return L"„" + text + L"“";
+}
 
 [[noreturn]] void Fail(int code, const std::wstring& message) {
     throw PlatformError(static_cast<std::uint32_t>(code), message);
@@ -42,7 +44,9 @@ std::wstring Quoted(const std::wstring& text) { return L"„" + text + L"“"; }
 }
 
 // The error of a failed stream operation: the C library leaves it in errno.
-int LastErrno() { return errno != 0 ? errno : static_cast<int>(std::errc::io_error); }
+int LastErrno() {
+    return errno != 0 ? errno : static_cast<int>(std::errc::io_error);
+}
 
 void RequireFile(const std::wstring& path) {
     std::error_code ec;
@@ -117,9 +121,7 @@ public:
         }
     }
 
-    bool AtEndOfStream() override {
-        return in_.peek() == std::ifstream::traits_type::eof();
-    }
+    bool AtEndOfStream() override { return in_.peek() == std::ifstream::traits_type::eof(); }
 
     std::wstring Readline() override {
         if (AtEndOfStream()) {
@@ -183,9 +185,8 @@ public:
         std::error_code ec;
         // An existing file is written over from its first byte and keeps its
         // length; only a new file is created.
-        const auto mode = fs::exists(native, ec)
-                              ? std::ios::in | std::ios::out | std::ios::binary
-                              : std::ios::out | std::ios::binary;
+        const auto mode = fs::exists(native, ec) ? std::ios::in | std::ios::out | std::ios::binary
+                                                 : std::ios::out | std::ios::binary;
         errno = 0;
         out_.open(native, mode);
         if (!out_) {
@@ -315,7 +316,8 @@ void PortableFileSystem::MoveFile(const std::wstring& source,
 FolderItem PortableFileSystem::GetFolder(const std::wstring& path) {
     RequireFolder(path);
     std::error_code ec;
-    const fs::path full = WithoutTrailingSeparator(fs::absolute(ToPath(path), ec).lexically_normal());
+    const fs::path full =
+        WithoutTrailingSeparator(fs::absolute(ToPath(path), ec).lexically_normal());
     FolderItem item;
     item.path = FromPath(full);
     item.Name = FromPath(full.filename());

@@ -7,16 +7,20 @@ namespace {
 
 // Windows-1252 0x80..0x9F; 0 marks the five unassigned bytes, which decode to
 // the C1 control of the same number as Windows itself does.
-const char16_t kCp1252High[32] = {
-    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+const char16_t kCp1252High[32] = {0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                  0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,
+                                  0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                  0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
 
 constexpr std::uint32_t kReplacement = 0xFFFD;  // U+FFFD REPLACEMENT CHARACTER
 constexpr std::uint32_t kLastCodePoint = 0x10FFFF;
 
-bool IsHighSurrogate(std::uint32_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
-bool IsLowSurrogate(std::uint32_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
+bool IsHighSurrogate(std::uint32_t unit) {
+    return unit >= 0xD800 && unit <= 0xDBFF;
+}
+bool IsLowSurrogate(std::uint32_t unit) {
+    return unit >= 0xDC00 && unit <= 0xDFFF;
+}
 
 wchar_t FoldChar(wchar_t c) {
     const auto code = static_cast<std::uint32_t>(c);
@@ -251,7 +255,9 @@ std::string EncodeCp1252(const std::wstring& text) {
     return out;
 }
 
-std::string ToUtf8(const std::wstring& text) { return EncodeUtf8(CodePoints(text)); }
+std::string ToUtf8(const std::wstring& text) {
+    return EncodeUtf8(CodePoints(text));
+}
 
 std::wstring FromUtf8(const std::string& bytes) {
     return FromCodePoints<std::wstring>(DecodeUtf8(bytes));

@@ -13,7 +13,10 @@ UniqueKernelHandle MakeEvent(bool manualReset) {
 }  // namespace
 
 TransferChannel::TransferChannel(std::size_t capacity)
-    : ring_(capacity), data_(MakeEvent(false)), space_(MakeEvent(false)), abandon_(MakeEvent(true)) {}
+    : ring_(capacity),
+      data_(MakeEvent(false)),
+      space_(MakeEvent(false)),
+      abandon_(MakeEvent(true)) {}
 
 bool TransferChannel::Push(const std::uint8_t* data, std::size_t count) {
     while (count > 0) {

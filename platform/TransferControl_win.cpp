@@ -33,8 +33,8 @@ void RegisterWindowClass(WNDPROC proc) {
 
 std::wstring DecodeAnsi(const std::string& bytes) {
     if (bytes.empty()) return std::wstring();
-    const int length = ::MultiByteToWideChar(CP_ACP, 0, bytes.data(),
-                                             static_cast<int>(bytes.size()), nullptr, 0);
+    const int length =
+        ::MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
     std::wstring text(static_cast<std::size_t>(length), L'\0');
     ::MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), text.data(),
                           length);
@@ -192,7 +192,8 @@ void WinInetTransferControl::OnFinished(unsigned sequence, std::uint32_t error) 
 }
 
 void WinInetTransferControl::ThrowIfBusy(const std::wstring& url) const {
-    if (executing_) throw PlatformError(kErrorStillExecuting, DescribeTransferError(kErrorStillExecuting, url));
+    if (executing_)
+        throw PlatformError(kErrorStillExecuting, DescribeTransferError(kErrorStillExecuting, url));
 }
 
 void WinInetTransferControl::Start(const std::wstring& url, const std::wstring& verb,
@@ -237,8 +238,8 @@ void WinInetTransferControl::JoinWorker() {
 void WinInetTransferControl::WaitForData(TransferChannel& channel, std::size_t count) {
     if (!channel.WaitFor(count)) return;
     const HANDLE dataEvent = channel.DataEvent();
-    const DWORD result = ::MsgWaitForMultipleObjectsEx(1, &dataEvent, kDataWaitMs, QS_ALLINPUT,
-                                                       MWMO_INPUTAVAILABLE);
+    const DWORD result =
+        ::MsgWaitForMultipleObjectsEx(1, &dataEvent, kDataWaitMs, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
     if (result != WAIT_OBJECT_0 + 1) return;
     // The program is ending: nothing may keep it waiting for the network.
     if (!PumpPendingMessages()) Cancel();

@@ -4,9 +4,9 @@
 // Message-box styles as the program uses them.
 enum MsgBoxStyle : unsigned {
     MsgOkOnly = 0,
-    MsgCritical = 16,     // critical icon, OK
+    MsgCritical = 16,       // critical icon, OK
     MsgYesNoQuestion = 36,  // question icon, Yes and No
-    MsgInformation = 64,  // information icon, OK
+    MsgInformation = 64,    // information icon, OK
 };
 
 enum class MsgBoxResult { Ok = 1, Cancel = 2, Yes = 6, No = 7 };

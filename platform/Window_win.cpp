@@ -75,7 +75,8 @@ void RegisterWindowClasses() {
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     wc.lpszClassName = kWindowClass;
     wc.hIcon = ::LoadIconW(instance, MAKEINTRESOURCEW(1));
-    if (!::RegisterClassExW(&wc)) ThrowLastError(L"Die Fensterklasse konnte nicht registriert werden");
+    if (!::RegisterClassExW(&wc))
+        ThrowLastError(L"Die Fensterklasse konnte nicht registriert werden");
 
     WNDCLASSEXW shape{};
     shape.cbSize = sizeof(shape);
@@ -84,7 +85,8 @@ void RegisterWindowClasses() {
     shape.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
     shape.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     shape.lpszClassName = kShapeClass;
-    if (!::RegisterClassExW(&shape)) ThrowLastError(L"Die Fensterklasse konnte nicht registriert werden");
+    if (!::RegisterClassExW(&shape))
+        ThrowLastError(L"Die Fensterklasse konnte nicht registriert werden");
     registered = true;
 }
 
@@ -114,7 +116,8 @@ void Window::CreateTopLevel(const std::wstring& title, int clientWidthTwips, int
     HWND hwnd = ::CreateWindowExW(WS_EX_CONTROLPARENT, kWindowClass, title.c_str(), style,
                                   CW_USEDEFAULT, CW_USEDEFAULT, 100, 100, owner, nullptr,
                                   ::GetModuleHandleW(nullptr), this);
-    if (!hwnd) ThrowLastError(L"Das Fenster \u201e" + title + L"\u201c konnte nicht angelegt werden");
+    if (!hwnd)
+        ThrowLastError(L"Das Fenster \u201e" + title + L"\u201c konnte nicht angelegt werden");
     dpi_ = WindowDpi(hwnd);
 
     RECT frame{0, 0, Px(clientWidthTwips), Px(clientHeightTwips)};
@@ -320,4 +323,6 @@ LRESULT Window::DefaultHandling(UINT msg, WPARAM wParam, LPARAM lParam) {
     return ::DefWindowProcW(hwnd_, msg, wParam, lParam);
 }
 
-bool Window::HandleMessage(UINT, WPARAM, LPARAM, LRESULT&) { return false; }
+bool Window::HandleMessage(UINT, WPARAM, LPARAM, LRESULT&) {
+    return false;
+}

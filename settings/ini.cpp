@@ -32,7 +32,9 @@ KeyLine SplitKeyLine(const std::wstring& line) {
     return {line.substr(0, first), line.substr(first + 1, valueLength)};
 }
 
-std::wstring HeaderOf(const std::wstring& section) { return L"[" + section + L"]"; }
+std::wstring HeaderOf(const std::wstring& section) {
+    return L"[" + section + L"]";
+}
 
 // Calls visit for every key line of the section, in file order. A header
 // directly under a line of the section only ends it; it is not itself looked
@@ -120,7 +122,9 @@ void WriteAllLines(FileSystem& fs, const std::wstring& path,
 
 ini::ini(FileSystem& fs, Ui& ui) : fs_(fs), ui_(ui) {}
 
-std::wstring ini::filename() const { return Path::Join(ui_.StartFolder(), L"settings.ini"); }
+std::wstring ini::filename() const {
+    return Path::Join(ui_.StartFolder(), L"settings.ini");
+}
 
 std::wstring ini::GetValue(const std::wstring& section, const std::wstring& key) const {
     const auto reader = fs_.OpenTextFileForReading(filename());

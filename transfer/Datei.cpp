@@ -14,8 +14,12 @@ constexpr std::int64_t kMegabyte = 1024 * 1024;
 // ERROR_INVALID_HANDLE: writing without an open output file.
 constexpr std::uint32_t kErrorNoOutputFile = 6;
 
-bool IsWhiteSpace(wchar_t c) { return c == L' ' || c == L'\t' || c == L'\r' || c == L'\n'; }
-bool IsDigit(wchar_t c) { return c >= L'0' && c <= L'9'; }
+bool IsWhiteSpace(wchar_t c) {
+    return c == L' ' || c == L'\t' || c == L'\r' || c == L'\n';
+}
+bool IsDigit(wchar_t c) {
+    return c >= L'0' && c <= L'9';
+}
 
 // size / divisor in hundredths, rounded half to even at the second decimal.
 // Integer arithmetic keeps 9765.625 an exact tie, so it becomes 9765.62.
@@ -78,7 +82,9 @@ void Datei::Filesize(const std::wstring& text) {
     if (value && FitsTotalSize(*value)) total_ = static_cast<std::int32_t>(std::nearbyint(*value));
 }
 
-void Datei::OpenFileForWrite() { output_ = fs_.OpenBinaryForWrite(PfadLokal()); }
+void Datei::OpenFileForWrite() {
+    output_ = fs_.OpenBinaryForWrite(PfadLokal());
+}
 
 void Datei::WriteBytesToFile(const std::vector<std::uint8_t>& b) {
     if (b.empty()) return;
@@ -108,7 +114,9 @@ std::optional<double> Datei::GetAktFilesizeInKB() const {
     return ToValue(KilobyteHundredths(current_));
 }
 
-std::optional<double> Datei::GetFilesizeInKB() const { return ToValue(KilobyteHundredths(total_)); }
+std::optional<double> Datei::GetFilesizeInKB() const {
+    return ToValue(KilobyteHundredths(total_));
+}
 
 double Datei::GetAktFilesizeInMB() const {
     return static_cast<double>(RoundedHundredths(current_, kMegabyte)) / 100.0;
@@ -136,7 +144,8 @@ std::optional<double> Datei::NumericValue(const std::wstring& text) {
 
     double value = 0.0;
     std::size_t digits = 0;
-    for (; pos < end && IsDigit(text[pos]); ++pos, ++digits) value = value * 10 + (text[pos] - L'0');
+    for (; pos < end && IsDigit(text[pos]); ++pos, ++digits)
+        value = value * 10 + (text[pos] - L'0');
     if (pos < end && text[pos] == L'.') {
         double scale = 0.1;
         for (++pos; pos < end && IsDigit(text[pos]); ++pos, ++digits, scale /= 10) {

@@ -168,8 +168,9 @@ double LinuxCpuSeconds(unsigned long pid) {
     unsigned long long utime = 0, stime = 0;
     // Fields from the state (3rd) on: state ppid pgrp session tty tpgid flags
     // minflt cminflt majflt cmajflt utime stime.
-    if (std::sscanf(stat.c_str() + close + 1, " %*c %*d %*d %*d %*d %*d %*u %*u %*u %*u %*u %llu %llu",
-                    &utime, &stime) != 2) {
+    if (std::sscanf(stat.c_str() + close + 1,
+                    " %*c %*d %*d %*d %*d %*d %*u %*u %*u %*u %*u %llu %llu", &utime,
+                    &stime) != 2) {
         return -1;
     }
     // USER_HZ is 100 on every Linux this runs on.
@@ -266,11 +267,11 @@ int Run(const std::wstring& server, const std::wstring& largePath, const std::ws
     const Outcome large = bench.Download(largePath);
     bench.window().StopTimer();
     const double oursMibs = static_cast<double>(large.bytes) / kMiB / large.seconds;
-    std::printf("large: %s, %lld bytes in %.2f s (progress display %.2f s), %u StateChanged, "
-                "%u timer ticks, longest gap %.1f ms\n",
-                large.ok ? "complete" : "FAILED", static_cast<long long>(large.bytes),
-                large.seconds, large.displaySeconds, large.events, bench.window().ticks(),
-                bench.window().longestGapMs());
+    std::printf(
+        "large: %s, %lld bytes in %.2f s (progress display %.2f s), %u StateChanged, "
+        "%u timer ticks, longest gap %.1f ms\n",
+        large.ok ? "complete" : "FAILED", static_cast<long long>(large.bytes), large.seconds,
+        large.displaySeconds, large.events, bench.window().ticks(), bench.window().longestGapMs());
 
     const unsigned long wineserver = FindWineserver();
     const double serverBefore = LinuxCpuSeconds(wineserver);
@@ -280,11 +281,12 @@ int Run(const std::wstring& server, const std::wstring& largePath, const std::ws
     const double serverAfter = LinuxCpuSeconds(wineserver);
     const double serverCpu = serverBefore >= 0 && serverAfter >= 0 ? serverAfter - serverBefore : 0;
     const double idlePct = (oursCpu + serverCpu) / slow.seconds * 100.0;
-    std::printf("slow: %s, %lld bytes in %.2f s (progress display %.2f s), %u StateChanged, "
-                "CPU ours %.3f s, wineserver %.3f s%s\n",
-                slow.ok ? "complete" : "FAILED", static_cast<long long>(slow.bytes),
-                slow.seconds, slow.displaySeconds, slow.events, oursCpu, serverCpu,
-                wineserver == 0 || serverBefore < 0 ? " (wineserver not found)" : "");
+    std::printf(
+        "slow: %s, %lld bytes in %.2f s (progress display %.2f s), %u StateChanged, "
+        "CPU ours %.3f s, wineserver %.3f s%s\n",
+        slow.ok ? "complete" : "FAILED", static_cast<long long>(slow.bytes), slow.seconds,
+        slow.displaySeconds, slow.events, oursCpu, serverCpu,
+        wineserver == 0 || serverBefore < 0 ? " (wineserver not found)" : "");
     ::RemoveDirectoryW(folder.c_str());
 
     const double peak = PeakWorkingSetMiB();

@@ -42,7 +42,8 @@ bool IsMessageBox(HWND window) {
 }
 
 bool Matches(const std::wstring& text, const std::wstring& pattern) {
-    if (Text::EndsWith(pattern, L"*")) return Text::StartsWith(text, pattern.substr(0, pattern.size() - 1));
+    if (Text::EndsWith(pattern, L"*"))
+        return Text::StartsWith(text, pattern.substr(0, pattern.size() - 1));
     return text == pattern;
 }
 
@@ -55,8 +56,10 @@ HWND Find(HWND parent, Test test) {
         if (::IsWindowVisible(window) && (*s->first)(window)) s->second = window;
         return !s->second;
     };
-    if (parent) ::EnumChildWindows(parent, look, reinterpret_cast<LPARAM>(&search));
-    else ::EnumWindows(look, reinterpret_cast<LPARAM>(&search));
+    if (parent)
+        ::EnumChildWindows(parent, look, reinterpret_cast<LPARAM>(&search));
+    else
+        ::EnumWindows(look, reinterpret_cast<LPARAM>(&search));
     return search.second;
 }
 
@@ -99,10 +102,9 @@ void Run(const std::vector<std::wstring>& step, HWND& current, const std::wstrin
     } else if (command == L"answer" && step.size() == 3) {
         Need(Await([&] { return found = Find(nullptr, titled(true)); }), L"no message box " + arg);
         // The box's text arrives a moment after its window.
-        Need(Await([&] {
-                 return Find(found, [&](HWND w) { return Matches(TextOf(w), step[2]); });
-             }),
-             L"the message box " + arg + L" does not say " + step[2]);
+        Need(
+            Await([&] { return Find(found, [&](HWND w) { return Matches(TextOf(w), step[2]); }); }),
+            L"the message box " + arg + L" does not say " + step[2]);
         ::PostMessageW(::GetDlgItem(found, IDOK), BM_CLICK, 0, 0);
         Need(Await([&] { return !::IsWindowVisible(found); }), L"the box stayed open: " + arg);
     } else if (command == L"gone") {

@@ -1,9 +1,9 @@
 #pragma once
 #include <string>
 
-#include "wizard/WizardHost.h"
 #include "platform/FileSystem.h"
 #include "platform/PlatformError.h"
+#include "wizard/WizardHost.h"
 
 // The wizard window's shared values and operations for host tests of a page.
 // DeleteTempFolder removes the folder as the window does (errors ignored);

@@ -19,7 +19,11 @@ std::wstring Described(Throw raise) {
 TEST(DescribeCurrentExceptionTest, NamesWhatEachKindOfErrorCarries) {
     EXPECT_EQ(Described([] { throw PlatformError(5, L"Zugriff verweigert: Übersicht"); }),
               L"Zugriff verweigert: Übersicht");
-    EXPECT_EQ(Described([] { throw std::runtime_error("Datei \xC3\xBC" "berschrieben"); }),
+    EXPECT_EQ(Described([] {
+                  throw std::runtime_error(
+                      "Datei \xC3\xBC"
+                      "berschrieben");
+              }),
               L"Datei überschrieben");
     EXPECT_EQ(Described([] { throw 42; }), L"");
 }

@@ -17,7 +17,8 @@ using Lines = std::vector<std::wstring>;
 class PortableFileSystemTest : public ::testing::Test {
 protected:
     Lines ReadAll(const std::string& name) {
-        auto reader = fs.OpenTextFileForReading(tmp.Program(std::wstring(name.begin(), name.end())));
+        auto reader =
+            fs.OpenTextFileForReading(tmp.Program(std::wstring(name.begin(), name.end())));
         Lines lines;
         while (!reader->AtEndOfStream()) lines.push_back(reader->Readline());
         return lines;
@@ -46,7 +47,10 @@ TEST_F(PortableFileSystemTest, LinesEndAtCrLfOrLfInWindows1252AndTheLastBreakAdd
     writer->WriteLine(L"Menüeinträge");
     writer->Write(L"Größe");
     writer->Close();
-    EXPECT_EQ(tmp.ReadBytes("out.txt"), "Men\xFC" "eintr\xE4ge\r\nGr\xF6\xDF" "e");
+    EXPECT_EQ(tmp.ReadBytes("out.txt"),
+              "Men\xFC"
+              "eintr\xE4ge\r\nGr\xF6\xDF"
+              "e");
 }
 
 TEST_F(PortableFileSystemTest, BackslashPathsReachTheFileAndFailuresNameIt) {
@@ -123,7 +127,9 @@ TEST_F(PortableFileSystemTest, GetFolderListsByNameAndTheBinaryWriterDoesNotShor
     writer->Write(data, 2);
     writer->Write(data + 2, 2);
     writer->Close();
-    EXPECT_EQ(tmp.ReadBytes("bin.dat"), std::string("ab\0\xFF" "456789", 10));
+    EXPECT_EQ(tmp.ReadBytes("bin.dat"), std::string("ab\0\xFF"
+                                                    "456789",
+                                                    10));
     fs.OpenBinaryForWrite(tmp.Program(L"neu.dat"))->Write(data, 4);
     EXPECT_EQ(tmp.ReadBytes("neu.dat"), std::string("ab\0\xFF", 4));
 }

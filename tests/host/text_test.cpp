@@ -47,17 +47,25 @@ TEST(Utf8Test, EveryCharacterRoundTripsAndEachLengthEndsWhereItShould) {
     EXPECT_EQ(Text::ToUtf8(W({0x7FF, 0x800})), "\xDF\xBF\xE0\xA0\x80");
     EXPECT_EQ(Text::ToUtf8(W({0xFFFF, 0x10000})), "\xEF\xBF\xBF\xF0\x90\x80\x80");
     EXPECT_EQ(Text::ToUtf8(W({0x10FFFF})), "\xF4\x8F\xBF\xBF");
-    EXPECT_EQ(Text::ToUtf8(L"Größe 5 €"), "Gr\xC3\xB6\xC3\x9F" "e 5 \xE2\x82\xAC");
+    EXPECT_EQ(Text::ToUtf8(L"Größe 5 €"),
+              "Gr\xC3\xB6\xC3\x9F"
+              "e 5 \xE2\x82\xAC");
 }
 
 TEST(Utf8Test, SurrogatePairsAreOneCharacterAndLoneSurrogatesBecomeReplacements) {
-    EXPECT_EQ(Text::ToUtf8(W({'a', 0xD834, 0xDD1E, 'b'})), "a\xF0\x9D\x84\x9E" "b");
+    EXPECT_EQ(Text::ToUtf8(W({'a', 0xD834, 0xDD1E, 'b'})),
+              "a\xF0\x9D\x84\x9E"
+              "b");
     EXPECT_EQ(Text::ToUtf8(W({0xD800, 0xDC00, 0xDBFF, 0xDFFF})),
               "\xF0\x90\x80\x80\xF4\x8F\xBF\xBF");
     EXPECT_EQ(Text::ToUtf8(W({'a', 0xD834})), "a\xEF\xBF\xBD");
-    EXPECT_EQ(Text::ToUtf8(W({0xD834, 'b'})), "\xEF\xBF\xBD" "b");
+    EXPECT_EQ(Text::ToUtf8(W({0xD834, 'b'})),
+              "\xEF\xBF\xBD"
+              "b");
     EXPECT_EQ(Text::ToUtf8(W({0xDD1E, 0xD834})), "\xEF\xBF\xBD\xEF\xBF\xBD");
-    EXPECT_EQ(Text::ToUtf8(W({0x110000, 'x'})), "\xEF\xBF\xBD" "x");
+    EXPECT_EQ(Text::ToUtf8(W({0x110000, 'x'})),
+              "\xEF\xBF\xBD"
+              "x");
 
     EXPECT_EQ(Text::ToUtf16(W({'a', 0x10000, 0x10FFFF, 0xFFFF})),
               (std::u16string{u'a', 0xD800, 0xDC00, 0xDBFF, 0xDFFF, 0xFFFF}));
@@ -70,19 +78,29 @@ TEST(Utf8Test, EachMalformedPieceBecomesOneReplacementAndNothingAroundItIsLost) 
         const char* bytes;
         std::wstring text;
     } cases[] = {
-        {"a\x80" "b", W({'a', kFffd, 'b'})},               // stray continuation byte
+        {"a\x80"
+         "b",
+         W({'a', kFffd, 'b'})},  // stray continuation byte
         {"\xBF\x80", W({kFffd, kFffd})},
-        {"\xC3", W({kFffd})},                              // cut short by the end
-        {"\xC3" "A", W({kFffd, 'A'})},                     // cut short by a character
-        {"\xE2\x82" "A\xE2\x82", W({kFffd, 'A', kFffd})},
-        {"\xF0\x9F\x98" "\xC3\xA4", W({kFffd, 0xE4})},
+        {"\xC3", W({kFffd})},  // cut short by the end
+        {"\xC3"
+         "A",
+         W({kFffd, 'A'})},  // cut short by a character
+        {"\xE2\x82"
+         "A\xE2\x82",
+         W({kFffd, 'A', kFffd})},
+        {"\xF0\x9F\x98"
+         "\xC3\xA4",
+         W({kFffd, 0xE4})},
         {"\xC0\xAF\xC1\xBF", W({kFffd, kFffd, kFffd, kFffd})},  // overlong two-byte forms
-        {"\xE0\x9F\xBF", W({kFffd, kFffd, kFffd})},        // overlong three-byte form
+        {"\xE0\x9F\xBF", W({kFffd, kFffd, kFffd})},             // overlong three-byte form
         {"\xE0\xA0\x80", W({0x800})},
-        {"\xF0\x8F\xBF\xBF", W({kFffd, kFffd, kFffd, kFffd})},  // overlong four-byte form
+        {"\xF0\x8F\xBF\xBF", W({kFffd, kFffd, kFffd, kFffd})},           // overlong four-byte form
         {"\xED\xA0\x80\xED\x9F\xBF", W({kFffd, kFffd, kFffd, 0xD7FF})},  // encoded surrogate
-        {"\xF4\x90\x80\x80", W({kFffd, kFffd, kFffd, kFffd})},  // beyond U+10FFFF
-        {"\xF5\x80\xF8\xFE\xFF" "z", W({kFffd, kFffd, kFffd, kFffd, kFffd, 'z'})},
+        {"\xF4\x90\x80\x80", W({kFffd, kFffd, kFffd, kFffd})},           // beyond U+10FFFF
+        {"\xF5\x80\xF8\xFE\xFF"
+         "z",
+         W({kFffd, kFffd, kFffd, kFffd, kFffd, 'z'})},
     };
     for (const auto& c : cases) EXPECT_EQ(Text::FromUtf8(c.bytes), c.text) << c.bytes;
     EXPECT_EQ(Text::FromUtf8(std::string("a\0b", 3)), W({'a', 0, 'b'}));
@@ -95,8 +113,7 @@ TEST(Cp1252Test, EveryByteDecodesAsWindowsDoesAndEncodesBack) {
         ASSERT_EQ(text.size(), 1u);
         const std::uint32_t expected = IconvCp1252(byte);
         // glibc leaves the five holes unassigned; Windows gives the control character.
-        EXPECT_EQ(static_cast<std::uint32_t>(text[0]), expected != 0 || b == 0 ? expected : b)
-            << b;
+        EXPECT_EQ(static_cast<std::uint32_t>(text[0]), expected != 0 || b == 0 ? expected : b) << b;
         EXPECT_EQ(Text::EncodeCp1252(text), std::string(1, static_cast<char>(byte))) << b;
     }
 }

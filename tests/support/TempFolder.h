@@ -33,16 +33,26 @@ public:
         path_ = Text::FromUtf8(native_.string());
 #endif
     }
-    ~TempFolder() { RemoveAll(native_); }
+    ~TempFolder() {
+        RemoveAll(native_);
+    }
     TempFolder(const TempFolder&) = delete;
     TempFolder& operator=(const TempFolder&) = delete;
 
     // The folder as the program sees it, without trailing backslash (both names).
-    const std::wstring& path() const { return path_; }
-    const std::wstring& wpath() const { return path_; }
+    const std::wstring& path() const {
+        return path_;
+    }
+    const std::wstring& wpath() const {
+        return path_;
+    }
     // A path inside the folder in the program's form ("folder\name"; both names).
-    std::wstring operator/(const std::wstring& relative) const { return path_ + L"\\" + relative; }
-    std::wstring Program(const std::wstring& relative) const { return *this / relative; }
+    std::wstring operator/(const std::wstring& relative) const {
+        return path_ + L"\\" + relative;
+    }
+    std::wstring Program(const std::wstring& relative) const {
+        return *this / relative;
+    }
     // The same place for std::filesystem; `relative` is UTF-8 with "/".
     std::filesystem::path Native(const std::string& relative) const {
         return native_ / std::filesystem::u8path(relative);
@@ -93,8 +103,8 @@ private:
         std::filesystem::create_directories(parent);
         for (;;) {
             // A name left over from an earlier run is passed over.
-            const auto candidate = parent / (L"t" + std::to_wstring(::_getpid()) + L"_" +
-                                             std::to_wstring(++counter));
+            const auto candidate =
+                parent / (L"t" + std::to_wstring(::_getpid()) + L"_" + std::to_wstring(++counter));
             if (std::filesystem::create_directory(candidate)) return candidate;
         }
 #else

@@ -11,7 +11,6 @@
 #include <string>
 #include <vector>
 
-#include "support/BlankPage_win.h"
 #include "app/MainForm_win.h"
 #include "download/DownloadTexts.h"
 #include "download/UserControlDownloadProgram_win.h"
@@ -21,6 +20,7 @@
 #include "platform/Shell_win.h"
 #include "platform/Text.h"
 #include "platform/TransferControl_win.h"
+#include "support/BlankPage_win.h"
 #include "support/HttpTestServer.h"
 #include "support/PumpingFakeUi.h"
 #include "support/TestSupport.h"

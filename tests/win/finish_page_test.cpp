@@ -10,7 +10,6 @@
 #include <string>
 #include <vector>
 
-#include "support/BlankPage_win.h"
 #include "app/MainForm_win.h"
 #include "finish/UserControlShortcuts_win.h"
 #include "platform/FileSystem_win.h"
@@ -20,6 +19,7 @@
 #include "platform/Shell_win.h"
 #include "platform/Text.h"
 #include "support/AccessRegistry.h"
+#include "support/BlankPage_win.h"
 #include "support/PumpingFakeUi.h"
 #include "support/TestSupport.h"
 

@@ -131,9 +131,10 @@ TEST_F(FolderChooserTest, NewFolderIsMadeBelowTheSelectedFolderAndOpened) {
     for (int i = 0; i < 3; ++i) Notify(dialog_->buttonNeuerOrdner, BN_CLICKED);
     const std::wstring prompt = L"Ordner erstellen|Neuen Ordner erstellen in: ";
     std::vector<std::wstring> prompts;
-    for (const auto& request : ui_.inputRequests) prompts.push_back(request.title + L"|" + request.prompt);
+    for (const auto& request : ui_.inputRequests)
+        prompts.push_back(request.title + L"|" + request.prompt);
     EXPECT_EQ(prompts, (std::vector<std::wstring>{prompt + temp_.path(), prompt + temp_.path(),
-                                         prompt + (temp_ / L"Neu")}));
+                                                  prompt + (temp_ / L"Neu")}));
     EXPECT_FALSE(PathExists(temp_ / L"fehlt"));
     EXPECT_EQ(dialog_->Dir1().ListCount(), 0);
     EXPECT_EQ(dialog_->Tag(), temp_.path());  // navigation alone leaves Tag alone

@@ -23,17 +23,6 @@ protected:
         while (!reader->AtEndOfStream()) lines.push_back(reader->Readline());
         return lines;
     }
-    template <typename F>
-    PlatformError ErrorOf(F&& f) {
-        try {
-            f();
-        } catch (const PlatformError& e) {
-            return e;
-        }
-        ADD_FAILURE() << "no PlatformError was thrown";
-        return PlatformError(0, L"");
-    }
-
     TempFolder temp;
     WinFileSystem fs;
 };
@@ -62,8 +51,9 @@ TEST_F(WinFileSystemTest, DeleteTakesReadOnlyEntriesOnlyWithForceAndNeverAFileIn
     const std::wstring file = temp / L"schreibgeschützt.txt";
     WriteBytes(file, "x");
     MakeReadOnly(file);
-    EXPECT_NE(ErrorOf([&] { fs.DeleteFile(file, false); }).message().find(
-                  L"Die Datei konnte nicht gelöscht werden: " + file),
+    EXPECT_NE(ErrorOf([&] { fs.DeleteFile(file, false); })
+                  .message()
+                  .find(L"Die Datei konnte nicht gelöscht werden: " + file),
               std::wstring::npos);
     fs.DeleteFile(file, true);
     EXPECT_FALSE(PathExists(file));
@@ -146,7 +136,9 @@ TEST_F(WinFileSystemTest, TextGoesThroughTheAnsiCodePageLineByLine) {
         writer->Close();
         EXPECT_THROW(writer->Write(L"zu"), PlatformError);
     }
-    EXPECT_EQ(ReadBytes(file), "[Gr\xF6\xDF" "e]\r\nPreis=5 \x80 f\xFCr \xC4pfel\r\nPfeil=?\r\n");
+    EXPECT_EQ(ReadBytes(file),
+              "[Gr\xF6\xDF"
+              "e]\r\nPreis=5 \x80 f\xFCr \xC4pfel\r\nPfeil=?\r\n");
     EXPECT_THROW(fs.OpenTextFileForWriting(temp / L"fehlt\\settings.ini"), PlatformError);
 
     WriteBytes(file, "eins\r\nzwei\n\r\nvier\rmit CR\nf\xFCnf\r\n");

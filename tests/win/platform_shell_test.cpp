@@ -15,18 +15,9 @@ using namespace wintest;
 
 namespace {
 
-template <typename F>
-std::uint32_t ErrorCodeOf(F&& f) {
-    try {
-        f();
-    } catch (const PlatformError& e) {
-        return e.code();
-    }
-    ADD_FAILURE() << "no PlatformError was thrown";
-    return 0;
+std::wstring Quoted(const std::wstring& path) {
+    return L"\"" + path + L"\"";
 }
-
-std::wstring Quoted(const std::wstring& path) { return L"\"" + path + L"\""; }
 
 // A throw-away ProgID below HKEY_CLASSES_ROOT, removed before and after each test.
 class WinShellTest : public ::testing::Test {
@@ -55,12 +46,12 @@ TEST_F(WinShellTest, TrailingBackslashReadsTheDefaultValueAndANameTheParentKeysV
 
     // "shell" is a key, not a value of the ProgID; a key may have no default
     // value; only HKEY_CLASSES_ROOT is read.
-    EXPECT_EQ(ErrorCodeOf([&] { shell.regRead(name + L"\\shell"); }),
+    EXPECT_EQ(ErrorOf([&] { shell.regRead(name + L"\\shell"); }).code(),
               static_cast<std::uint32_t>(ERROR_FILE_NOT_FOUND));
     RegAddKey(L"HKCR\\" + progId + L"\\ohneWert");
-    EXPECT_NE(ErrorCodeOf([&] { shell.regRead(name + L"\\ohneWert\\"); }), 0u);
-    EXPECT_NE(ErrorCodeOf([&] { shell.regRead(name + L"\\fehlt\\"); }), 0u);
-    EXPECT_EQ(ErrorCodeOf([&] { shell.regRead(L"HKEY_CURRENT_USER\\Software\\"); }),
+    EXPECT_THROW(shell.regRead(name + L"\\ohneWert\\"), PlatformError);
+    EXPECT_THROW(shell.regRead(name + L"\\fehlt\\"), PlatformError);
+    EXPECT_EQ(ErrorOf([&] { shell.regRead(L"HKEY_CURRENT_USER\\Software\\"); }).code(),
               static_cast<std::uint32_t>(ERROR_INVALID_PARAMETER));
 }
 
@@ -72,8 +63,7 @@ TEST_F(WinShellTest, RunWithWaitReturnsTheExitCodeOnceTheProgramHasEnded) {
     EXPECT_EQ(Text::FromUtf8(ReadBytes(marker)),
               L"300\n" + marker + L"\n-o\n-q\n-d\n" + temp.path() + L"\n");
     EXPECT_EQ(shell.Run(Quoted(FixtureExe(L"exit_with")) + L" 0", WindowStyle::Normal, true), 0u);
-    EXPECT_NE(ErrorCodeOf([&] { shell.Run(Quoted(temp / L"setup.exe"), WindowStyle::Hidden, true); }),
-              0u);
+    EXPECT_THROW(shell.Run(Quoted(temp / L"setup.exe"), WindowStyle::Hidden, true), PlatformError);
 }
 
 TEST_F(WinShellTest, RunWithoutWaitStartsProgramsWithTheirParametersAndOpensDocuments) {
@@ -92,7 +82,7 @@ TEST_F(WinShellTest, RunWithoutWaitStartsProgramsWithTheirParametersAndOpensDocu
     const std::string written = AwaitFileBytes(opened);
     RegDeleteTree(L"HKCR\\" + extension);
     EXPECT_EQ(Text::FromUtf8(written), L"0\n" + opened + L"\n" + document + L"\n");
-    EXPECT_NE(ErrorCodeOf([&] { shell.Run(Quoted(temp / L"Schnellstart.html")); }), 0u);
+    EXPECT_THROW(shell.Run(Quoted(temp / L"Schnellstart.html")), PlatformError);
 }
 
 // Nothing the wizard writes may leave the sandbox: wineboot once linked these
@@ -120,9 +110,9 @@ TEST_F(WinShellTest, SpecialFoldersLieInsideTheSandboxPrefixWithoutLinks) {
                 << Narrow(level);
         }
     }
-    EXPECT_EQ(shell.SpecialFolders(L"Programs").rfind(shell.SpecialFolders(L"StartMenu") + L"\\", 0),
-              0u);
-    EXPECT_EQ(ErrorCodeOf([&] { shell.SpecialFolders(L"Favoriten"); }),
+    EXPECT_EQ(
+        shell.SpecialFolders(L"Programs").rfind(shell.SpecialFolders(L"StartMenu") + L"\\", 0), 0u);
+    EXPECT_EQ(ErrorOf([&] { shell.SpecialFolders(L"Favoriten"); }).code(),
               static_cast<std::uint32_t>(ERROR_INVALID_PARAMETER));
 }
 
@@ -152,8 +142,8 @@ TEST_F(WinShellTest, ShortcutIsWrittenOnSaveReplacedByTheNextAndMayPointAheadOfI
     first->Arguments = arguments;
     EXPECT_FALSE(PathExists(linkPath));
     first->Save();
-    EXPECT_EQ(ReadLink(linkPath), std::make_pair(Text::ToLower(FixtureExe(L"fixture_access")),
-                                                 arguments));
+    EXPECT_EQ(ReadLink(linkPath),
+              std::make_pair(Text::ToLower(FixtureExe(L"fixture_access")), arguments));
 
     // Start-menu entries are made before the program files are moved into place.
     const std::wstring later = temp / L"Zelbar\\Update.exe";
@@ -161,7 +151,7 @@ TEST_F(WinShellTest, ShortcutIsWrittenOnSaveReplacedByTheNextAndMayPointAheadOfI
     second->TargetPath = later;
     second->Save();
     EXPECT_EQ(ReadLink(linkPath), std::make_pair(Text::ToLower(later), std::wstring()));
-    EXPECT_EQ(ErrorCodeOf([&] { shell.CreateShortcut(temp / L"Zelbar.txt"); }),
+    EXPECT_EQ(ErrorOf([&] { shell.CreateShortcut(temp / L"Zelbar.txt"); }).code(),
               static_cast<std::uint32_t>(ERROR_INVALID_NAME));
 }
 

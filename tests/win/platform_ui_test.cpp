@@ -13,6 +13,7 @@
 #include "platform/Text.h"
 #include "platform/TextMeasure_win.h"
 #include "platform/Ui_win.h"
+#include "platform/Window_win.h"
 #include "support/TestSupport.h"
 
 using namespace wintest;
@@ -20,39 +21,29 @@ using namespace wintest;
 namespace {
 
 // A plain top-level window of the test thread, counting the WM_APP messages it receives.
-class TestWindow {
+class TestWindow : public Window {
 public:
     explicit TestWindow(const wchar_t* title, bool visible = true) {
-        static const ATOM kClass = [] {
-            WNDCLASSW wc = {};
-            wc.lpfnWndProc = Proc;
-            wc.hInstance = ::GetModuleHandleW(nullptr);
-            wc.lpszClassName = L"ZelbarUiTestWindow";
-            return ::RegisterClassW(&wc);
-        }();
-        (void)kClass;
-        window_.reset(::CreateWindowExW(0, L"ZelbarUiTestWindow", title, WS_OVERLAPPEDWINDOW, 100,
-                                        100, 400, 300, nullptr, nullptr,
-                                        ::GetModuleHandleW(nullptr), nullptr));
-        if (visible) {
-            ::ShowWindow(window_.get(), SW_SHOW);
-            ::SetActiveWindow(window_.get());
-        }
+        CreateTopLevel(title, 6000, 4500, WS_OVERLAPPEDWINDOW);
+        if (!visible) return;
+        ::ShowWindow(hwnd(), SW_SHOW);
+        ::SetActiveWindow(hwnd());
     }
-    HWND get() const { return window_.get(); }
+    HWND get() const { return hwnd(); }
     static inline int appMessages = 0;
 
 private:
-    static LRESULT CALLBACK Proc(HWND w, UINT message, WPARAM wp, LPARAM lp) {
-        if (message != WM_APP) return ::DefWindowProcW(w, message, wp, lp);
+    bool HandleMessage(UINT msg, WPARAM, LPARAM, LRESULT&) override {
+        if (msg != WM_APP) return false;
         ++appMessages;
-        return 0;
+        return true;
     }
-    UniqueWindow window_;
 };
 
 // Presses a dialog button by its command identifier, as a click does.
-void Press(HWND box, int id) { ::PostMessageW(box, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); }
+void Press(HWND box, int id) {
+    ::PostMessageW(box, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0);
+}
 
 class WinUiTest : public ::testing::Test {
 protected:

@@ -192,13 +192,8 @@ TEST_F(TransferControlTest, OpenUrlAnswersInTheAnsiCodePageOrThrowsTheFailuresNu
     WinInetTransferControl control(kShortTimeoutMs);
     EXPECT_EQ(control.OpenURL(server->Url(L"/sizereply/Gr%C3%B6%C3%9Fe?filename=x")), L"Größe");
     EXPECT_EQ(control.OpenURL(server->Url(L"/size?filename=http://h/file/2048/a.exe")), L"2048");
-    const auto code = [&](const std::wstring& url) -> std::uint32_t {
-        try {
-            control.OpenURL(url);
-        } catch (const PlatformError& error) {
-            return error.code();
-        }
-        return 0;
+    const auto code = [&](const std::wstring& url) {
+        return ErrorOf([&] { control.OpenURL(url); }).code();
     };
     EXPECT_EQ(code(server->Url(L"/sizestatus/404?filename=x")),
               TransferControl::kErrorHttpStatusBase + 404);
@@ -216,12 +211,8 @@ TEST_F(TransferControlTest, OpenUrlAnswersInTheAnsiCodePageOrThrowsTheFailuresNu
 TEST_F(TransferControlTest, SecondRequestWhileOneRunsIsRefused) {
     WinInetTransferControl control;
     control.Execute(server->Url(L"/stallhead/60/a.exe"), L"GET");
-    try {
-        control.Execute(server->Url(L"/file/10/a.exe"), L"GET");
-        ADD_FAILURE() << "Execute did not refuse";
-    } catch (const PlatformError& error) {
-        EXPECT_EQ(error.code(), TransferControl::kErrorStillExecuting);
-    }
+    EXPECT_EQ(ErrorOf([&] { control.Execute(server->Url(L"/file/10/a.exe"), L"GET"); }).code(),
+              TransferControl::kErrorStillExecuting);
     EXPECT_THROW(control.OpenURL(server->Url(L"/sizereply/1?filename=x")), PlatformError);
     control.Cancel();
     EXPECT_EQ(control.OpenURL(server->Url(L"/sizereply/1?filename=x")), L"1");

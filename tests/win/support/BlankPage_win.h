@@ -1,7 +1,7 @@
 #pragma once
+#include "platform/Window_win.h"
 #include "wizard/WizardHost.h"
 #include "wizard/WizardPage.h"
-#include "platform/Window_win.h"
 
 // Empty page slots: framed child windows with a page's contract and nothing
 // on them. They stand in for a page whose content is not part of a build (the

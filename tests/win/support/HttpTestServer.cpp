@@ -9,14 +9,16 @@
 namespace wintest {
 namespace {
 
-std::wstring UnixPath(const char* path) { return Text::FromUtf8(path); }
+std::wstring UnixPath(const char* path) {
+    return Text::FromUtf8(path);
+}
 
 void Get(const std::wstring& url) {
     UniqueInternetHandle session(
         ::InternetOpenW(L"ZelbarTests", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0));
     if (!session) return;
-    UniqueInternetHandle request(::InternetOpenUrlW(session.get(), url.c_str(), nullptr, 0,
-                                                    INTERNET_FLAG_RELOAD, 0));
+    UniqueInternetHandle request(
+        ::InternetOpenUrlW(session.get(), url.c_str(), nullptr, 0, INTERNET_FLAG_RELOAD, 0));
 }
 
 }  // namespace
@@ -40,8 +42,8 @@ HttpTestServer::HttpTestServer(const std::string& filesFolder) {
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process = {};
-    if (!::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                          nullptr, &startup, &process)) {
+    if (!::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                          &startup, &process)) {
         throw std::runtime_error("cannot start python3 for the test server");
     }
     UniqueKernelHandle processHandle(process.hProcess);

@@ -1,5 +1,7 @@
 #include "support/TestSupport.h"
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -40,7 +42,8 @@ unsigned long RunReg(const std::wstring& arguments) {
     wchar_t system[MAX_PATH];
     const UINT length = ::GetSystemDirectoryW(system, MAX_PATH);
     if (length == 0 || length >= MAX_PATH) throw Failure(L"GetSystemDirectoryW");
-    std::wstring line = QuoteArgument(std::wstring(system, length) + L"\\reg.exe") + L" " + arguments;
+    std::wstring line =
+        QuoteArgument(std::wstring(system, length) + L"\\reg.exe") + L" " + arguments;
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info = {};
@@ -64,7 +67,9 @@ std::wstring WinPath(const std::string& unixPath) {
     return Path::WithoutTrailingBackslash(path);
 }
 
-std::wstring BinaryDir() { return WinPath(ZELBAR_BINARY_DIR); }
+std::wstring BinaryDir() {
+    return WinPath(ZELBAR_BINARY_DIR);
+}
 
 std::wstring FixtureExe(const std::wstring& name) {
     return BinaryDir() + L"\\tests\\fixtures\\" + name + L"\\" + name + L".exe";
@@ -84,6 +89,16 @@ std::string ReadBytes(const std::wstring& path) {
     std::ifstream in(std::filesystem::path(path), std::ios::binary);
     if (!in) throw Failure(L"cannot read " + path);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+PlatformError ErrorOf(const std::function<void()>& call) {
+    try {
+        call();
+    } catch (const PlatformError& e) {
+        return e;
+    }
+    ADD_FAILURE() << "no PlatformError was thrown";
+    return PlatformError(0, L"");
 }
 
 bool PathExists(const std::wstring& path) {
@@ -227,8 +242,7 @@ void ClickButton(HWND dialog, const std::wstring& caption) {
                    reinterpret_cast<LPARAM>(button));
 }
 
-DialogAnswerer::DialogAnswerer(std::wstring title, std::function<void(HWND)> action,
-                               unsigned capMs)
+DialogAnswerer::DialogAnswerer(std::wstring title, std::function<void(HWND)> action, unsigned capMs)
     : thread_([this, title = std::move(title), action = std::move(action), capMs] {
           HWND window = WaitForWindow(title, capMs);
           if (window == nullptr) return;
@@ -258,6 +272,8 @@ std::wstring SaveScreenshot(HWND window, const std::wstring& name) {
     return path;
 }
 
-std::string Narrow(const std::wstring& text) { return Text::ToUtf8(text); }
+std::string Narrow(const std::wstring& text) {
+    return Text::ToUtf8(text);
+}
 
 }  // namespace wintest

@@ -23,6 +23,7 @@
 #include <thread>
 
 #include "TempFolder.h"
+#include "platform/PlatformError.h"
 #include "platform/WinApi.h"
 
 // The helper below is called RegDeleteTree; the Windows macro of that name
@@ -44,6 +45,10 @@ void RemoveTree(const std::wstring& path);
 void WriteBytes(const std::wstring& path, const std::string& bytes);
 std::string ReadBytes(const std::wstring& path);
 bool PathExists(const std::wstring& path);
+
+// The PlatformError that the call throws; a failed expectation, and an error
+// with code 0, when it throws none.
+PlatformError ErrorOf(const std::function<void()>& call);
 
 // Quotes one argument so that the C runtime's argument splitting gives it back unchanged.
 std::wstring QuoteArgument(const std::wstring& argument);
