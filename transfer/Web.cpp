@@ -75,6 +75,7 @@ bool Web::GetFilesize(const std::wstring& urlGetFilesize, Datei& oDatei) {
 
 bool Web::DownloadFile(Datei& oDatei) {
     handlerError_ = nullptr;
+    failed_ = false;
     currentFile_ = &oDatei;
     phase_ = Phase::AwaitingResponse;
     try {
@@ -89,17 +90,16 @@ bool Web::DownloadFile(Datei& oDatei) {
     const Phase ended = std::exchange(phase_, Phase::Idle);
 
     if (handlerError_) std::rethrow_exception(std::exchange(handlerError_, nullptr));
-    if (ended == Phase::Failed) return false;
-    if (cancelled_) return true;
+    if (cancelled_) return !failed_;
     // Without state 12 no file of ours was written: a file of the right
     // length could only be one an earlier attempt left.
-    return ended == Phase::BodyRead && BodyComplete(oDatei);
+    return ended == Phase::BodyEnded && BodyComplete(oDatei);
 }
 
 void Web::Control_StateChanged(int state) {
     try {
         if (state == TransferControl::kStateError) {
-            ControlFailed();
+            failed_ = true;
             oInet_->Cancel();
             return;
         }
@@ -117,18 +117,7 @@ void Web::Control_StateChanged(int state) {
         // Nothing may escape into the control's message handling; the error
         // ends the transfer and DownloadFile hands it to its caller.
         handlerError_ = std::current_exception();
-        phase_ = Phase::Failed;
         oInet_->Cancel();
-    }
-}
-
-void Web::ControlFailed() {
-    // A text request judges its answer itself, and a late state of an ended
-    // download changes nothing.
-    if (phase_ == Phase::ReadingBody) {
-        phase_ = Phase::BodyBroken;
-    } else if (phase_ == Phase::AwaitingResponse || phase_ == Phase::BodyRead) {
-        phase_ = Phase::Failed;
     }
 }
 
@@ -140,7 +129,7 @@ void Web::ReadBody() {
         ReadChunks();
         file.CloseFile();
     } catch (...) {
-        phase_ = Phase::Failed;
+        phase_ = Phase::BodyEnded;
         try {
             file.CloseFile();
         } catch (...) {
@@ -148,7 +137,7 @@ void Web::ReadBody() {
         }
         throw;
     }
-    phase_ = phase_ == Phase::BodyBroken ? Phase::Failed : Phase::BodyRead;
+    phase_ = Phase::BodyEnded;
     if (cancelled_) RaiseCancelled();
 }
 

@@ -44,8 +44,7 @@ public:
 
     // While a text request waits for its answer and while a body is being read.
     bool isDownloading() const {
-        return phase_ == Phase::TextRequest || phase_ == Phase::ReadingBody ||
-               phase_ == Phase::BodyBroken;
+        return phase_ == Phase::TextRequest || phase_ == Phase::ReadingBody;
     }
     // Only sets the cancelled flag, which is never cleared; running loops read it.
     void CancelDownload() { cancelled_ = true; }
@@ -59,13 +58,9 @@ private:
         AwaitingResponse,
         // State 12 arrived: the output file is open and the body is read chunk by chunk.
         ReadingBody,
-        // The control failed while the body was read; the loop still ends with the chunk in
-        // hand and closes the file before the download counts as failed.
-        BodyBroken,
-        // The body was read to its end (or to a cancel); the request's last state may follow.
-        BodyRead,
-        // State 11, or an error in the state handler: the download cannot succeed.
-        Failed,
+        // The body was read to its end, to a cancel or to an error; the
+        // request's last state may still follow.
+        BodyEnded,
     };
 
     void Control_StateChanged(int state);
@@ -74,7 +69,6 @@ private:
     std::wstring Request(const std::wstring& url);
     std::wstring AskForText(const std::wstring& url);
     void WaitWhileExecuting(bool raiseCancelled);
-    void ControlFailed();
     bool BodyComplete(const Datei& oDatei) const;
     void RaiseCancelled();
 
@@ -83,6 +77,9 @@ private:
     TransferControl* oInet_ = nullptr;
     Datei* currentFile_ = nullptr;
     Phase phase_ = Phase::Idle;
+    // The control reported an error during the download. It only decides a
+    // cancelled download: otherwise the file's length has the last word.
+    bool failed_ = false;
     // The user's request to stop; it outlasts the transfer it stopped, so that
     // whatever request the page still sends ends as cancelled too.
     bool cancelled_ = false;

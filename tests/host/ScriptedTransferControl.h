@@ -104,7 +104,9 @@ private:
         if (message == kStateResponseCompleted) {
             if (handler_) handler_(kStateResponseCompleted);
             position_ = available_;
-            if (executing_ && !failAfter) pending_.push_back(kFinished);
+            // A break in the part that was read ends the request with its error;
+            // otherwise the request ends after the handler, whatever it left unread.
+            if (executing_ && !failReported_) pending_.push_back(kFinished);
             return;
         }
         executing_ = false;

@@ -363,6 +363,7 @@ INSTANTIATE_TEST_SUITE_P(
                        };
                        t.program.buttonDownload_Click();
                        EXPECT_TRUE(t.view.progress.empty());
+                       EXPECT_EQ(t.control.cancelCalls, 1);
                    },
                    false, false, false, false, 0, false, 0},
         CancelRoad{"DownloadWhileItsBodyArrives",
@@ -373,6 +374,7 @@ INSTANTIATE_TEST_SUITE_P(
                        };
                        t.program.buttonDownload_Click();
                        EXPECT_EQ(t.view.progress.size(), 2u);
+                       EXPECT_EQ(t.control.cancelCalls, 1);
                        EXPECT_TRUE(t.shell.runCommands.empty());
                    },
                    true, false, true, false, 1, false, 0},
