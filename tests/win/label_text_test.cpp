@@ -22,85 +22,69 @@ class Host : public Window {
 public:
     explicit Host(const Clock& clock) : Window(clock) {
         CreateTopLevel(L"Beschriftungen", 4000, 1500, WS_OVERLAPPED | WS_CAPTION);
-        label_ = &Add<Label>({ControlKind::Label, L"", {120, 120, 3600, 255}});
-        button_ = &Add<Button>({ControlKind::Button, L"", {120, 600, 1200, 375}, 1});
+        label = &Add<Label>({ControlKind::Label, L"", {120, 120, 3600, 255}});
+        button = &Add<Button>({ControlKind::Button, L"", {120, 600, 1200, 375}, 1});
         ::ShowWindow(hwnd(), SW_SHOWNA);
         PumpPendingMessages();
     }
-    Label& label() { return *label_; }
-    Button& button() { return *button_; }
-
-private:
-    Label* label_;
-    Button* button_;
+    std::wstring Shown() const { return WindowText(label->hwnd()); }
+    Label* label;
+    Button* button;
 };
 
-class LabelTextTest : public ::testing::Test {
-protected:
-    std::wstring Shown() const { return WindowText(label.hwnd()); }
-    bool Arrives(const std::wstring& text) {
-        return PumpUntil([&] { return Shown() == text; });
-    }
-
+TEST(LabelTextTest, TextsWithinTheIntervalWaitAndOnlyTheLatestArrivesThroughItsTimer) {
     FakeClock clock;
-    Host host{clock};
-    Control& label = host.label();
-};
-
-TEST_F(LabelTextTest, TextsWithinTheIntervalWaitAndTheLatestArrivesThroughItsTimer) {
-    label.SetCaption(L"1,5 MB von 9 MB");
-    EXPECT_EQ(Shown(), L"1,5 MB von 9 MB");
+    Host host(clock);
+    host.label->SetCaption(L"1,5 MB von 9 MB");
+    EXPECT_EQ(host.Shown(), L"1,5 MB von 9 MB");
 
     // A fast download sets its size line again and again: the window gets none
     // of these texts at once, the program sees each.
     clock.Advance(Control::kTextIntervalMs - 1);
     for (int i = 0; i < 100; ++i) {
-        label.SetCaption(std::to_wstring(i) + L" KB von 9 MB");
-        ASSERT_EQ(label.Caption(), std::to_wstring(i) + L" KB von 9 MB");
+        host.label->SetCaption(std::to_wstring(i) + L" KB von 9 MB");
+        ASSERT_EQ(host.label->Caption(), std::to_wstring(i) + L" KB von 9 MB");
     }
-    EXPECT_EQ(Shown(), L"1,5 MB von 9 MB");
-    EXPECT_TRUE(Arrives(L"99 KB von 9 MB"));
+    EXPECT_EQ(host.Shown(), L"1,5 MB von 9 MB");
+    EXPECT_TRUE(PumpUntil([&] { return host.Shown() == L"99 KB von 9 MB"; }));
 
     // A whole interval after the last text shown, the next one shows at once.
     clock.Advance(Control::kTextIntervalMs);
-    label.SetCaption(L"Fertig.");
-    EXPECT_EQ(Shown(), L"Fertig.");
+    host.label->SetCaption(L"Fertig.");
+    EXPECT_EQ(host.Shown(), L"Fertig.");
+    // A text with its own line breaks shows at once, and drops the one waiting.
+    host.label->SetCaption(L"zweite");
+    host.label->SetCaption(L"Ein langer Text", L"Ein langer\r\nText");
+    Control::ShowWaitingTexts();
+    EXPECT_EQ(host.Shown(), L"Ein langer\r\nText");
+    EXPECT_EQ(host.label->Caption(), L"Ein langer Text");
 
     // Buttons show every text at once.
-    host.button().SetCaption(L"Weiter >");
-    host.button().SetCaption(L"Fertig stellen");
-    EXPECT_EQ(WindowText(host.button().hwnd()), L"Fertig stellen");
+    host.button->SetCaption(L"Weiter >");
+    host.button->SetCaption(L"Fertig stellen");
+    EXPECT_EQ(WindowText(host.button->hwnd()), L"Fertig stellen");
 }
 
-TEST_F(LabelTextTest, WaitingTextIsShownBeforeTheUiThreadBlocks) {
+TEST(LabelTextTest, WaitingTextIsShownBeforeTheUiThreadBlocksAndForgottenWithItsWindow) {
+    FakeClock clock;
+    Host host(clock);
     WinUi ui(clock);
     WinShell shell;
-    label.SetCaption(L"Alle Dateien heruntergeladen.");
-    label.SetCaption(L"Entpacke Dateien ...");
-    ASSERT_EQ(Shown(), L"Alle Dateien heruntergeladen.");
+    host.label->SetCaption(L"Alle Dateien heruntergeladen.");
+    host.label->SetCaption(L"Entpacke Dateien ...");
+    ASSERT_EQ(host.Shown(), L"Alle Dateien heruntergeladen.");
     // No message is handled while the unpack program runs.
     shell.Run(QuoteArgument(FixtureExe(L"exit_with")) + L" 0", WindowStyle::Hidden, true);
-    EXPECT_EQ(Shown(), L"Entpacke Dateien ...");
-
-    label.SetCaption(L"a");
-    label.SetCaption(L"b");
+    EXPECT_EQ(host.Shown(), L"Entpacke Dateien ...");
+    host.label->SetCaption(L"a");
+    host.label->SetCaption(L"b");
     ui.Sleep(1);
-    EXPECT_EQ(Shown(), L"b");
-}
-
-TEST_F(LabelTextTest, ADroppedOrDestroyedWaitingTextNeverComesBack) {
-    label.SetCaption(L"erste");
-    label.SetCaption(L"zweite");  // waits
-    label.SetCaption(L"Ein langer Text", L"Ein langer\r\nText");
-    EXPECT_EQ(Shown(), L"Ein langer\r\nText");
-    EXPECT_EQ(label.Caption(), L"Ein langer Text");
-    Control::ShowWaitingTexts();
-    EXPECT_EQ(Shown(), L"Ein langer\r\nText");
+    EXPECT_EQ(host.Shown(), L"b");
 
     {
         Host gone(clock);
-        gone.label().SetCaption(L"x");
-        gone.label().SetCaption(L"y");  // waits when the window goes
+        gone.label->SetCaption(L"x");
+        gone.label->SetCaption(L"y");  // waits when the window goes
     }
     // Neither the flush before blocking nor a late timer may touch it.
     Control::ShowWaitingTexts();

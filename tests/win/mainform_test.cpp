@@ -1,18 +1,26 @@
-// The wizard window under Wine, with scripted message boxes and pages that
-// record what the window asks of them; the e2e roads take it with real pages.
+// The wizard window under Wine, with scripted message boxes and pages that record what the
+// window asks of them; and real pages where only a real window shows the case: page 1's
+// measured messages with link labels over their words, page 2's "Abbrechen" during a real
+// transfer. What the pages decide is host-tested; the e2e road takes every real page.
 #include <gtest/gtest.h>
 
 #include "TempFolder.h"
 
 #include "app/MainForm_win.h"
+#include "download/UserControlDownloadProgram_win.h"
 #include "platform/FileSystem_win.h"
 #include "platform/MessageLoop_win.h"
 #include "platform/OsInfo_win.h"
 #include "platform/PlatformError.h"
 #include "platform/Shell_win.h"
+#include "platform/Text.h"
+#include "platform/TransferControl_win.h"
+#include "support/AccessRegistry.h"
 #include "support/BlankPage_win.h"
+#include "support/HttpTestServer.h"
 #include "support/PumpingFakeUi.h"
 #include "support/TestSupport.h"
+#include "syscheck/UserControlStartPage_win.h"
 
 namespace {
 using namespace wintest;
@@ -35,11 +43,56 @@ struct RecordingDownloadPage : BlankDownloadPage {
 struct RecordingFinishPage : BlankFinishPage {
     using BlankFinishPage::BlankFinishPage;
     void Fertigstellen() override {
-        if (finishes++ < failures) throw PlatformError(32, L"In Gebrauch: ZelbarProg.mdb");
+        if (failures-- > 0) throw PlatformError(32, L"In Gebrauch: ZelbarProg.mdb");
     }
     void Cancel() override { ++cancels; }
-    int finishes = 0, cancels = 0, failures = 0;
+    int cancels = 0, failures = 0;
 };
+
+RECT ScreenRect(const Control& control) {
+    RECT r;
+    ::GetWindowRect(control.hwnd(), &r);
+    return r;
+}
+
+void Repaint(HWND window) {
+    ::RedrawWindow(window, nullptr, nullptr,
+                   RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    PumpPendingMessages();
+}
+
+// What the screen shows in a rectangle, once the window has painted.
+std::vector<COLORREF> Pixels(HWND window, const RECT& r) {
+    Repaint(window);
+    HDC screen = ::GetDC(nullptr);
+    std::vector<COLORREF> pixels;
+    for (int y = r.top; y < r.bottom; ++y) {
+        for (int x = r.left; x < r.right; ++x) pixels.push_back(::GetPixel(screen, x, y));
+    }
+    ::ReleaseDC(nullptr, screen);
+    return pixels;
+}
+
+// The link label lies over its word: it looks like a link, it is the window under its middle,
+// and drawn plain it shows exactly what the message label shows beneath it.
+void ExpectLinkOverWord(HWND page, const Label& message, Label& link) {
+    SCOPED_TRACE(Narrow(link.Caption()));
+    ASSERT_TRUE(link.Visible());
+    EXPECT_TRUE(link.Font().underline);
+    EXPECT_EQ(link.ForeColor(), RGB(0, 0, 255));
+    const RECT r = ScreenRect(link);
+    POINT middle{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+    ::ScreenToClient(page, &middle);
+    EXPECT_EQ(::ChildWindowFromPointEx(page, middle, CWP_SKIPINVISIBLE), link.hwnd());
+
+    const HWND window = ::GetAncestor(page, GA_ROOT);
+    link.SetVisible(false);
+    const std::vector<COLORREF> beneath = Pixels(window, r);
+    link.SetFont(message.Font());
+    link.SetForeColor(kDefaultColor);
+    link.SetVisible(true);
+    EXPECT_TRUE(Pixels(window, r) == beneath) << "the link label does not lie over its word";
+}
 
 class MainFormTest : public ::testing::Test {
 protected:
@@ -54,17 +107,20 @@ protected:
     }
 
     // A fresh window, loaded and walked on to `page` (0: as loading left it), each page leaving
-    // "Weiter" disabled until done; earlier messages and errors are forgotten.
-    MainForm& FormOnPage(int page) {
+    // "Weiter" disabled until done; earlier messages and errors are forgotten. `realPage` puts a
+    // real page in its place; the others are blank or recording ones.
+    MainForm& FormOnPage(int page, std::function<void(MainForm&, WizardPages&)> realPage = {}) {
         form_.reset();
         ui_.messages.clear();
         errors_.clear();
-        form_ = std::make_unique<MainForm>(platform_, [this](MainForm& form) {
+        form_ = std::make_unique<MainForm>(platform_, [&](MainForm& form) {
             download_ = new RecordingDownloadPage(form.hwnd(), MainForm::kDownloadPageRect, form);
             finish_ = new RecordingFinishPage(form.hwnd(), MainForm::kFinishPageRect, form);
-            return WizardPages{
+            WizardPages pages{
                 std::make_unique<BlankStartPage>(form.hwnd(), MainForm::kStartPageRect, true),
                 std::unique_ptr<DownloadPage>(download_), std::unique_ptr<FinishPage>(finish_)};
+            if (realPage) realPage(form, pages);
+            return pages;
         });
         form_->SetQuitOnClose(false);
         form_->Load();
@@ -74,13 +130,14 @@ protected:
             form_->EnableButtonWeiter();
             Press(form_->buttonWeiter);
         }
-        if (page == 0) return *form_;
-        EXPECT_EQ(WindowText(form_->buttonWeiter.hwnd()),
-                  page == 3 ? L"Fertig stellen" : L"Weiter");
+        if (page > 0) {
+            EXPECT_EQ(WindowText(form_->buttonWeiter.hwnd()),
+                      page == 3 ? L"Fertig stellen" : L"Weiter");
+        }
         return *form_;
     }
-    void Press(Button& button) {
-        ::SendMessageW(button.hwnd(), BM_CLICK, 0, 0);
+    void Press(const Control& control) {
+        ::SendMessageW(control.hwnd(), BM_CLICK, 0, 0);
         PumpPendingMessages();
     }
     // `count` message boxes so far; box i began with `start`, with this style and title.
@@ -92,12 +149,50 @@ protected:
         EXPECT_EQ(ui_.messages[i].title, title);
     }
 
+    // The window on page 1 after "System prüfen", with an operating-system section for the
+    // version WMI reports and one for the fixture Access; its long lines wrap.
+    UserControlStartPage& CheckedStartPage(const wchar_t* screenshot) {
+        const std::wstring longText =
+            L"Ihr System wird von Zelbar unterstützt, sofern alle aktuellen Updates installiert "
+            L"sind und genügend freier Speicherplatz auf dem Systemlaufwerk vorhanden ist.";
+        WriteBytes(temp_ / L"settings.ini",
+                   Text::EncodeCp1252(
+                       L"[GetFileSize]\r\nURL=http://127.0.0.1/size.php\r\n"
+                       L"[SupportedAccessVersions]\r\nAccess.Application.11=Access 2003\r\n"
+                       L"[osVer_" +
+                       os_.OperatingSystemVersion() + L"]\r\nMeldung=" + longText +
+                       L"\r\nIcon=OK\r\nLinkInfo=Hinweise finden Sie <a "
+                       L"href#EQUAL#http://127.0.0.1/os>hier</a>.\r\nLinkSP=\r\n"
+                       L"[accessVer_11.0.6566.0]\r\nMeldung=MS-Access 2003 wird von Zelbar "
+                       L"unterstützt.\r\nIcon=Warning\r\nLinkInfo=\r\nLinkSP=" +
+                       longText + L" Anleitung <a href#EQUAL#http://127.0.0.1/sp>hier</a> lesen."));
+        UserControlStartPage* page = nullptr;
+        MainForm& form = FormOnPage(1, [&](MainForm& f, WizardPages& pages) {
+            pages.startPage = std::make_unique<UserControlStartPage>(
+                f.hwnd(), MainForm::kStartPageRect, f, f.platform());
+            page = static_cast<UserControlStartPage*>(pages.startPage.get());
+        });
+        Press(page->buttonPruefen);
+        Repaint(form.hwnd());
+        SaveScreenshot(form.hwnd(), screenshot);
+        EXPECT_FALSE(::IsWindowEnabled(page->buttonPruefen.hwnd()));
+        EXPECT_TRUE(ui_.messages.empty() && errors_.empty());
+        return *page;
+    }
+    // A click on a link label, as the mouse gives it.
+    static void Click(const Label& link) {
+        ::SendMessageW(link.hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
+        ::SendMessageW(link.hwnd(), WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
+        PumpPendingMessages();
+    }
+
     TempFolder temp_;
     PumpingFakeUi ui_;
     WinFileSystem files_;
     WinShell shell_;
     WmiOsInfo os_;
     Platform platform_{files_, shell_, os_, ui_};
+    WinInetTransferControl oInet_;
     std::unique_ptr<MainForm> form_;
     RecordingDownloadPage* download_ = nullptr;
     RecordingFinishPage* finish_ = nullptr;
@@ -133,8 +228,9 @@ TEST_F(MainFormTest, FertigStellenThatFailsReportsTheErrorAndCanBeTriedAgain) {
     EXPECT_FALSE(form.Closed());
     EXPECT_EQ(errors_.size(), 1u);
     EXPECT_TRUE(ui_.messages.empty());
-    Press(form.buttonWeiter);  // the notice that follows is on the e2e road
+    Press(form.buttonWeiter);
     EXPECT_TRUE(form.Closed());
+    ExpectShown(1, 0, kNotice, 64);
 }
 
 TEST_F(MainFormTest, ClosingAsksFirstThenLetsTheVisiblePageCleanUp) {
@@ -183,6 +279,101 @@ TEST_F(MainFormTest, BeendenCoversWeiterDisablesAbbrechenAndClosesWithTheNotice)
     Press(form.buttonBeenden);
     ExpectShown(1, 0, kNotice, 64);
     EXPECT_TRUE(form.Closed());
+}
+
+TEST_F(MainFormTest, DeleteTempFolderRemovesOnlyTheRecordedDownloadFolder) {
+    const std::wstring zelbar = temp_ / L"Zelbar\\";
+    ::CreateDirectoryW(zelbar.c_str(), nullptr);
+    ::CreateDirectoryW((zelbar + L"temp_1").c_str(), nullptr);
+    WriteBytes(zelbar + L"ZelbarData.mdb", "Kundendaten");
+    MainForm& form = FormOnPage(0);
+    form.SetZelbarPath(zelbar);
+    form.DeleteTempFolder();  // none recorded yet: the installation folder is no download folder
+    EXPECT_TRUE(PathExists(zelbar + L"temp_1"));
+    EXPECT_EQ(ReadBytes(zelbar + L"ZelbarData.mdb"), "Kundendaten");
+    form.SetTempFolder(L"temp_1\\");
+    form.DeleteTempFolder();
+    EXPECT_FALSE(PathExists(zelbar + L"temp_1"));
+    EXPECT_EQ(ReadBytes(zelbar + L"ZelbarData.mdb"), "Kundendaten");
+}
+
+TEST_F(MainFormTest, StartPageShowsBothBlocksWrappedWithLinksOverTheirWordsAndTheWarning) {
+    AccessRegistry registry;
+    registry.Register(L"Access.Application.11",
+                      AccessRegistry::OpenCommandFor(FixtureExe(L"fixture_access")));
+    UserControlStartPage& p = CheckedStartPage(L"page1-warning");
+    EXPECT_TRUE(p.LabelOSMeldung.Font().bold);
+    ExpectLinkOverWord(p.hwnd(), p.labelOSLinkInfo, p.LabelOSLinkInfoLink);
+    // The SP line wraps, and its link lies on a later line.
+    ExpectLinkOverWord(p.hwnd(), p.labelAccessLinkSP, p.labelAccessLinkSPLink);
+    EXPECT_GT(p.labelAccessLinkSPLink.Top(), p.labelAccessLinkSP.Top());
+    // A block's lines are indented, and the next block stands under its last line.
+    EXPECT_EQ(p.labelOSLinkInfo.Left(), p.LabelOSMeldung.Left() + 100);
+    EXPECT_EQ(p.labelOSLinkInfo.Top(), p.LabelOSMeldung.Top() + p.LabelOSMeldung.Height());
+    EXPECT_EQ(p.LabelAccessMeldung.Top(), p.labelOSLinkInfo.Top() + p.labelOSLinkInfo.Height());
+    EXPECT_EQ(p.labelAccessLinkSP.Top(),
+              p.LabelAccessMeldung.Top() + p.LabelAccessMeldung.Height());
+    EXPECT_FALSE(p.labelAccessLinkInfo.Visible());
+    EXPECT_TRUE(p.ImageStatusWarning.Visible());
+    EXPECT_FALSE(p.ImageStatusOK.Visible());
+    Click(p.labelAccessLinkSPLink);
+    EXPECT_EQ(ui_.openedUrls, std::vector<std::wstring>{L"http://127.0.0.1/sp"});
+}
+
+TEST_F(MainFormTest, StartPageWithoutAccessShowsTheErrorPictureAndTheMailLinkUnderTheHand) {
+    AccessRegistry registry;  // none registered
+    UserControlStartPage& p = CheckedStartPage(L"page1-error");
+    EXPECT_FALSE(p.LabelAccessMeldung.Font().bold);
+    EXPECT_EQ(p.LabelAccessMeldung.Top(), p.ImageStatusError.Top());
+    ExpectLinkOverWord(p.hwnd(), p.LabelAccessMeldung, p.LabelMailLink);
+    EXPECT_TRUE(p.ImageStatusError.Visible() && !p.ImageStatusWarning.Visible());
+    const RECT picture = ScreenRect(p.ImageStatusError);  // drawn at its own size
+    EXPECT_EQ(picture.right - picture.left, p.ImageStatusError.PictureSize().cx);
+    // A mouse move over a label asks its page for the cursor: the hand over the link only.
+    for (const Label* label : {&p.LabelAccessMeldung, &p.LabelMailLink, &p.Label1}) {
+        ::SendMessageW(label->hwnd(), WM_SETCURSOR, reinterpret_cast<WPARAM>(label->hwnd()),
+                       MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    }
+    EXPECT_EQ(ui_.handCursorCalls, 1);
+    Click(p.LabelMailLink);
+    EXPECT_EQ(ui_.openedUrls, std::vector<std::wstring>{L"mailto:bestellung@zelbar.de"});
+}
+
+TEST_F(MainFormTest, AbbrechenDuringARealTransferClosesOnceTheTransferHasStopped) {
+    HttpTestServer server;
+    // 2 MB at 64 KB a second: the transfer is surely still running when we cancel.
+    WriteBytes(temp_ / L"settings.ini",
+               Narrow(L"[SupportedAccessVersions]\r\nAccess.Application.11=Access 2003\r\n\r\n"
+                      L"[GetFileSize]\r\nURL=" +
+                      server.Url(L"/size") + L"\r\n\r\n[ProgramFile]\r\nURL=" +
+                      server.Url(L"/drip/2000000/65536/ZelbarSetup11.exe") + L"\r\n"));
+    UserControlDownloadProgram* page = nullptr;
+    MainForm& form = FormOnPage(2, [&](MainForm& f, WizardPages& pages) {
+        auto real = std::make_unique<UserControlDownloadProgram>(
+            f.hwnd(), MainForm::kDownloadPageRect, f, f.platform(), oInet_);
+        page = real.get();
+        page->SetLabelPfad(temp_.path());
+        pages.downloadPage = std::move(real);
+    });
+    ui_.now = {2026, 12, 5, 10, 9, 20};  // the stamp of the temporary folder
+    bool asked = false;
+    ui_.onDoEvents = [&] {
+        if (asked || page->ProgressBar1().value() < 1) return;
+        asked = true;
+        EXPECT_FALSE(::IsWindowEnabled(page->buttonDownload.hwnd()));
+        EXPECT_FALSE(::IsWindowEnabled(page->buttonOrdnerAuswaehlen.hwnd()));
+        ui_.msgBoxAnswers = {MsgBoxResult::Yes, MsgBoxResult::Ok};
+        Press(form.buttonAbbrechen);
+        EXPECT_FALSE(form.Closed());
+    };
+    Press(page->buttonDownload);
+    ui_.onDoEvents = nullptr;
+
+    EXPECT_TRUE(asked);
+    EXPECT_TRUE(form.Closed());
+    ExpectShown(2, 1, kNotice, 64);  // after the question
+    EXPECT_FALSE(PathExists(temp_ / L"temp_2026_12_5-10920"));
+    EXPECT_TRUE(errors_.empty());
 }
 
 }  // namespace
