@@ -62,7 +62,7 @@ protected:
     std::unique_ptr<OrdnerAuswahlDialog> dialog_;
 };
 
-TEST_F(FolderChooserTest, ListsTheRealFoldersAndOkTakesTheHighlightedOne) {
+TEST_F(FolderChooserTest, ListsTheRealFoldersAndNewFolderAndOkTakeTheHighlightedOne) {
     for (const wchar_t* name : {L"Alpha", L"beta", L"beta\\Gamma"}) {
         ::CreateDirectoryW((temp_ / name).c_str(), nullptr);
     }
@@ -72,9 +72,20 @@ TEST_F(FolderChooserTest, ListsTheRealFoldersAndOkTakesTheHighlightedOne) {
     EXPECT_EQ(list.List(0), temp_ / L"Alpha");
     list.SetListIndex(1);
     Notify(list.control(), LBN_DBLCLK);
-    list.SetListIndex(0);  // Gamma, below beta
+    ui_.inputBoxAnswers = {L"fehlt\\tiefer", L"Neu"};
+    Notify(dialog_->buttonNeuerOrdner, BN_CLICKED);  // cannot be made: its parent is missing
+    list.SetListIndex(0);                            // Gamma, below beta
+    Notify(dialog_->buttonNeuerOrdner, BN_CLICKED);  // made below Gamma, and opened
+    Notify(dialog_->buttonNeuerOrdner, BN_CLICKED);  // cancelled
+    ASSERT_EQ(ui_.inputRequests.size(), 3u);
+    EXPECT_EQ(ui_.inputRequests[0].prompt, L"Neuen Ordner erstellen in: " + (temp_ / L"beta"));
+    EXPECT_EQ(ui_.inputRequests[2].prompt,
+              L"Neuen Ordner erstellen in: " + (temp_ / L"beta\\Gamma\\Neu"));
+    EXPECT_FALSE(PathExists(temp_ / L"beta\\fehlt"));
+    EXPECT_EQ(list.ListCount(), 0);
+    EXPECT_EQ(dialog_->Tag(), temp_.path());  // navigation alone leaves Tag alone
+    list.SetListIndex(-2);                    // Gamma, above Neu
     ShowModal(&dialog_->OKButton);
-    EXPECT_EQ(list.Path(), temp_ / L"beta");
     EXPECT_EQ(dialog_->Tag(), temp_ / L"beta\\Gamma");
     EXPECT_TRUE(dialog_->hwnd() && !::IsWindowVisible(dialog_->hwnd()));  // hidden, not discarded
 }
@@ -117,19 +128,6 @@ TEST_F(FolderChooserTest, DriveNotReadyIsNamedAndAbbrechenHandsBackTheChosenDriv
     EXPECT_EQ(dialog_->Drive1().Drive().substr(0, 2), L"z:");
     EXPECT_EQ(dialog_->Tag(), current);
     EXPECT_FALSE(dialog_->Discarded());
-}
-
-TEST_F(FolderChooserTest, NewFolderIsMadeBelowTheSelectedFolderAndOpened) {
-    Open(temp_.path() + L"\\");
-    // Cannot be made (its parent is missing), made, then the box cancelled.
-    ui_.inputBoxAnswers = {L"fehlt\\tiefer", L"Neu"};
-    for (int i = 0; i < 3; ++i) Notify(dialog_->buttonNeuerOrdner, BN_CLICKED);
-    ASSERT_EQ(ui_.inputRequests.size(), 3u);
-    EXPECT_EQ(ui_.inputRequests[1].prompt, L"Neuen Ordner erstellen in: " + temp_.path());
-    EXPECT_EQ(ui_.inputRequests[2].prompt, L"Neuen Ordner erstellen in: " + (temp_ / L"Neu"));
-    EXPECT_FALSE(PathExists(temp_ / L"fehlt"));
-    EXPECT_EQ(dialog_->Dir1().ListCount(), 0);
-    EXPECT_EQ(dialog_->Tag(), temp_.path());  // navigation alone leaves Tag alone
 }
 
 }  // namespace

@@ -42,28 +42,15 @@ struct RecordingDownloadPage : BlankDownloadPage {
 
 struct RecordingFinishPage : BlankFinishPage {
     using BlankFinishPage::BlankFinishPage;
-    void Fertigstellen() override {
-        if (failures-- > 0) throw PlatformError(32, L"In Gebrauch: ZelbarProg.mdb");
-    }
     void Cancel() override { ++cancels; }
-    int cancels = 0, failures = 0;
+    int cancels = 0;
 };
-
-RECT ScreenRect(const Control& control) {
-    RECT r;
-    ::GetWindowRect(control.hwnd(), &r);
-    return r;
-}
-
-void Repaint(HWND window) {
-    ::RedrawWindow(window, nullptr, nullptr,
-                   RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-    PumpPendingMessages();
-}
 
 // What the screen shows in a rectangle, once the window has painted.
 std::vector<COLORREF> Pixels(HWND window, const RECT& r) {
-    Repaint(window);
+    ::RedrawWindow(window, nullptr, nullptr,
+                   RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    PumpPendingMessages();
     HDC screen = ::GetDC(nullptr);
     std::vector<COLORREF> pixels;
     for (int y = r.top; y < r.bottom; ++y) {
@@ -80,7 +67,8 @@ void ExpectLinkOverWord(HWND page, const Label& message, Label& link) {
     ASSERT_TRUE(link.Visible());
     EXPECT_TRUE(link.Font().underline);
     EXPECT_EQ(link.ForeColor(), RGB(0, 0, 255));
-    const RECT r = ScreenRect(link);
+    RECT r;
+    ::GetWindowRect(link.hwnd(), &r);
     POINT middle{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
     ::ScreenToClient(page, &middle);
     EXPECT_EQ(::ChildWindowFromPointEx(page, middle, CWP_SKIPINVISIBLE), link.hwnd());
@@ -173,7 +161,6 @@ protected:
             page = static_cast<UserControlStartPage*>(pages.startPage.get());
         });
         Press(page->buttonPruefen);
-        Repaint(form.hwnd());
         SaveScreenshot(form.hwnd(), screenshot);
         EXPECT_FALSE(::IsWindowEnabled(page->buttonPruefen.hwnd()));
         EXPECT_TRUE(ui_.messages.empty() && errors_.empty());
@@ -219,18 +206,6 @@ TEST_F(MainFormTest, UnusableSettingsFileIsReportedThenTheNoticeAndTheWindowClos
         ExpectShown(2, 0, message, 16, L"Zelbar Setup");
         ExpectShown(2, 1, kNotice, 64);
     }
-}
-
-TEST_F(MainFormTest, FertigStellenThatFailsReportsTheErrorAndCanBeTriedAgain) {
-    MainForm& form = FormOnPage(3);
-    finish_->failures = 1;
-    Press(form.buttonWeiter);
-    EXPECT_FALSE(form.Closed());
-    EXPECT_EQ(errors_.size(), 1u);
-    EXPECT_TRUE(ui_.messages.empty());
-    Press(form.buttonWeiter);
-    EXPECT_TRUE(form.Closed());
-    ExpectShown(1, 0, kNotice, 64);
 }
 
 TEST_F(MainFormTest, ClosingAsksFirstThenLetsTheVisiblePageCleanUp) {
@@ -313,9 +288,7 @@ TEST_F(MainFormTest, StartPageShowsBothBlocksWrappedWithLinksOverTheirWordsAndTh
     EXPECT_EQ(p.LabelAccessMeldung.Top(), p.labelOSLinkInfo.Top() + p.labelOSLinkInfo.Height());
     EXPECT_EQ(p.labelAccessLinkSP.Top(),
               p.LabelAccessMeldung.Top() + p.LabelAccessMeldung.Height());
-    EXPECT_FALSE(p.labelAccessLinkInfo.Visible());
-    EXPECT_TRUE(p.ImageStatusWarning.Visible());
-    EXPECT_FALSE(p.ImageStatusOK.Visible());
+    EXPECT_TRUE(p.ImageStatusWarning.Visible() && !p.ImageStatusOK.Visible());
     Click(p.labelAccessLinkSPLink);
     EXPECT_EQ(ui_.openedUrls, std::vector<std::wstring>{L"http://127.0.0.1/sp"});
 }
@@ -327,7 +300,8 @@ TEST_F(MainFormTest, StartPageWithoutAccessShowsTheErrorPictureAndTheMailLinkUnd
     EXPECT_EQ(p.LabelAccessMeldung.Top(), p.ImageStatusError.Top());
     ExpectLinkOverWord(p.hwnd(), p.LabelAccessMeldung, p.LabelMailLink);
     EXPECT_TRUE(p.ImageStatusError.Visible() && !p.ImageStatusWarning.Visible());
-    const RECT picture = ScreenRect(p.ImageStatusError);  // drawn at its own size
+    RECT picture;  // drawn at its own size
+    ::GetWindowRect(p.ImageStatusError.hwnd(), &picture);
     EXPECT_EQ(picture.right - picture.left, p.ImageStatusError.PictureSize().cx);
     // A mouse move over a label asks its page for the cursor: the hand over the link only.
     for (const Label* label : {&p.LabelAccessMeldung, &p.LabelMailLink, &p.Label1}) {
