@@ -22,16 +22,14 @@ public:
     explicit Host(const Clock& clock) : Window(clock) {
         CreateTopLevel(L"Beschriftungen", 4000, 1500, WS_OVERLAPPED | WS_CAPTION);
         label = &Add<Label>({ControlKind::Label, L"", {120, 120, 3600, 255}});
-        button = &Add<Button>({ControlKind::Button, L"", {120, 600, 1200, 375}, 1});
         ::ShowWindow(hwnd(), SW_SHOWNA);
         PumpPendingMessages();
     }
     std::wstring Shown() const { return WindowText(label->hwnd()); }
     Label* label;
-    Button* button;
 };
 
-TEST(LabelTextTest, TextsWithinTheIntervalWaitAndOnlyTheLatestArrivesThroughItsTimer) {
+TEST(LabelTextTest, TextWithinTheIntervalWaitsForItsTimerOrABlockingCallAndDiesWithItsWindow) {
     FakeClock clock;
     Host host(clock);
     host.label->SetCaption(L"1,5 MB von 9 MB");
@@ -58,21 +56,13 @@ TEST(LabelTextTest, TextsWithinTheIntervalWaitAndOnlyTheLatestArrivesThroughItsT
     EXPECT_EQ(host.Shown(), L"Ein langer\r\nText");
     EXPECT_EQ(host.label->Caption(), L"Ein langer Text");
 
-    // Buttons show every text at once.
-    host.button->SetCaption(L"Weiter >");
-    host.button->SetCaption(L"Fertig stellen");
-    EXPECT_EQ(WindowText(host.button->hwnd()), L"Fertig stellen");
-}
-
-TEST(LabelTextTest, WaitingTextIsShownBeforeTheUiThreadBlocksAndForgottenWithItsWindow) {
-    FakeClock clock;
-    Host host(clock);
-    WinShell shell;
+    // Before the UI thread blocks, the waiting text is shown: no message is handled while
+    // the unpack program runs.
+    clock.Advance(Control::kTextIntervalMs);
     host.label->SetCaption(L"Alle Dateien heruntergeladen.");
     host.label->SetCaption(L"Entpacke Dateien ...");
     ASSERT_EQ(host.Shown(), L"Alle Dateien heruntergeladen.");
-    // No message is handled while the unpack program runs.
-    shell.Run(QuoteArgument(FixtureExe(L"exit_with")) + L" 0", WindowStyle::Hidden, true);
+    WinShell().Run(QuoteArgument(FixtureExe(L"exit_with")) + L" 0", WindowStyle::Hidden, true);
     EXPECT_EQ(host.Shown(), L"Entpacke Dateien ...");
 
     {

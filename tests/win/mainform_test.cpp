@@ -1,13 +1,15 @@
 // The wizard window under Wine, with scripted message boxes and pages that record what the
-// window asks of them; and real pages where only a real window shows the case: page 1's
+// window asks of them; and what only a real window shows of its pages and dialog: page 1's
 // measured messages with link labels over their words, page 2's "Abbrechen" during a real
-// transfer. What the pages decide is host-tested; the e2e road takes every real page.
+// transfer, the folder chooser with the prefix's drives and folders. What the pages decide is
+// host-tested; the e2e road takes every real page.
 #include <gtest/gtest.h>
 
 #include "TempFolder.h"
 
 #include "app/MainForm_win.h"
 #include "download/UserControlDownloadProgram_win.h"
+#include "folderchooser/OrdnerAuswahlDialog_win.h"
 #include "platform/FileSystem_win.h"
 #include "platform/MessageLoop_win.h"
 #include "platform/OsInfo_win.h"
@@ -90,6 +92,7 @@ protected:
         Window::SetErrorReporter([this](HWND, const std::wstring& e) { errors_.push_back(e); });
     }
     ~MainFormTest() override {
+        dialog_.reset();
         form_.reset();
         Window::SetErrorReporter(nullptr);
     }
@@ -166,6 +169,26 @@ protected:
         EXPECT_TRUE(ui_.messages.empty() && errors_.empty());
         return *page;
     }
+    // The folder chooser over the window, which holds `zelbarPath`.
+    OrdnerAuswahlDialog& Chooser(const std::wstring& zelbarPath) {
+        FormOnPage(0).SetZelbarPath(zelbarPath);
+        dialog_ = std::make_unique<OrdnerAuswahlDialog>(*form_, platform_);
+        return *dialog_;
+    }
+    // A user's action on a control of the chooser: at once, or queued for its modal loop.
+    void Notify(const Control& control, WORD code, bool queued = false) {
+        const WPARAM w = MAKEWPARAM(control.id(), code);
+        const LPARAM l = reinterpret_cast<LPARAM>(control.hwnd());
+        queued ? void(::PostMessageW(dialog_->hwnd(), WM_COMMAND, w, l))
+               : void(::SendMessageW(dialog_->hwnd(), WM_COMMAND, w, l));
+    }
+    // Shows the chooser modally after queueing a click on `button` (if any).
+    void ShowModal(Button* button) {
+        if (button) Notify(*button, BN_CLICKED, true);
+        HangGuard guard("the folder chooser's modal loop");
+        dialog_->ShowModal(form_->hwnd());
+        EXPECT_TRUE(::IsWindowEnabled(form_->hwnd()));
+    }
     // A click on a link label, as the mouse gives it.
     static void Click(const Label& link) {
         ::SendMessageW(link.hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
@@ -181,6 +204,7 @@ protected:
     Platform platform_{files_, shell_, os_, ui_};
     WinInetTransferControl oInet_;
     std::unique_ptr<MainForm> form_;
+    std::unique_ptr<OrdnerAuswahlDialog> dialog_;
     RecordingDownloadPage* download_ = nullptr;
     RecordingFinishPage* finish_ = nullptr;
     std::vector<std::wstring> errors_;
@@ -270,6 +294,79 @@ TEST_F(MainFormTest, DeleteTempFolderRemovesOnlyTheRecordedDownloadFolder) {
     form.DeleteTempFolder();
     EXPECT_FALSE(PathExists(zelbar + L"temp_1"));
     EXPECT_EQ(ReadBytes(zelbar + L"ZelbarData.mdb"), "Kundendaten");
+}
+
+TEST_F(MainFormTest, FolderChooserListsTheRealFoldersAndNewFolderAndOkTakeTheHighlightedOne) {
+    for (const wchar_t* name : {L"Alpha", L"beta", L"beta\\Gamma"}) {
+        ::CreateDirectoryW((temp_ / name).c_str(), nullptr);
+    }
+    FolderList& list = Chooser(temp_.path() + L"\\").Dir1();
+    EXPECT_EQ(list.List(-3), L"C:\\");
+    ASSERT_EQ(list.ListCount(), 2);
+    EXPECT_EQ(list.List(0), temp_ / L"Alpha");
+    list.SetListIndex(1);
+    Notify(list.control(), LBN_DBLCLK);
+    ui_.inputBoxAnswers = {L"fehlt\\tiefer", L"Neu"};
+    Notify(dialog_->buttonNeuerOrdner, BN_CLICKED);  // cannot be made: its parent is missing
+    list.SetListIndex(0);                            // Gamma, below beta
+    Notify(dialog_->buttonNeuerOrdner, BN_CLICKED);  // made below Gamma, and opened
+    Notify(dialog_->buttonNeuerOrdner, BN_CLICKED);  // cancelled
+    ASSERT_EQ(ui_.inputRequests.size(), 3u);
+    EXPECT_EQ(ui_.inputRequests[0].prompt, L"Neuen Ordner erstellen in: " + (temp_ / L"beta"));
+    EXPECT_EQ(ui_.inputRequests[2].prompt,
+              L"Neuen Ordner erstellen in: " + (temp_ / L"beta\\Gamma\\Neu"));
+    EXPECT_FALSE(PathExists(temp_ / L"beta\\fehlt"));
+    EXPECT_EQ(list.ListCount(), 0);
+    EXPECT_EQ(dialog_->Tag(), temp_.path());  // navigation alone leaves Tag alone
+    list.SetListIndex(-2);                    // Gamma, above Neu
+    ShowModal(&dialog_->OKButton);
+    EXPECT_EQ(dialog_->Tag(), temp_ / L"beta\\Gamma");
+    EXPECT_TRUE(dialog_->hwnd() && !::IsWindowVisible(dialog_->hwnd()));  // hidden, not discarded
+}
+
+TEST_F(MainFormTest, FolderChooserOkRefusesLengthFirstThenTheRootAndClosingTheFrameDiscards) {
+    Chooser(L"C:\\");
+    form_->SetAccessPath(std::wstring(230, L'x'));
+    Notify(dialog_->OKButton, BN_CLICKED);
+    ASSERT_EQ(ui_.messages.size(), 2u);
+    EXPECT_EQ(ui_.messages[0].text, L"Bitte wählen Sie einen kürzeren Programmpfad!");
+    EXPECT_EQ(ui_.messages[1].text,
+              L"Bitte wählen Sie ein Verzeichnis in dem ausgewählten Laufwerk aus.");
+    bool ownerDisabledMeanwhile = false;
+    DialogAnswerer answer(OrdnerAuswahlDialog::kTitle, [&](HWND window) {
+        ownerDisabledMeanwhile = !::IsWindowEnabled(form_->hwnd());
+        SaveScreenshot(window, L"folder-chooser");
+        ::PostMessageW(window, WM_CLOSE, 0, 0);
+    });
+    ShowModal(nullptr);
+    EXPECT_TRUE(answer.answered());
+    EXPECT_TRUE(ownerDisabledMeanwhile);
+    EXPECT_TRUE(dialog_->Discarded());
+    EXPECT_EQ(dialog_->Tag(), L"C:\\");
+}
+
+TEST_F(MainFormTest, FolderChooserDriveNotReadyIsNamedAndAbbrechenHandsBackTheChosenDrivesFolder) {
+    // Q: stands for a missing folder: listed, not ready, like a drive without its medium.
+    struct NotReadyDrive {
+        NotReadyDrive() { ::DefineDosDeviceW(0, L"Q:", L"C:\\ztest\\nicht-bereit"); }
+        ~NotReadyDrive() { ::DefineDosDeviceW(DDD_REMOVE_DEFINITION, L"Q:", nullptr); }
+    } q;
+    // The test runs in a folder of drive Z:, which is that drive's current folder.
+    wchar_t current[MAX_PATH];
+    ::GetCurrentDirectoryW(MAX_PATH, current);
+    Chooser(temp_.path() + L"\\");
+    dialog_->Drive1().SetDrive(L"Q:");  // throws when the list lacks it
+    Notify(dialog_->Drive1().control(), CBN_SELCHANGE);
+    ASSERT_EQ(ui_.messages.size(), 1u);
+    EXPECT_EQ(ui_.messages[0].text, L"Legen Sie einen Datenträger in Laufwerk Q: ein.");
+    EXPECT_EQ(dialog_->Drive1().Drive().substr(0, 2), L"c:");
+    EXPECT_EQ(dialog_->Dir1().Path().substr(0, 3), L"C:\\");
+    dialog_->Drive1().SetDrive(L"Z:");
+    Notify(dialog_->Drive1().control(), CBN_SELCHANGE);
+    ShowModal(&dialog_->CancelButton);
+    EXPECT_EQ(dialog_->Drive1().Drive().substr(0, 2), L"z:");
+    EXPECT_EQ(dialog_->Tag(), current);
+    EXPECT_FALSE(dialog_->Discarded());
 }
 
 TEST_F(MainFormTest, StartPageShowsBothBlocksWrappedWithLinksOverTheirWordsAndTheWarning) {
