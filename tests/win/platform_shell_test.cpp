@@ -90,10 +90,10 @@ TEST_F(WinShellTest, ShortcutMayPointAheadOfItsTargetAndIsReplacedByTheNext) {
         ComPtr<IShellLinkW> link;
         ComPtr<IPersistFile> file;
         wchar_t target[MAX_PATH] = {}, arguments[1024] = {};
-        if (SUCCEEDED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER,
-                                         IID_IShellLinkW, link.put_void())) &&
-            SUCCEEDED(link->QueryInterface(IID_IPersistFile, file.put_void())) &&
-            SUCCEEDED(file->Load(path.c_str(), STGM_READ))) {
+        ::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                           link.put_void());
+        link->QueryInterface(IID_IPersistFile, file.put_void());
+        if (SUCCEEDED(file->Load(path.c_str(), STGM_READ))) {
             link->GetPath(target, MAX_PATH, nullptr, SLGP_RAWPATH);
             link->GetArguments(arguments, 1024);
         }
