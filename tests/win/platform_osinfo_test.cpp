@@ -10,7 +10,7 @@ TEST(WmiOsInfoTest, VersionIsTheRunningKernelsThreeNumbersOnEveryQuery) {
     using RtlGetVersionFn = LONG(WINAPI*)(OSVERSIONINFOW*);
     const auto rtlGetVersion = reinterpret_cast<RtlGetVersionFn>(reinterpret_cast<void*>(
         ::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "RtlGetVersion")));
-    OSVERSIONINFOW info = {sizeof info};
+    OSVERSIONINFOW info = {sizeof info, 0, 0, 0, 0, {}};
     ASSERT_EQ(rtlGetVersion(&info), 0);
     const std::wstring expected = Text::FromInt(info.dwMajorVersion) + L"." +
                                   Text::FromInt(info.dwMinorVersion) + L"." +

@@ -8,7 +8,7 @@
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
-#include <vector>
+#include <utility>
 
 #include "platform/Handles_win.h"
 #include "platform/MessageLoop_win.h"
@@ -28,22 +28,14 @@ bool Wait(const std::function<bool()>& done, unsigned capMs, bool pump) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(capMs);
     while (!done()) {
         if (std::chrono::steady_clock::now() > deadline) return false;
-        if (pump) {
-            ::MsgWaitForMultipleObjectsEx(0, nullptr, 20, QS_ALLINPUT, 0);
-            PumpPendingMessages();
-        } else {
-            ::Sleep(20);
-        }
+        ::MsgWaitForMultipleObjectsEx(0, nullptr, 20, QS_ALLINPUT, 0);
+        if (pump) PumpPendingMessages();
     }
     return true;
 }
 
 unsigned long RunReg(const std::wstring& arguments) {
-    wchar_t system[MAX_PATH];
-    const UINT length = ::GetSystemDirectoryW(system, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) throw Failure(L"GetSystemDirectoryW");
-    std::wstring line =
-        QuoteArgument(std::wstring(system, length) + L"\\reg.exe") + L" " + arguments;
+    std::wstring line = L"reg.exe " + arguments;
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info = {};
@@ -53,10 +45,27 @@ unsigned long RunReg(const std::wstring& arguments) {
     }
     UniqueKernelHandle process(info.hProcess);
     UniqueKernelHandle thread(info.hThread);
-    ::WaitForSingleObject(info.hProcess, INFINITE);
     DWORD exitCode = 0;
+    ::WaitForSingleObject(info.hProcess, INFINITE);
     if (!::GetExitCodeProcess(info.hProcess, &exitCode)) throw Failure(L"GetExitCodeProcess");
     return exitCode;
+}
+
+// Other test programs may show a window of the same title at the same time.
+HWND WaitForWindow(const std::wstring& title, unsigned capMs) {
+    HWND found = nullptr;
+    PollUntil(
+        [&] {
+            for (found = nullptr;
+                 (found = ::FindWindowExW(nullptr, found, nullptr, title.c_str())) != nullptr;) {
+                DWORD process = 0;
+                ::GetWindowThreadProcessId(found, &process);
+                if (process == ::GetCurrentProcessId() && ::IsWindowVisible(found)) return true;
+            }
+            return false;
+        },
+        capMs);
+    return found;
 }
 
 }  // namespace
@@ -67,12 +76,8 @@ std::wstring WinPath(const std::string& unixPath) {
     return Path::WithoutTrailingBackslash(path);
 }
 
-std::wstring BinaryDir() {
-    return WinPath(ZELBAR_BINARY_DIR);
-}
-
 std::wstring FixtureExe(const std::wstring& name) {
-    return BinaryDir() + L"\\tests\\fixtures\\" + name + L"\\" + name + L".exe";
+    return WinPath(ZELBAR_BINARY_DIR) + L"\\tests\\fixtures\\" + name + L"\\" + name + L".exe";
 }
 
 void RemoveTree(const std::wstring& path) {
@@ -110,20 +115,15 @@ std::wstring QuoteArgument(const std::wstring& argument) {
         return argument;
     }
     // Backslashes are literal except in front of a quote, where they are
-    // doubled; the quote itself is escaped.
+    // doubled and the quote itself is escaped.
     std::wstring quoted = L"\"";
     std::size_t backslashes = 0;
     for (wchar_t c : argument) {
-        if (c == L'\\') {
-            ++backslashes;
-            continue;
-        }
-        quoted.append(c == L'"' ? backslashes * 2 + 1 : backslashes, L'\\');
-        backslashes = 0;
+        if (c == L'"') quoted.append(backslashes + 1, L'\\');
+        backslashes = c == L'\\' ? backslashes + 1 : 0;
         quoted.push_back(c);
     }
-    quoted.append(backslashes * 2, L'\\');
-    return quoted + L"\"";
+    return quoted + std::wstring(backslashes, L'\\') + L"\"";
 }
 
 void RegAdd(const std::wstring& key, const std::wstring& valueName, const std::wstring& data,
@@ -133,14 +133,6 @@ void RegAdd(const std::wstring& key, const std::wstring& valueName, const std::w
     const std::wstring arguments = L"add " + QuoteArgument(key) + L" " + value + L" /t " + type +
                                    L" /d " + QuoteArgument(data) + L" /f";
     if (RunReg(arguments) != 0) throw Failure(L"reg " + arguments);
-}
-
-void RegAddKey(const std::wstring& key) {
-    // Wine's "reg add KEY" also sets an empty default value; a key made on the
-    // way to a child key has none.
-    const std::wstring child = key + L"\\ZelbarTestChild";
-    if (RunReg(L"add " + QuoteArgument(child) + L" /f") != 0) throw Failure(L"reg add " + child);
-    if (!RegDeleteTree(child)) throw Failure(L"reg delete " + child);
 }
 
 bool RegDeleteTree(const std::wstring& key) {
@@ -160,9 +152,8 @@ std::string AwaitFileBytes(const std::wstring& path) {
     std::string bytes;
     const bool read = PollUntil([&] {
         std::ifstream in(std::filesystem::path(path), std::ios::binary);
-        if (!in) return false;
         bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-        return true;
+        return in.is_open();
     });
     if (!read) throw Failure(L"no file " + path);
     return bytes;
@@ -183,52 +174,23 @@ HangGuard::~HangGuard() {
 
 std::wstring WindowText(HWND window) {
     std::wstring text(static_cast<std::size_t>(::GetWindowTextLengthW(window)) + 1, L'\0');
-    const int length = ::GetWindowTextW(window, &text[0], static_cast<int>(text.size()));
-    text.resize(static_cast<std::size_t>(length > 0 ? length : 0));
+    text.resize(static_cast<std::size_t>(
+        std::max(0, ::GetWindowTextW(window, &text[0], static_cast<int>(text.size())))));
     return text;
 }
 
-HWND WaitForWindow(const std::wstring& title, unsigned capMs) {
-    struct Search {
-        const std::wstring* title;
-        HWND found;
-    } search{&title, nullptr};
-    PollUntil(
-        [&] {
-            ::EnumWindows(
-                [](HWND window, LPARAM param) -> BOOL {
-                    auto* s = reinterpret_cast<Search*>(param);
-                    DWORD process = 0;
-                    ::GetWindowThreadProcessId(window, &process);
-                    if (process != ::GetCurrentProcessId() || !::IsWindowVisible(window) ||
-                        WindowText(window) != *s->title) {
-                        return TRUE;
-                    }
-                    s->found = window;
-                    return FALSE;
-                },
-                reinterpret_cast<LPARAM>(&search));
-            return search.found != nullptr;
-        },
-        capMs);
-    return search.found;
-}
-
 HWND FindChildByText(HWND parent, const std::wstring& text) {
-    struct Search {
-        const std::wstring* text;
-        HWND found;
-    } search{&text, nullptr};
+    using Search = std::pair<const std::wstring*, HWND>;
+    Search search{&text, nullptr};
     ::EnumChildWindows(
         parent,
         [](HWND window, LPARAM param) -> BOOL {
             auto* s = reinterpret_cast<Search*>(param);
-            if (WindowText(window) != *s->text) return TRUE;
-            s->found = window;
-            return FALSE;
+            if (WindowText(window) == *s->first) s->second = window;
+            return s->second == nullptr;
         },
         reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    return search.second;
 }
 
 void ClickButton(HWND dialog, const std::wstring& caption) {
@@ -260,11 +222,9 @@ DialogAnswerer::~DialogAnswerer() {
 }
 
 std::wstring SaveScreenshot(HWND window, const std::wstring& name) {
-    const std::wstring folder = BinaryDir() + L"\\screenshots";
-    std::error_code ignored;  // WriteBytes reports a folder that could not be made
-    std::filesystem::create_directories(std::filesystem::path(folder), ignored);
+    const std::wstring folder = WinPath(ZELBAR_BINARY_DIR) + L"\\screenshots";
+    ::CreateDirectoryW(folder.c_str(), nullptr);  // the writer reports a missing folder
     const std::wstring path = folder + L"\\" + name + L".bmp";
-
     ::UpdateWindow(window);
     RECT frame;
     ::GetWindowRect(window, &frame);
