@@ -11,36 +11,31 @@ namespace {
 // Tests count older versions up to the first supported number; none goes beyond this.
 constexpr int kHighestVersion = 40;
 
-void Clean() {
+// False when a key stayed.
+bool Clean() {
+    bool clean = true;
     for (int n = 0; n <= kHighestVersion; ++n) {
         const std::wstring key = L"Access.Application" + (n ? L"." + Text::FromInt(n) : L"");
         const LSTATUS status = ::RegDeleteTreeW(HKEY_CLASSES_ROOT, key.c_str());
-        if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND) {
-            throw std::runtime_error("cannot delete HKCR\\" + Text::ToUtf8(key));
-        }
+        clean = clean && (status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND);
     }
+    return clean;
 }
 
 }  // namespace
 
-AccessRegistry::AccessRegistry() {
-    mutex_ = ::CreateMutexW(nullptr, FALSE, L"ZelbarTests.AccessRegistration");
-    const DWORD wait = mutex_ ? ::WaitForSingleObject(mutex_, 10 * 60 * 1000) : WAIT_FAILED;
+AccessRegistry::AccessRegistry()
+    : mutex_(::CreateMutexW(nullptr, FALSE, L"ZelbarTests.AccessRegistration")) {
+    const DWORD wait = mutex_ ? ::WaitForSingleObject(mutex_.get(), 10 * 60 * 1000) : WAIT_FAILED;
     if (wait != WAIT_OBJECT_0 && wait != WAIT_ABANDONED) {
-        if (mutex_) ::CloseHandle(mutex_);
         throw std::runtime_error("the Access registration stayed taken by another test");
     }
-    Clean();
+    if (!Clean()) throw std::runtime_error("cannot delete the Access registration");
 }
 
 AccessRegistry::~AccessRegistry() {
-    try {
-        Clean();
-    } catch (const std::exception&) {
-        // The next test cleans up before it starts.
-    }
-    ::ReleaseMutex(mutex_);
-    ::CloseHandle(mutex_);
+    Clean();  // what stays, the next test removes before it starts
+    ::ReleaseMutex(mutex_.get());
 }
 
 void AccessRegistry::Register(const std::wstring& progId, const std::wstring& openCommand) {

@@ -1,12 +1,10 @@
 #pragma once
-// The Access registration below HKEY_CLASSES_ROOT, set up for one test.
-//
-// The version detection reads fixed names, and ctest may run several test
-// programs in the one prefix at once: this object holds a mutex of the prefix
-// and removes every Access.Application key before the test and afterwards.
+// The Access registration below HKEY_CLASSES_ROOT, set up for one test. The version detection reads
+// fixed names, and ctest may run several test programs in the one prefix at once: this object holds
+// a mutex of the prefix and removes every Access.Application key before the test and afterwards.
 #include <string>
 
-#include "platform/WinApi.h"
+#include "platform/Handles_win.h"
 
 namespace wintest {
 
@@ -14,8 +12,6 @@ class AccessRegistry {
 public:
     AccessRegistry();
     ~AccessRegistry();
-    AccessRegistry(const AccessRegistry&) = delete;
-    AccessRegistry& operator=(const AccessRegistry&) = delete;
 
     // A ProgID (Access.Application.<n>) with a description and its "shell\open\command".
     void Register(const std::wstring& progId, const std::wstring& openCommand);
@@ -24,7 +20,7 @@ public:
     static std::wstring OpenCommandFor(const std::wstring& programFile);
 
 private:
-    HANDLE mutex_ = nullptr;
+    UniqueKernelHandle mutex_;
 };
 
 }  // namespace wintest

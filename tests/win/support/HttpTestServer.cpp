@@ -9,26 +9,18 @@
 namespace wintest {
 
 HttpTestServer::HttpTestServer(const std::string& filesFolder) {
-    const std::string folder = std::string(ZELBAR_BINARY_DIR) + "/transfer-server";
-    ::CreateDirectoryW(WinPath(folder).c_str(), nullptr);
-    const std::string portFile = folder + "/" + std::to_string(::GetCurrentProcessId()) + "-" +
+    const std::string portFile = std::string(ZELBAR_BINARY_DIR) + "/server-" +
+                                 std::to_string(::GetCurrentProcessId()) + "-" +
                                  std::to_string(::GetTickCount64()) + ".port";
     portFile_ = WinPath(portFile);
     std::wstring commandLine =
         L"Z:\\usr\\bin\\python3 " +
         QuoteArgument(Text::FromUtf8(ZELBAR_SOURCE_DIR "/tests/fixtures/server.py")) +
         L" --idle 600 --port-file " + QuoteArgument(Text::FromUtf8(portFile));
-    if (!filesFolder.empty())
+    if (!filesFolder.empty()) {
         commandLine += L" --files " + QuoteArgument(Text::FromUtf8(filesFolder));
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process = {};
-    if (!::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                          &startup, &process)) {
-        throw std::runtime_error("cannot start python3 for the test server");
     }
-    UniqueKernelHandle processHandle(process.hProcess);
-    UniqueKernelHandle threadHandle(process.hThread);
+    StartProcess(commandLine);
     if (!PollUntil([&] { return PathExists(portFile_); })) {
         throw std::runtime_error("the test server did not start (no port file)");
     }

@@ -1,8 +1,7 @@
 #pragma once
-// tests/fixtures/server.py, started by the test program itself (Wine runs
-// Z:\usr\bin\python3 as a Linux program). It ends on GET /shutdown (sent by the
-// destructor), or by itself once the test program has gone or it has idled,
-// so it is never killed by name.
+// tests/fixtures/server.py, started by the test (Wine runs Z:\usr\bin\python3 as a
+// Linux program). It ends on GET /shutdown, sent by the destructor, or by itself
+// once the test program has gone or it has idled: it is never killed by name.
 #include <cstddef>
 #include <string>
 
@@ -14,10 +13,7 @@ public:
     // byte counts to the size query.
     explicit HttpTestServer(const std::string& filesFolder = std::string());
     ~HttpTestServer();
-    HttpTestServer(const HttpTestServer&) = delete;
-    HttpTestServer& operator=(const HttpTestServer&) = delete;
 
-    // "http://127.0.0.1:<port>" followed by the path.
     std::wstring Url(const std::wstring& path) const;
 
 private:

@@ -8,11 +8,9 @@
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
-#include <utility>
 
 #include "platform/Handles_win.h"
 #include "platform/MessageLoop_win.h"
-#include "platform/Path.h"
 #include "platform/Text.h"
 #include "support/Screenshot.h"
 
@@ -24,30 +22,11 @@ std::runtime_error Failure(const std::wstring& what) {
                               std::to_string(::GetLastError()) + ")");
 }
 
-bool Wait(const std::function<bool()>& done, unsigned capMs, bool pump) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(capMs);
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > deadline) return false;
-        ::MsgWaitForMultipleObjectsEx(0, nullptr, 20, QS_ALLINPUT, 0);
-        if (pump) PumpPendingMessages();
-    }
-    return true;
-}
-
 unsigned long RunReg(const std::wstring& arguments) {
-    std::wstring line = L"reg.exe " + arguments;
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info = {};
-    if (!::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
-                          nullptr, &startup, &info)) {
-        throw Failure(L"CreateProcessW " + line);
-    }
-    UniqueKernelHandle process(info.hProcess);
-    UniqueKernelHandle thread(info.hThread);
+    const UniqueKernelHandle process = StartProcess(L"reg.exe " + arguments, CREATE_NO_WINDOW);
     DWORD exitCode = 0;
-    ::WaitForSingleObject(info.hProcess, INFINITE);
-    if (!::GetExitCodeProcess(info.hProcess, &exitCode)) throw Failure(L"GetExitCodeProcess");
+    ::WaitForSingleObject(process.get(), INFINITE);
+    if (!::GetExitCodeProcess(process.get(), &exitCode)) throw Failure(L"GetExitCodeProcess");
     return exitCode;
 }
 
@@ -73,11 +52,23 @@ HWND WaitForWindow(const std::wstring& title, unsigned capMs) {
 std::wstring WinPath(const std::string& unixPath) {
     std::wstring path = L"Z:" + Text::FromUtf8(unixPath);
     std::replace(path.begin(), path.end(), L'/', L'\\');
-    return Path::WithoutTrailingBackslash(path);
+    return path;
 }
 
 std::wstring FixtureExe(const std::wstring& name) {
     return WinPath(ZELBAR_BINARY_DIR) + L"\\tests\\fixtures\\" + name + L"\\" + name + L".exe";
+}
+
+UniqueKernelHandle StartProcess(std::wstring commandLine, unsigned long flags) {
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info = {};
+    if (!::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, flags, nullptr,
+                          nullptr, &startup, &info)) {
+        throw Failure(L"cannot start " + commandLine);
+    }
+    UniqueKernelHandle thread(info.hThread);
+    return UniqueKernelHandle(info.hProcess);
 }
 
 void RemoveTree(const std::wstring& path) {
@@ -114,8 +105,7 @@ std::wstring QuoteArgument(const std::wstring& argument) {
     if (!argument.empty() && argument.find_first_of(L" \t\"") == std::wstring::npos) {
         return argument;
     }
-    // Backslashes are literal except in front of a quote, where they are
-    // doubled and the quote itself is escaped.
+    // Backslashes in front of a quote are doubled, and the quote is escaped.
     std::wstring quoted = L"\"";
     std::size_t backslashes = 0;
     for (wchar_t c : argument) {
@@ -139,31 +129,28 @@ bool RegDeleteTree(const std::wstring& key) {
     return RunReg(L"delete " + QuoteArgument(key) + L" /f") == 0;
 }
 
-bool PumpUntil(const std::function<bool()>& done, unsigned capMs) {
-    return Wait(done, capMs, true);
-}
-
-bool PollUntil(const std::function<bool()>& done, unsigned capMs) {
-    return Wait(done, capMs, false);
+bool PollUntil(const std::function<bool()>& done, unsigned capMs, bool pump) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(capMs);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > deadline) return false;
+        ::MsgWaitForMultipleObjectsEx(0, nullptr, 20, QS_ALLINPUT, 0);
+        if (pump) PumpPendingMessages();
+    }
+    return true;
 }
 
 std::string AwaitFileBytes(const std::wstring& path) {
     // The writer holds the file without sharing until it has written it whole.
-    std::string bytes;
-    const bool read = PollUntil([&] {
-        std::ifstream in(std::filesystem::path(path), std::ios::binary);
-        bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-        return in.is_open();
-    });
-    if (!read) throw Failure(L"no file " + path);
-    return bytes;
+    if (!PollUntil([&] { return std::ifstream(std::filesystem::path(path)).is_open(); })) {
+        throw Failure(L"no file " + path);
+    }
+    return ReadBytes(path);
 }
 
 HangGuard::HangGuard(std::string what, unsigned capMs)
     : watcher_([left = left_.get_future(), what = std::move(what), capMs] {
           if (left.wait_for(std::chrono::milliseconds(capMs)) == std::future_status::ready) return;
           std::fprintf(stderr, "hang: %s did not return\n", what.c_str());
-          std::fflush(stderr);
           ::TerminateProcess(::GetCurrentProcess(), 3);
       }) {}
 
@@ -173,32 +160,18 @@ HangGuard::~HangGuard() {
 }
 
 std::wstring WindowText(HWND window) {
-    std::wstring text(static_cast<std::size_t>(::GetWindowTextLengthW(window)) + 1, L'\0');
-    text.resize(static_cast<std::size_t>(
-        std::max(0, ::GetWindowTextW(window, &text[0], static_cast<int>(text.size())))));
+    wchar_t text[4096] = {};
+    ::GetWindowTextW(window, text, 4096);
     return text;
 }
 
 HWND FindChildByText(HWND parent, const std::wstring& text) {
-    using Search = std::pair<const std::wstring*, HWND>;
-    Search search{&text, nullptr};
-    ::EnumChildWindows(
-        parent,
-        [](HWND window, LPARAM param) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(param);
-            if (WindowText(window) == *s->first) s->second = window;
-            return s->second == nullptr;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.second;
+    return ::FindWindowExW(parent, nullptr, nullptr, text.c_str());
 }
 
 void ClickButton(HWND dialog, const std::wstring& caption) {
-    // A dialog can be found by its title a moment before its buttons exist.
-    HWND button = nullptr;
-    if (!PollUntil([&] { return (button = FindChildByText(dialog, caption)) != nullptr; })) {
-        throw Failure(L"no button " + caption);
-    }
+    HWND button = FindChildByText(dialog, caption);
+    if (button == nullptr) throw Failure(L"no button " + caption);
     // Posted, as a real click is: the dialog's own thread handles it.
     ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(button), BN_CLICKED),
                    reinterpret_cast<LPARAM>(button));

@@ -1,9 +1,7 @@
 #pragma once
-// Helpers of the tests that run under Wine. Registry contents are set up with
-// the prefix's own reg.exe, as an administrator would, never through the code
-// under test. Waits are for an event; their cap only guards against a hang.
-// A helper that cannot do its job throws std::runtime_error, so that a broken
-// set-up fails the test instead of passing it silently.
+// Helpers of the tests that run under Wine. Registry contents come from the
+// prefix's reg.exe, never from the code under test. A helper that cannot do its
+// job throws std::runtime_error, so that a broken set-up fails the test.
 #include <atomic>
 #include <functional>
 #include <future>
@@ -11,8 +9,8 @@
 #include <thread>
 
 #include "TempFolder.h"
+#include "platform/Handles_win.h"
 #include "platform/PlatformError.h"
-#include "platform/WinApi.h"
 
 // RegDeleteTree below is ours; tests that need the API call RegDeleteTreeW.
 #undef RegDeleteTree
@@ -24,9 +22,10 @@ std::wstring WinPath(const std::string& unixPath);
 // The fixture program <name>.exe, which the build puts into tests/fixtures/<name>/.
 std::wstring FixtureExe(const std::wstring& name);
 
+// Starts the command line; the process handle, to wait for or let go.
+UniqueKernelHandle StartProcess(std::wstring commandLine, unsigned long flags = 0);
 // Removes a file or folder tree, read-only entries included; a missing path is fine.
 void RemoveTree(const std::wstring& path);
-// Independent of the file system object under test.
 void WriteBytes(const std::wstring& path, const std::string& bytes);
 std::string ReadBytes(const std::wstring& path);
 bool PathExists(const std::wstring& path);
@@ -37,8 +36,7 @@ PlatformError ErrorOf(const std::function<void()>& call);
 // Quotes one argument so that the C runtime's argument splitting gives it back unchanged.
 std::wstring QuoteArgument(const std::wstring& argument);
 
-// reg.exe of the prefix. `key` is a full key name ("HKCR\Foo\shell", "HKCU\..."),
-// an empty `valueName` sets the key's default value. Throws when reg.exe fails.
+// `key` is a full key name ("HKCR\Foo"); an empty `valueName` sets the default value.
 void RegAdd(const std::wstring& key, const std::wstring& valueName, const std::wstring& data,
             const std::wstring& type = L"REG_SZ");
 // Deletes the key with everything below it; returns false when there was nothing to delete.
@@ -46,15 +44,16 @@ bool RegDeleteTree(const std::wstring& key);
 
 // Long enough for anything on a busy machine: reaching it means a hang.
 constexpr unsigned kHangCapMs = 60000;
-// Handles the thread's messages until `done` holds; false only when the cap ran out.
-bool PumpUntil(const std::function<bool()>& done, unsigned capMs = kHangCapMs);
-// The same without handling messages, for helper threads.
-bool PollUntil(const std::function<bool()>& done, unsigned capMs = kHangCapMs);
+// Waits until `done` holds, handling the thread's messages only when asked to
+// (helper threads must not); false only when the cap ran out.
+bool PollUntil(const std::function<bool()>& done, unsigned capMs = kHangCapMs, bool pump = false);
+inline bool PumpUntil(const std::function<bool()>& done, unsigned capMs = kHangCapMs) {
+    return PollUntil(done, capMs, true);
+}
 // The content of a file that another program writes and closes, once it has closed it.
 std::string AwaitFileBytes(const std::wstring& path);
 
-// Ends the test program when the scope outlasts the cap: for calls that must
-// return by themselves, where nothing else could interrupt a hang.
+// Ends the test program when the scope outlasts the cap, which nothing else could interrupt.
 class HangGuard {
 public:
     explicit HangGuard(std::string what, unsigned capMs = kHangCapMs);
@@ -89,7 +88,6 @@ private:
 // The window as the screen shows it, in ZELBAR_BINARY_DIR/screenshots/<name>.bmp; returns the path.
 std::wstring SaveScreenshot(HWND window, const std::wstring& name);
 
-// The text as UTF-8, for messages of failed expectations.
 std::string Narrow(const std::wstring& text);
 
 }  // namespace wintest
