@@ -27,6 +27,7 @@ protected:
 // The answering threads check the dialogs while the test thread shows them.
 TEST_F(WinUiTest, MsgBoxShowsItsTextOverTheActiveWindowAndReturnsTheAnswer) {
     const std::wstring question = L"Möchten Sie Zelbar-Setup wirklich beenden?";
+    ::SetActiveWindow(main.get());  // Wine under load may not have activated it yet
     DialogAnswerer answer(L"Zelbar Setup", [&](HWND box) {
         EXPECT_NE(FindChildByText(box, question), nullptr);
         EXPECT_EQ(::GetWindow(box, GW_OWNER), main.get());

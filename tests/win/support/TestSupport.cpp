@@ -140,8 +140,8 @@ bool PollUntil(const std::function<bool()>& done, unsigned capMs, bool pump) {
 }
 
 std::string AwaitFileBytes(const std::wstring& path) {
-    // The writer holds the file without sharing until it has written it whole.
-    if (!PollUntil([&] { return std::ifstream(std::filesystem::path(path)).is_open(); })) {
+    // exit_with makes its file empty and fills it as it closes it, just before it ends.
+    if (!PollUntil([&] { return std::ifstream(std::filesystem::path(path)).peek() != EOF; })) {
         throw Failure(L"no file " + path);
     }
     return ReadBytes(path);
