@@ -5,17 +5,12 @@
 #include "platform/Text.h"
 #include "platform/WinApi.h"
 
-namespace {
-
-using RtlGetVersionFn = LONG(WINAPI*)(OSVERSIONINFOW*);
-
 TEST(WmiOsInfoTest, VersionIsTheRunningKernelsThreeNumbersOnEveryQuery) {
     // The kernel's own version, untouched by compatibility shims.
+    using RtlGetVersionFn = LONG(WINAPI*)(OSVERSIONINFOW*);
     const auto rtlGetVersion = reinterpret_cast<RtlGetVersionFn>(reinterpret_cast<void*>(
         ::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "RtlGetVersion")));
-    ASSERT_NE(rtlGetVersion, nullptr);
-    OSVERSIONINFOW info = {};
-    info.dwOSVersionInfoSize = sizeof info;
+    OSVERSIONINFOW info = {sizeof info, 0, 0, 0, 0, {}};
     ASSERT_EQ(rtlGetVersion(&info), 0);
     const std::wstring expected = Text::FromInt(info.dwMajorVersion) + L"." +
                                   Text::FromInt(info.dwMinorVersion) + L"." +
@@ -25,5 +20,3 @@ TEST(WmiOsInfoTest, VersionIsTheRunningKernelsThreeNumbersOnEveryQuery) {
     // Each query sets up and releases COM on its own.
     EXPECT_EQ(os.OperatingSystemVersion(), expected);
 }
-
-}  // namespace

@@ -3,42 +3,38 @@
 #include "wizard/WizardHost.h"
 #include "wizard/WizardPage.h"
 
-// Empty page slots: framed child windows with a page's contract and nothing
-// on them. They stand in for a page whose content is not part of a build (the
-// window tests use them), so the window's page sequence and closing procedure
-// work on their own.
-class BlankPageWindow : public Window {
+// Empty page slots for the window tests: framed child windows with a page's
+// contract and nothing on them, so leaving one only removes a temporary folder.
+template <class Page>
+class BlankPage : public Window, public Page {
 public:
-    BlankPageWindow(HWND parent, const TwipsRect& rect, bool visible);
-};
-
-class BlankStartPage : public BlankPageWindow, public WizardPage {
-public:
-    using BlankPageWindow::BlankPageWindow;
+    BlankPage(HWND parent, const TwipsRect& rect, bool visible, WizardHost* host = nullptr)
+        : Window(ChildFrame{parent, rect, visible}), host_(host) {
+        Add<Picture>({ControlKind::Frame, nullptr, {120, 120, 6855, 3015}});
+    }
     bool Visible() const override { return Window::Visible(); }
     void SetVisible(bool visible) override { Window::SetVisible(visible); }
+
+protected:
+    WizardHost* host_;
 };
 
-class BlankDownloadPage : public BlankPageWindow, public DownloadPage {
-public:
-    BlankDownloadPage(HWND parent, const TwipsRect& rect, WizardHost& host);
-    bool Visible() const override { return Window::Visible(); }
-    void SetVisible(bool visible) override { Window::SetVisible(visible); }
-    // Nothing ever runs here, so leaving only removes a temporary folder.
-    bool Cancel() override;
+using BlankStartPage = BlankPage<WizardPage>;
 
-private:
-    WizardHost& host_;
+class BlankDownloadPage : public BlankPage<DownloadPage> {
+public:
+    BlankDownloadPage(HWND parent, const TwipsRect& rect, WizardHost& host)
+        : BlankPage(parent, rect, false, &host) {}
+    bool Cancel() override {
+        host_->DeleteTempFolder();
+        return false;
+    }
 };
 
-class BlankFinishPage : public BlankPageWindow, public FinishPage {
+class BlankFinishPage : public BlankPage<FinishPage> {
 public:
-    BlankFinishPage(HWND parent, const TwipsRect& rect, WizardHost& host);
-    bool Visible() const override { return Window::Visible(); }
-    void SetVisible(bool visible) override { Window::SetVisible(visible); }
+    BlankFinishPage(HWND parent, const TwipsRect& rect, WizardHost& host)
+        : BlankPage(parent, rect, false, &host) {}
     void Fertigstellen() override {}
-    void Cancel() override { host_.DeleteTempFolder(); }
-
-private:
-    WizardHost& host_;
+    void Cancel() override { host_->DeleteTempFolder(); }
 };

@@ -7,47 +7,20 @@
 #include "support/TestSupport.h"
 
 namespace wintest {
-namespace {
-
-std::wstring UnixPath(const char* path) {
-    return Text::FromUtf8(path);
-}
-
-void Get(const std::wstring& url) {
-    UniqueInternetHandle session(
-        ::InternetOpenW(L"ZelbarTests", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0));
-    if (!session) return;
-    UniqueInternetHandle request(
-        ::InternetOpenUrlW(session.get(), url.c_str(), nullptr, 0, INTERNET_FLAG_RELOAD, 0));
-}
-
-}  // namespace
-
-HttpTestServer::HttpTestServer() : HttpTestServer(std::string()) {}
 
 HttpTestServer::HttpTestServer(const std::string& filesFolder) {
-    const std::string folder = std::string(ZELBAR_BINARY_DIR) + "/transfer-server";
-    ::CreateDirectoryW(WinPath(folder).c_str(), nullptr);
-    const std::string portFile = folder + "/" + std::to_string(::GetCurrentProcessId()) + "-" +
+    const std::string portFile = std::string(ZELBAR_BINARY_DIR) + "/server-" +
+                                 std::to_string(::GetCurrentProcessId()) + "-" +
                                  std::to_string(::GetTickCount64()) + ".port";
     portFile_ = WinPath(portFile);
-
     std::wstring commandLine =
         L"Z:\\usr\\bin\\python3 " +
-        QuoteArgument(UnixPath(ZELBAR_SOURCE_DIR) + L"/tests/fixtures/server.py") +
-        L" --idle 600 --port-file " + QuoteArgument(UnixPath(portFile.c_str()));
+        QuoteArgument(Text::FromUtf8(ZELBAR_SOURCE_DIR "/tests/fixtures/server.py")) +
+        L" --idle 600 --port-file " + QuoteArgument(Text::FromUtf8(portFile));
     if (!filesFolder.empty()) {
-        commandLine += L" --files " + QuoteArgument(UnixPath(filesFolder.c_str()));
+        commandLine += L" --files " + QuoteArgument(Text::FromUtf8(filesFolder));
     }
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process = {};
-    if (!::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                          &startup, &process)) {
-        throw std::runtime_error("cannot start python3 for the test server");
-    }
-    UniqueKernelHandle processHandle(process.hProcess);
-    UniqueKernelHandle threadHandle(process.hThread);
+    StartProcess(commandLine);
     if (!PollUntil([&] { return PathExists(portFile_); })) {
         throw std::runtime_error("the test server did not start (no port file)");
     }
@@ -55,7 +28,10 @@ HttpTestServer::HttpTestServer(const std::string& filesFolder) {
 }
 
 HttpTestServer::~HttpTestServer() {
-    Get(Url(L"/shutdown"));
+    UniqueInternetHandle session(
+        ::InternetOpenW(L"ZelbarTests", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0));
+    UniqueInternetHandle shutdown(::InternetOpenUrlW(session.get(), Url(L"/shutdown").c_str(),
+                                                     nullptr, 0, INTERNET_FLAG_RELOAD, 0));
     ::DeleteFileW(portFile_.c_str());
 }
 

@@ -1,13 +1,7 @@
 #pragma once
-// tests/fixtures/server.py for the tests that run under Wine.
-//
-// Wine starts a Linux program when CreateProcess is given one, so the test
-// program itself starts "python3 server.py" (as Z:\usr\bin\python3). The
-// server writes its port into a file in the build tree, which the test reads
-// through Z:. The server ends on GET /shutdown (sent by the destructor), and
-// by itself when the test program has gone or it has been idle for a while,
-// so a crashed test leaves nothing behind. Its process cannot be waited for
-// from the Windows side; it is never killed by name.
+// tests/fixtures/server.py, started by the test (Wine runs Z:\usr\bin\python3 as a
+// Linux program). It ends on GET /shutdown, sent by the destructor, or by itself
+// once the test program has gone or it has idled: it is never killed by name.
 #include <cstddef>
 #include <string>
 
@@ -15,16 +9,11 @@ namespace wintest {
 
 class HttpTestServer {
 public:
-    HttpTestServer();
     // Also serves the files of this host folder as /files/<name>, and their
     // byte counts to the size query.
-    explicit HttpTestServer(const std::string& filesFolder);
+    explicit HttpTestServer(const std::string& filesFolder = std::string());
     ~HttpTestServer();
-    HttpTestServer(const HttpTestServer&) = delete;
-    HttpTestServer& operator=(const HttpTestServer&) = delete;
 
-    unsigned short port() const { return port_; }
-    // "http://127.0.0.1:<port>" followed by the path.
     std::wstring Url(const std::wstring& path) const;
 
 private:

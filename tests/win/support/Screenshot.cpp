@@ -14,26 +14,17 @@ void SaveScreenArea(const RECT& area, const std::wstring& path) {
     HGDIOBJ previous = ::SelectObject(memory, bitmap);
     ::BitBlt(memory, 0, 0, width, height, screen, area.left, area.top, SRCCOPY);
     ::SelectObject(memory, previous);
-
-    BITMAPINFOHEADER header = {};
-    header.biSize = sizeof header;
-    header.biWidth = width;
-    header.biHeight = height;
-    header.biPlanes = 1;
-    header.biBitCount = 24;
-    header.biCompression = BI_RGB;
-    const DWORD rowBytes = static_cast<DWORD>((width * 3 + 3) & ~3);
-    std::string pixels(static_cast<size_t>(rowBytes) * static_cast<size_t>(height), '\0');
+    BITMAPINFOHEADER header = {sizeof header, width, height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+    std::string pixels(static_cast<size_t>((width * 3 + 3) & ~3) * static_cast<size_t>(height), 0);
     ::GetDIBits(memory, bitmap, 0, static_cast<UINT>(height), &pixels[0],
                 reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS);
     ::DeleteObject(bitmap);
     ::DeleteDC(memory);
     ::ReleaseDC(nullptr, screen);
 
-    BITMAPFILEHEADER file = {};
-    file.bfType = 0x4D42;  // "BM"
-    file.bfOffBits = sizeof file + sizeof header;
-    file.bfSize = static_cast<DWORD>(file.bfOffBits + pixels.size());
+    const DWORD offset = sizeof(BITMAPFILEHEADER) + sizeof header;
+    const BITMAPFILEHEADER file = {0x4D42 /* "BM" */, static_cast<DWORD>(offset + pixels.size()), 0,
+                                   0, offset};
     std::ofstream out(path.c_str(), std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(&file), sizeof file);
     out.write(reinterpret_cast<const char*>(&header), sizeof header);

@@ -8,11 +8,9 @@
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
-#include <vector>
 
 #include "platform/Handles_win.h"
 #include "platform/MessageLoop_win.h"
-#include "platform/Path.h"
 #include "platform/Text.h"
 #include "support/Screenshot.h"
 
@@ -24,39 +22,29 @@ std::runtime_error Failure(const std::wstring& what) {
                               std::to_string(::GetLastError()) + ")");
 }
 
-bool Wait(const std::function<bool()>& done, unsigned capMs, bool pump) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(capMs);
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > deadline) return false;
-        if (pump) {
-            ::MsgWaitForMultipleObjectsEx(0, nullptr, 20, QS_ALLINPUT, 0);
-            PumpPendingMessages();
-        } else {
-            ::Sleep(20);
-        }
-    }
-    return true;
+unsigned long RunReg(const std::wstring& arguments) {
+    const UniqueKernelHandle process = StartProcess(L"reg.exe " + arguments, CREATE_NO_WINDOW);
+    DWORD exitCode = 0;
+    ::WaitForSingleObject(process.get(), INFINITE);
+    if (!::GetExitCodeProcess(process.get(), &exitCode)) throw Failure(L"GetExitCodeProcess");
+    return exitCode;
 }
 
-unsigned long RunReg(const std::wstring& arguments) {
-    wchar_t system[MAX_PATH];
-    const UINT length = ::GetSystemDirectoryW(system, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) throw Failure(L"GetSystemDirectoryW");
-    std::wstring line =
-        QuoteArgument(std::wstring(system, length) + L"\\reg.exe") + L" " + arguments;
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info = {};
-    if (!::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
-                          nullptr, &startup, &info)) {
-        throw Failure(L"CreateProcessW " + line);
-    }
-    UniqueKernelHandle process(info.hProcess);
-    UniqueKernelHandle thread(info.hThread);
-    ::WaitForSingleObject(info.hProcess, INFINITE);
-    DWORD exitCode = 0;
-    if (!::GetExitCodeProcess(info.hProcess, &exitCode)) throw Failure(L"GetExitCodeProcess");
-    return exitCode;
+// Other test programs may show a window of the same title at the same time.
+HWND WaitForWindow(const std::wstring& title, unsigned capMs) {
+    HWND found = nullptr;
+    PollUntil(
+        [&] {
+            for (found = nullptr;
+                 (found = ::FindWindowExW(nullptr, found, nullptr, title.c_str())) != nullptr;) {
+                DWORD process = 0;
+                ::GetWindowThreadProcessId(found, &process);
+                if (process == ::GetCurrentProcessId() && ::IsWindowVisible(found)) return true;
+            }
+            return false;
+        },
+        capMs);
+    return found;
 }
 
 }  // namespace
@@ -64,15 +52,23 @@ unsigned long RunReg(const std::wstring& arguments) {
 std::wstring WinPath(const std::string& unixPath) {
     std::wstring path = L"Z:" + Text::FromUtf8(unixPath);
     std::replace(path.begin(), path.end(), L'/', L'\\');
-    return Path::WithoutTrailingBackslash(path);
-}
-
-std::wstring BinaryDir() {
-    return WinPath(ZELBAR_BINARY_DIR);
+    return path;
 }
 
 std::wstring FixtureExe(const std::wstring& name) {
-    return BinaryDir() + L"\\tests\\fixtures\\" + name + L"\\" + name + L".exe";
+    return WinPath(ZELBAR_BINARY_DIR) + L"\\tests\\fixtures\\" + name + L"\\" + name + L".exe";
+}
+
+UniqueKernelHandle StartProcess(std::wstring commandLine, unsigned long flags) {
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info = {};
+    if (!::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, flags, nullptr,
+                          nullptr, &startup, &info)) {
+        throw Failure(L"cannot start " + commandLine);
+    }
+    UniqueKernelHandle thread(info.hThread);
+    return UniqueKernelHandle(info.hProcess);
 }
 
 void RemoveTree(const std::wstring& path) {
@@ -109,21 +105,15 @@ std::wstring QuoteArgument(const std::wstring& argument) {
     if (!argument.empty() && argument.find_first_of(L" \t\"") == std::wstring::npos) {
         return argument;
     }
-    // Backslashes are literal except in front of a quote, where they are
-    // doubled; the quote itself is escaped.
+    // Backslashes in front of a quote are doubled, and the quote is escaped.
     std::wstring quoted = L"\"";
     std::size_t backslashes = 0;
     for (wchar_t c : argument) {
-        if (c == L'\\') {
-            ++backslashes;
-            continue;
-        }
-        quoted.append(c == L'"' ? backslashes * 2 + 1 : backslashes, L'\\');
-        backslashes = 0;
+        if (c == L'"') quoted.append(backslashes + 1, L'\\');
+        backslashes = c == L'\\' ? backslashes + 1 : 0;
         quoted.push_back(c);
     }
-    quoted.append(backslashes * 2, L'\\');
-    return quoted + L"\"";
+    return quoted + std::wstring(backslashes, L'\\') + L"\"";
 }
 
 void RegAdd(const std::wstring& key, const std::wstring& valueName, const std::wstring& data,
@@ -135,44 +125,32 @@ void RegAdd(const std::wstring& key, const std::wstring& valueName, const std::w
     if (RunReg(arguments) != 0) throw Failure(L"reg " + arguments);
 }
 
-void RegAddKey(const std::wstring& key) {
-    // Wine's "reg add KEY" also sets an empty default value; a key made on the
-    // way to a child key has none.
-    const std::wstring child = key + L"\\ZelbarTestChild";
-    if (RunReg(L"add " + QuoteArgument(child) + L" /f") != 0) throw Failure(L"reg add " + child);
-    if (!RegDeleteTree(child)) throw Failure(L"reg delete " + child);
-}
-
 bool RegDeleteTree(const std::wstring& key) {
     return RunReg(L"delete " + QuoteArgument(key) + L" /f") == 0;
 }
 
-bool PumpUntil(const std::function<bool()>& done, unsigned capMs) {
-    return Wait(done, capMs, true);
-}
-
-bool PollUntil(const std::function<bool()>& done, unsigned capMs) {
-    return Wait(done, capMs, false);
+bool PollUntil(const std::function<bool()>& done, unsigned capMs, bool pump) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(capMs);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > deadline) return false;
+        ::MsgWaitForMultipleObjectsEx(0, nullptr, 20, QS_ALLINPUT, 0);
+        if (pump) PumpPendingMessages();
+    }
+    return true;
 }
 
 std::string AwaitFileBytes(const std::wstring& path) {
-    // The writer holds the file without sharing until it has written it whole.
-    std::string bytes;
-    const bool read = PollUntil([&] {
-        std::ifstream in(std::filesystem::path(path), std::ios::binary);
-        if (!in) return false;
-        bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-        return true;
-    });
-    if (!read) throw Failure(L"no file " + path);
-    return bytes;
+    // exit_with makes its file empty and fills it as it closes it, just before it ends.
+    if (!PollUntil([&] { return std::ifstream(std::filesystem::path(path)).peek() != EOF; })) {
+        throw Failure(L"no file " + path);
+    }
+    return ReadBytes(path);
 }
 
 HangGuard::HangGuard(std::string what, unsigned capMs)
     : watcher_([left = left_.get_future(), what = std::move(what), capMs] {
           if (left.wait_for(std::chrono::milliseconds(capMs)) == std::future_status::ready) return;
           std::fprintf(stderr, "hang: %s did not return\n", what.c_str());
-          std::fflush(stderr);
           ::TerminateProcess(::GetCurrentProcess(), 3);
       }) {}
 
@@ -182,61 +160,18 @@ HangGuard::~HangGuard() {
 }
 
 std::wstring WindowText(HWND window) {
-    std::wstring text(static_cast<std::size_t>(::GetWindowTextLengthW(window)) + 1, L'\0');
-    const int length = ::GetWindowTextW(window, &text[0], static_cast<int>(text.size()));
-    text.resize(static_cast<std::size_t>(length > 0 ? length : 0));
+    wchar_t text[4096] = {};
+    ::GetWindowTextW(window, text, 4096);
     return text;
 }
 
-HWND WaitForWindow(const std::wstring& title, unsigned capMs) {
-    struct Search {
-        const std::wstring* title;
-        HWND found;
-    } search{&title, nullptr};
-    PollUntil(
-        [&] {
-            ::EnumWindows(
-                [](HWND window, LPARAM param) -> BOOL {
-                    auto* s = reinterpret_cast<Search*>(param);
-                    DWORD process = 0;
-                    ::GetWindowThreadProcessId(window, &process);
-                    if (process != ::GetCurrentProcessId() || !::IsWindowVisible(window) ||
-                        WindowText(window) != *s->title) {
-                        return TRUE;
-                    }
-                    s->found = window;
-                    return FALSE;
-                },
-                reinterpret_cast<LPARAM>(&search));
-            return search.found != nullptr;
-        },
-        capMs);
-    return search.found;
-}
-
 HWND FindChildByText(HWND parent, const std::wstring& text) {
-    struct Search {
-        const std::wstring* text;
-        HWND found;
-    } search{&text, nullptr};
-    ::EnumChildWindows(
-        parent,
-        [](HWND window, LPARAM param) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(param);
-            if (WindowText(window) != *s->text) return TRUE;
-            s->found = window;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    return ::FindWindowExW(parent, nullptr, nullptr, text.c_str());
 }
 
 void ClickButton(HWND dialog, const std::wstring& caption) {
-    // A dialog can be found by its title a moment before its buttons exist.
-    HWND button = nullptr;
-    if (!PollUntil([&] { return (button = FindChildByText(dialog, caption)) != nullptr; })) {
-        throw Failure(L"no button " + caption);
-    }
+    HWND button = FindChildByText(dialog, caption);
+    if (button == nullptr) throw Failure(L"no button " + caption);
     // Posted, as a real click is: the dialog's own thread handles it.
     ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(button), BN_CLICKED),
                    reinterpret_cast<LPARAM>(button));
@@ -260,11 +195,9 @@ DialogAnswerer::~DialogAnswerer() {
 }
 
 std::wstring SaveScreenshot(HWND window, const std::wstring& name) {
-    const std::wstring folder = BinaryDir() + L"\\screenshots";
-    std::error_code ignored;  // WriteBytes reports a folder that could not be made
-    std::filesystem::create_directories(std::filesystem::path(folder), ignored);
+    const std::wstring folder = WinPath(ZELBAR_BINARY_DIR) + L"\\screenshots";
+    ::CreateDirectoryW(folder.c_str(), nullptr);  // the writer reports a missing folder
     const std::wstring path = folder + L"\\" + name + L".bmp";
-
     ::UpdateWindow(window);
     RECT frame;
     ::GetWindowRect(window, &frame);
