@@ -5,10 +5,14 @@
 // host-tested; the e2e road takes every real page.
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <map>
+
 #include "TempFolder.h"
 
 #include "app/MainForm_win.h"
 #include "download/UserControlDownloadProgram_win.h"
+#include "finish/UserControlShortcuts_win.h"
 #include "folderchooser/OrdnerAuswahlDialog_win.h"
 #include "platform/FileSystem_win.h"
 #include "platform/MessageLoop_win.h"
@@ -82,6 +86,52 @@ void ExpectLinkOverWord(HWND page, const Label& message, Label& link) {
     link.SetForeColor(kDefaultColor);
     link.SetVisible(true);
     EXPECT_TRUE(Pixels(window, r) == beneath) << "the link label does not lie over its word";
+}
+
+struct Placement {
+    RECT rect;        // in the parent's client area
+    LONG fontHeight;  // 0: no font of its own
+};
+
+std::map<HWND, Placement> Layout(HWND top) {
+    std::map<HWND, Placement> layout;
+    const WNDENUMPROC note = [](HWND child, LPARAM param) -> BOOL {
+        RECT r;
+        ::GetWindowRect(child, &r);
+        ::MapWindowPoints(nullptr, ::GetParent(child), reinterpret_cast<POINT*>(&r), 2);
+        LOGFONTW font{};
+        if (auto f = reinterpret_cast<HFONT>(::SendMessageW(child, WM_GETFONT, 0, 0)))
+            ::GetObjectW(f, sizeof font, &font);
+        (*reinterpret_cast<std::map<HWND, Placement>*>(param))[child] = {r,
+                                                                         std::abs(font.lfHeight)};
+        return TRUE;
+    };
+    ::EnumChildWindows(top, note, reinterpret_cast<LPARAM>(&layout));
+    return layout;
+}
+
+// Tells the window that it now stands on a screen of 144 dpi, as Windows does, and expects
+// every control at one and a half times its place and font size, give or take the pixels
+// two roundings may cost.
+void ExpectRelaidAt144Dpi(HWND top) {
+    const auto before = Layout(top);
+    ASSERT_GT(before.size(), 5u);
+    RECT r;
+    ::GetWindowRect(top, &r);
+    RECT suggested{r.left, r.top, r.left + (r.right - r.left) * 3 / 2,
+                   r.top + (r.bottom - r.top) * 3 / 2};
+    ::SendMessageW(top, WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
+    const auto after = Layout(top);
+    ASSERT_EQ(after.size(), before.size());
+    for (const auto& [hwnd, was] : before) {
+        SCOPED_TRACE(Narrow(L"control \u201e" + WindowText(hwnd) + L"\u201c"));
+        const Placement& now = after.at(hwnd);
+        EXPECT_NEAR(now.rect.left, was.rect.left * 1.5, 1);
+        EXPECT_NEAR(now.rect.top, was.rect.top * 1.5, 1);
+        EXPECT_NEAR(now.rect.right, was.rect.right * 1.5, 2);
+        EXPECT_NEAR(now.rect.bottom, was.rect.bottom * 1.5, 2);
+        EXPECT_NEAR(now.fontHeight, was.fontHeight * 1.5, 1);
+    }
 }
 
 class MainFormTest : public ::testing::Test {
@@ -188,6 +238,30 @@ protected:
         HangGuard guard("the folder chooser's modal loop");
         dialog_->ShowModal(form_->hwnd());
         EXPECT_TRUE(::IsWindowEnabled(form_->hwnd()));
+    }
+    // The window with every page real, as the wizard makes them, walked on to `page`.
+    MainForm& RealForm(int page) {
+        return FormOnPage(page, [&](MainForm& f, WizardPages& pages) {
+            pages.startPage = std::make_unique<UserControlStartPage>(
+                f.hwnd(), MainForm::kStartPageRect, f, f.platform());
+            pages.downloadPage = std::make_unique<UserControlDownloadProgram>(
+                f.hwnd(), MainForm::kDownloadPageRect, f, f.platform(), oInet_);
+            pages.finishPage = std::make_unique<UserControlShortcuts>(
+                f.hwnd(), MainForm::kFinishPageRect, f, f.platform());
+        });
+    }
+    // The captions Tab visits as the user presses it, from `from` until it comes back there.
+    static std::vector<std::wstring> TabCycle(const Control& from) {
+        std::vector<std::wstring> visited;
+        HWND focus = from.hwnd();
+        ::SetFocus(focus);
+        do {
+            visited.push_back(WindowText(focus));
+            ::PostMessageW(focus, WM_KEYDOWN, VK_TAB, 0);
+            PumpPendingMessages();
+            focus = ::GetFocus();
+        } while (focus != from.hwnd() && visited.size() < 10);
+        return visited;
     }
     // A click on a link label, as the mouse gives it.
     static void Click(const Label& link) {
@@ -445,6 +519,29 @@ TEST_F(MainFormTest, AbbrechenDuringARealTransferClosesOnceTheTransferHasStopped
     ExpectShown(2, 1, kNotice, 64);  // after the question
     EXPECT_FALSE(PathExists(temp_ / L"temp_2026_12_5-10920"));
     EXPECT_TRUE(errors_.empty());
+}
+
+TEST_F(MainFormTest, AScaleChangeLaysOutEveryControlOfEveryPageAndOfTheFolderChooser) {
+    ExpectRelaidAt144Dpi(RealForm(0).hwnd());
+    dialog_ = std::make_unique<OrdnerAuswahlDialog>(*form_, platform_);
+    ExpectRelaidAt144Dpi(dialog_->hwnd());
+}
+
+TEST_F(MainFormTest, TabWalksWeiterAbbrechenTheVisiblePageAndBeendenOnlyOnceShown) {
+    using Captions = std::vector<std::wstring>;
+    MainForm& form = RealForm(0);
+    EXPECT_EQ(TabCycle(form.buttonAbbrechen), (Captions{L"Abbrechen", L"System prüfen"}));
+    form.EnableButtonWeiter();
+    EXPECT_EQ(TabCycle(form.buttonWeiter), (Captions{L"Weiter", L"Abbrechen", L"System prüfen"}));
+    // As after a failed check; "Abbrechen" enabled again only to show where "Beenden" comes.
+    form.buttonWeiter.SetEnabled(false);
+    form.EnableButtonBeenden();
+    form.buttonAbbrechen.SetEnabled(true);
+    EXPECT_EQ(TabCycle(form.buttonAbbrechen),
+              (Captions{L"Abbrechen", L"System prüfen", L"Beenden"}));
+
+    EXPECT_EQ(TabCycle(RealForm(2).buttonAbbrechen),
+              (Captions{L"Abbrechen", L"Verzeichnis wechseln", L"Dateien herunterladen"}));
 }
 
 }  // namespace
