@@ -65,6 +65,23 @@ MainForm::MainForm(const Platform& platform, const PageFactory& makePages)
     OnClick(buttonBeenden, [this] { Close(); });
 
     pages_ = makePages(*this);
+    // The pages are windows of their own, created after the buttons. In the
+    // tab order (the z-order) they come right after "Abbrechen", and they must
+    // follow a change of the screen's scale like the form's own controls.
+    // "Beenden" lies beneath "Weiter" and is no tab stop until it is shown.
+    HWND previous = buttonAbbrechen.hwnd();
+    for (WizardPage* page : {static_cast<WizardPage*>(pages_.startPage.get()),
+                             static_cast<WizardPage*>(pages_.downloadPage.get()),
+                             static_cast<WizardPage*>(pages_.finishPage.get())}) {
+        auto* window = dynamic_cast<Window*>(page);
+        if (!window) continue;
+        AddChildWindow(window);
+        ::SetWindowPos(window->hwnd(), previous, 0, 0, 0, 0,
+                       SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        previous = window->hwnd();
+    }
+    lastPage_ = previous;
+    SetTabStop(buttonBeenden, false);
 }
 
 MainForm::~MainForm() {
@@ -108,10 +125,22 @@ void MainForm::EnableButtonWeiter() {
 }
 
 void MainForm::EnableButtonBeenden() {
-    buttonBeenden.BringToFront();
+    // "Beenden" now covers "Weiter" (which stays disabled beneath it) and
+    // comes last in the tab order, after the pages.
+    ::SetWindowPos(buttonBeenden.hwnd(), lastPage_, 0, 0, 0, 0,
+                   SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    ::SetWindowPos(buttonWeiter.hwnd(), buttonBeenden.hwnd(), 0, 0, 0, 0,
+                   SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    ::InvalidateRect(buttonBeenden.hwnd(), nullptr, TRUE);
+    SetTabStop(buttonBeenden, true);
     buttonBeenden.SetEnabled(true);
     buttonAbbrechen.SetEnabled(false);
     skipClosePrompt_ = true;
+}
+
+void MainForm::SetTabStop(const Control& control, bool tabStop) {
+    const LONG style = ::GetWindowLongW(control.hwnd(), GWL_STYLE);
+    ::SetWindowLongW(control.hwnd(), GWL_STYLE, tabStop ? style | WS_TABSTOP : style & ~WS_TABSTOP);
 }
 
 void MainForm::SetButtonCancelEnabled(bool enable) {

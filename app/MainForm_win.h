@@ -84,7 +84,10 @@ private:
     bool ConfirmClose();
 
     const Platform& platform_;
+    static void SetTabStop(const Control& control, bool tabStop);
+
     WizardPages pages_;
+    HWND lastPage_ = nullptr;  // the page lowest in the z-order
     std::wstring accessPath_;
     std::wstring zelbarPath_;
     std::wstring tempFolder_;

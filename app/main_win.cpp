@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <cstdlib>
+
 #include "app/MainForm_win.h"
 #include "download/UserControlDownloadProgram_win.h"
 #include "finish/UserControlShortcuts_win.h"
@@ -15,6 +17,18 @@
 #include "platform/TransferControl_win.h"
 #include "platform/Ui_win.h"
 #include "syscheck/UserControlStartPage_win.h"
+
+#ifdef __GLIBCXX__
+// libstdc++'s default terminate handler prints the exception's demangled type
+// to a console this program does not have, and its demangler alone is a
+// twelfth of the shipped file. Every handler of ours catches what it can, so
+// ending here is what std::terminate() does anyway: abort.
+namespace __gnu_cxx {
+void __verbose_terminate_handler() {
+    std::abort();
+}
+}  // namespace __gnu_cxx
+#endif
 
 namespace {
 

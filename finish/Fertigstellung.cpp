@@ -62,25 +62,23 @@ void CreateOneFolder(const std::wstring& path, FileSystem& fs) {
 
 void MoveOneFile(const std::wstring& source, const FolderItem& destination, FileSystem& fs) {
     const std::wstring target = Join(destination.path, Path::Name(source));
-    // The file that the new one replaces. When it cannot be deleted (it is in
-    // use), the move below fails, and that deletion is what the user must know.
-    std::wstring blocked;
-    if (fs.FileExists(target)) {
+    if (!fs.FileExists(target)) {
         try {
-            fs.DeleteFile(target, true);
+            fs.MoveFile(source, Path::WithTrailingBackslash(destination.path));
         } catch (const PlatformError& e) {
-            blocked = e.message();
+            throw StepFailed(L"Die Datei konnte nicht in den Installationsordner verschoben werden",
+                             target, e);
         }
+        return;
     }
+    // One step, never delete-then-move: when the replace fails (the file is in
+    // use) and the user then cancels, which removes the temporary folder, the
+    // installed file must still be there.
     try {
-        fs.MoveFile(source, Path::WithTrailingBackslash(destination.path));
+        fs.ReplaceFile(source, target);
     } catch (const PlatformError& e) {
-        if (!blocked.empty()) {
-            throw PlatformError(e.code(), L"Die vorhandene Datei konnte nicht ersetzt werden: " +
-                                              target + L"\r\n" + blocked);
-        }
-        throw StepFailed(L"Die Datei konnte nicht in den Installationsordner verschoben werden",
-                         target, e);
+        throw PlatformError(e.code(), L"Die vorhandene Datei konnte nicht ersetzt werden: " +
+                                          target + L"\r\n" + e.message());
     }
 }
 

@@ -71,6 +71,10 @@ public:
     // GetFile(source).Move(destinationFolder): destinationFolder ends with a
     // backslash; fails when a file of that name is already there.
     virtual void MoveFile(const std::wstring& source, const std::wstring& destinationFolder) = 0;
+    // Puts the file source in destination's place in one step, a read-only
+    // destination too: at every moment either the old or the new file is there,
+    // so a failure (the file in use) loses neither. Both lie on one volume.
+    virtual void ReplaceFile(const std::wstring& source, const std::wstring& destination) = 0;
 
     virtual FolderItem GetFolder(const std::wstring& path) = 0;
     virtual std::vector<DriveItem> Drives() = 0;

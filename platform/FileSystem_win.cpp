@@ -268,6 +268,20 @@ void WinFileSystem::MoveFile(const std::wstring& source, const std::wstring& des
     }
 }
 
+void WinFileSystem::ReplaceFile(const std::wstring& source, const std::wstring& destination) {
+    const DWORD attributes = AttributesOf(destination);
+    const bool readOnly =
+        attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
+    if (readOnly) ::SetFileAttributesW(destination.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
+    // No MOVEFILE_COPY_ALLOWED: a copy would not be one step.
+    if (!::MoveFileExW(source.c_str(), destination.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+        const DWORD error = ::GetLastError();
+        if (readOnly) ::SetFileAttributesW(destination.c_str(), attributes);
+        ThrowError(error, L"Die Datei " + destination + L" konnte nicht durch " + source +
+                              L" ersetzt werden");
+    }
+}
+
 FolderItem WinFileSystem::GetFolder(const std::wstring& path) {
     const std::wstring requested = WithoutTrailingBackslash(path);
     wchar_t full[MAX_PATH * 4];

@@ -14,6 +14,7 @@ public:
     std::int64_t GetFileSize(const std::wstring& path) override;
     void CopyFile(const std::wstring& source, const std::wstring& destination) override;
     void MoveFile(const std::wstring& source, const std::wstring& destinationFolder) override;
+    void ReplaceFile(const std::wstring& source, const std::wstring& destination) override;
 
     FolderItem GetFolder(const std::wstring& path) override;
     std::vector<DriveItem> Drives() override;

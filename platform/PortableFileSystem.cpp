@@ -313,6 +313,17 @@ void PortableFileSystem::MoveFile(const std::wstring& source,
     }
 }
 
+void PortableFileSystem::ReplaceFile(const std::wstring& source, const std::wstring& destination) {
+    RequireFile(source);
+    std::error_code ec;
+    // rename() replaces in one step, whatever the destination's write permission.
+    fs::rename(ToPath(source), ToPath(destination), ec);
+    if (ec) {
+        Fail(ec.value(), L"Die Datei " + Quoted(destination) + L" konnte nicht durch " +
+                             Quoted(source) + L" ersetzt werden.");
+    }
+}
+
 FolderItem PortableFileSystem::GetFolder(const std::wstring& path) {
     RequireFolder(path);
     std::error_code ec;

@@ -8,6 +8,7 @@
 #undef DeleteFile
 #undef CopyFile
 #undef MoveFile
+#undef ReplaceFile
 #undef CreateFolder
 #undef GetFileVersion
 #undef MessageBox

@@ -159,16 +159,11 @@ void ini::WriteKeyValuePair(const std::wstring& section, const std::wstring& key
     const std::vector<std::wstring> lines =
         SectionRewrite(section, key, value).Apply(ReadAllLines(fs_, path));
     // Emptying settings.ini and then failing half-way would lose every
-    // setting; the complete text is written beside it first and copied over.
+    // setting; the complete text is written beside it first and then takes
+    // its place in one step (a copy over it could stop half-way too).
     const std::wstring copy = path + L".tmp";
     WriteAllLines(fs_, copy, lines);
-    fs_.CopyFile(copy, path);
-    try {
-        fs_.DeleteFile(copy, true);
-    } catch (const PlatformError&) {
-        // The settings are written; a left-over copy does no harm and is
-        // replaced by the next write.
-    }
+    fs_.ReplaceFile(copy, path);
 }
 
 short ini::CheckIniFile() const {

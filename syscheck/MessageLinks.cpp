@@ -38,6 +38,8 @@ LinkMarkup ExtractLink(const std::wstring& text) {
     result.linkText = result.text.substr(close + 1, end - close - 1);
     const std::wstring wholeLink = result.text.substr(start, end + Length(kLinkEnd) - start);
     result.text = Text::ReplaceAll(result.text, wholeLink, result.linkText);
+    // Nothing before the first whole link is replaced, so it still starts here.
+    result.linkStart = start;
     result.found = true;
     return result;
 }
@@ -82,13 +84,16 @@ WrappedText WrapAtBlanks(const std::wstring& caption, int labelWidth, TextMeasur
     return wrapped;
 }
 
-std::optional<LinkPosition> FindLinkPosition(const std::wstring& caption, int labelWidth,
-                                             const std::wstring& linkText, TextMeasure& measure) {
-    if (Text::TrimBlanks(linkText).empty()) return std::nullopt;
-    const auto linkStart = caption.find(linkText);
-    if (linkStart == std::wstring::npos) return std::nullopt;
+std::optional<LinkPosition> FindLinkPosition(const LinkMarkup& link, int labelWidth,
+                                             TextMeasure& measure) {
+    if (!link.found || Text::TrimBlanks(link.linkText).empty()) return std::nullopt;
+    const std::size_t linkStart = link.linkStart;
+    if (linkStart > link.text.size() ||
+        link.text.compare(linkStart, link.linkText.size(), link.linkText) != 0) {
+        return std::nullopt;
+    }
 
-    const auto words = LayoutWords(caption, labelWidth, measure);
+    const auto words = LayoutWords(link.text, labelWidth, measure);
     // The last word that starts at or before the link holds it (or the blank
     // right after it, when the link text begins with a blank).
     auto word = words.begin();
@@ -100,13 +105,13 @@ std::optional<LinkPosition> FindLinkPosition(const std::wstring& caption, int la
     return position;
 }
 
-std::optional<LinkBox> PlaceLinkLabel(const LinkBox& message, const std::wstring& caption,
-                                      const std::wstring& linkText, TextMeasure& measure) {
-    const auto position = FindLinkPosition(caption, message.width, linkText, measure);
+std::optional<LinkBox> PlaceLinkLabel(const LinkBox& message, const LinkMarkup& link,
+                                      TextMeasure& measure) {
+    const auto position = FindLinkPosition(link, message.width, measure);
     if (!position) return std::nullopt;
     const int lineHeight = measure.TextHeight();
     return LinkBox{message.left + position->offset, message.top + (position->line - 1) * lineHeight,
-                   measure.TextWidth(linkText), lineHeight};
+                   measure.TextWidth(link.linkText), lineHeight};
 }
 
 LinkTargetKind ClassifyLinkTarget(const std::wstring& target) {

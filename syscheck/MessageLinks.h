@@ -20,7 +20,10 @@ struct LinkMarkup {
     std::wstring text;      // display text: "#EQUAL#" replaced, the link reduced to its word
     std::wstring target;    // as written, without quotes
     std::wstring linkText;  // the word the link label covers
-    bool found = false;     // false: the text keeps any incomplete markup as written
+    // Where linkText starts in text: the same words may also stand earlier in
+    // the message ("hierzu ... hier"), and only these are the link.
+    std::size_t linkStart = 0;
+    bool found = false;  // false: the text keeps any incomplete markup as written
 };
 
 LinkMarkup ExtractLink(const std::wstring& text);
@@ -47,10 +50,10 @@ struct WrappedText {
 };
 WrappedText WrapAtBlanks(const std::wstring& caption, int labelWidth, TextMeasure& measure);
 
-// Finds the start of the first occurrence of linkText in that layout.
-// Nothing when linkText is blank or not in the caption.
-std::optional<LinkPosition> FindLinkPosition(const std::wstring& caption, int labelWidth,
-                                             const std::wstring& linkText, TextMeasure& measure);
+// Finds the start of the link's words (link.linkStart in link.text) in that
+// layout. Nothing when there is no link or its words are blank.
+std::optional<LinkPosition> FindLinkPosition(const LinkMarkup& link, int labelWidth,
+                                             TextMeasure& measure);
 
 // A twips rectangle in the page's coordinates.
 struct LinkBox {
@@ -60,11 +63,11 @@ struct LinkBox {
     int height = 0;
 };
 
-// The link label's rectangle over linkText in a message label at `message`:
-// one line high and as wide as the link text. Nothing when the link label is
-// to stay hidden.
-std::optional<LinkBox> PlaceLinkLabel(const LinkBox& message, const std::wstring& caption,
-                                      const std::wstring& linkText, TextMeasure& measure);
+// The link label's rectangle over the link's words in a message label at
+// `message` showing link.text: one line high and as wide as the link text.
+// Nothing when the link label is to stay hidden.
+std::optional<LinkBox> PlaceLinkLabel(const LinkBox& message, const LinkMarkup& link,
+                                      TextMeasure& measure);
 
 enum class LinkTargetKind {
     WebOrMail,  // http://, https:// or mailto:, in any letter case

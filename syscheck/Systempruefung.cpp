@@ -86,7 +86,9 @@ Pruefergebnis AccessMissing(short status) {
     const std::wstring address = Systempruefung::kOrderAddress;
     LinkMarkup offer =
         ExtractLink(kCdOfferText + (L"<a href=mailto:" + address + L">" + address + L"</a>"));
-    offer.text = (status == AccessReport::kNoAccess ? kNoAccessText : kTooOldText) + offer.text;
+    const std::wstring reason = status == AccessReport::kNoAccess ? kNoAccessText : kTooOldText;
+    offer.text = reason + offer.text;
+    offer.linkStart += reason.size();
     Pruefergebnis result;
     result.accessMissing = offer;
     result.icon = StatusIcon::Error;

@@ -106,7 +106,7 @@ void UserControlStartPage::ShowAccessMissing(const LinkMarkup& text) {
     Label& message = LabelAccessMeldung;
     message.SetTop(ImageStatusError.Top());
     SetMessageCaption(message, text.text);
-    PlaceLinkLabel(message, LabelMailLink, text.target, text.linkText);
+    PlaceLinkLabel(message, LabelMailLink, text);
     message.SetVisible(true);
 }
 
@@ -132,7 +132,7 @@ int UserControlStartPage::ShowLine(Label& label, Label& linkLabel, int left, int
     label.SetTop(top);
     SetMessageCaption(label, link->text);
     label.SetVisible(true);
-    if (link->found) PlaceLinkLabel(label, linkLabel, link->target, link->linkText);
+    if (link->found) PlaceLinkLabel(label, linkLabel, *link);
     return top + label.Height();
 }
 
@@ -163,19 +163,18 @@ void UserControlStartPage::SetMessageCaption(Label& label, const std::wstring& c
 }
 
 void UserControlStartPage::PlaceLinkLabel(Label& messageLabel, Label& linkLabel,
-                                          const std::wstring& target,
-                                          const std::wstring& linkText) {
+                                          const LinkMarkup& link) {
     GdiTextMeasure measure(messageLabel.hwnd(), messageLabel.hfont());
     const LinkBox message{messageLabel.Left(), messageLabel.Top(), messageLabel.Width(),
                           messageLabel.Height()};
-    const auto box = ::PlaceLinkLabel(message, messageLabel.Caption(), linkText, measure);
+    const auto box = ::PlaceLinkLabel(message, link, measure);
     if (!box) {
         linkLabel.SetVisible(false);
         return;
     }
-    linkLabel.SetCaption(linkText);
+    linkLabel.SetCaption(link.linkText);
     linkLabel.Move(TwipsRect{box->left, box->top, box->width, box->height});
-    linkTargets_[&linkLabel] = target;
+    linkTargets_[&linkLabel] = link.target;
 
     FontSpec font = messageLabel.Font();
     font.underline = true;

@@ -62,8 +62,8 @@ private:
     int ShowLine(Label& line, Label& linkLabel, int left, int top,
                  const std::optional<LinkMarkup>& link);
     void ShowIcon(StatusIcon icon);
-    void PlaceLinkLabel(Label& messageLabel, Label& linkLabel, const std::wstring& target,
-                        const std::wstring& linkText);
+    // The message label must already show link.text.
+    void PlaceLinkLabel(Label& messageLabel, Label& linkLabel, const LinkMarkup& link);
     void SetMessageCaption(Label& label, const std::wstring& caption);
 
     bool IsLinkLabel(const Control& control) const;
