@@ -35,7 +35,8 @@ public:
         } catch (const PlatformError&) {
         }
     }
-    bool Visible() const override { return true; }
+    bool visible = true;
+    bool Visible() const override { return visible; }
     void* OwnerWindow() const override { return nullptr; }
 
 private:

@@ -67,6 +67,7 @@ TEST_F(DateiTest, FilesizeKeepsItsTextAndTakesOnlyNumbersTheTotalCanHold) {
         EXPECT_EQ(d.Filesize(), text);
         EXPECT_EQ(d.GetFilesizeInBytes(), total) << Text::ToUtf8(text);
     }
+    EXPECT_FALSE(Datei::NumericValue(L" + ").has_value());
     // The size query's own total leaves the text alone.
     Datei d(fs);
     d.Filesize(L"100");

@@ -108,13 +108,13 @@ TEST_F(PortableFileSystemTest, CopyReplacesAndMoveRefusesAnExistingName) {
 }
 
 TEST_F(PortableFileSystemTest, GetFolderListsByNameAndTheBinaryWriterDoesNotShorten) {
-    tmp.WriteBytes("ordner/b.txt", "");
-    tmp.WriteBytes("ordner/A.txt", "");
+    tmp.WriteBytes("ordner/B.txt", "");  // by name whatever the letter case
+    tmp.WriteBytes("ordner/a.txt", "");
     tmp.WriteBytes("ordner/unter/c.txt", "");
     const FolderItem item = fs.GetFolder(tmp / L"ordner\\");
     EXPECT_EQ(item.Name, L"ordner");
     EXPECT_EQ(item.path, tmp.path() + L"/ordner");
-    EXPECT_EQ(item.Files, (Lines{L"A.txt", L"b.txt"}));
+    EXPECT_EQ(item.Files, (Lines{L"a.txt", L"B.txt"}));
     EXPECT_EQ(item.SubFolders, (Lines{L"unter"}));
     EXPECT_THROW(fs.GetFolder(tmp / L"fehlt"), PlatformError);
 

@@ -18,7 +18,7 @@ TEST(PlainBarWidthTest, GrowsByTheShareOfTheWidthWithTheFractionCut) {
 
 TEST(PlainBarWidthTest, RefusesAMaximumOfZeroANegativeWidthAndAnOverflow) {
     EXPECT_THROW(PlainBarWidth(0, 0, 1000), std::domain_error);
-    EXPECT_THROW(PlainBarWidth(-1, 100, 1000), std::invalid_argument);
+    EXPECT_THROW(PlainBarWidth(-1, 100, 50), std::invalid_argument);  // half a twip below 0
     EXPECT_THROW(PlainBarWidth(50, -100, 1000), std::invalid_argument);
     EXPECT_THROW(PlainBarWidth(32767, 1, 100000), std::overflow_error);
 }
