@@ -10,9 +10,7 @@
 #include "platform/PortableFileSystem.h"
 #include "platform/Text.h"
 
-// What the system check looks at on a Windows machine, for host tests.
-
-// HKEY_CLASSES_ROOT as keys with default values. Like the shell object, a
+// HKEY_CLASSES_ROOT as keys with default values; as with the shell object, a
 // name ending in backslashes reads the key's default value.
 class FakeRegistryShell : public FakeShell {
 public:

@@ -5,9 +5,8 @@
 #include "platform/PlatformError.h"
 #include "wizard/WizardHost.h"
 
-// The wizard window's shared values and operations for host tests of a page.
-// DeleteTempFolder removes the folder as the window does (errors ignored);
-// the button operations only count.
+// The wizard window for host tests of a page: DeleteTempFolder removes the
+// folder as the window does, the button operations only count.
 class FakeWizardHost : public WizardHost {
 public:
     explicit FakeWizardHost(FileSystem& fs) : fs_(fs) {}
@@ -36,7 +35,8 @@ public:
         } catch (const PlatformError&) {
         }
     }
-    bool Visible() const override { return true; }
+    bool visible = true;
+    bool Visible() const override { return visible; }
     void* OwnerWindow() const override { return nullptr; }
 
 private:

@@ -11,20 +11,17 @@
 #include "platform/PlatformError.h"
 #include "platform/TransferControl.h"
 
-// A transfer control that keeps the real one's contract: its states arrive
-// only while the UI yields, state 12 comes before the body is read, GetChunk
-// hands out exactly the size asked for except at the end, whatever the state
-// handler left unread is abandoned when it returns, and the request ends with
-// a last message after which StillExecuting is false.
+// A transfer control with the real one's contract: states arrive only while
+// the UI yields, GetChunk hands out the size asked for except at the end, what
+// the state handler leaves unread is abandoned, and the request ends with a
+// last message after which StillExecuting is false.
 class ScriptedTransferControl : public TransferControl {
 public:
-    // Text requests.
-    std::wstring reply;
+    std::wstring reply;  // of text requests
     std::optional<std::uint32_t> openUrlError;
     int busyPassesAfterOpenUrl = 0;
     std::function<void()> whileWaitingForText;
-    // Downloads.
-    std::string body;
+    std::string body;                      // of downloads
     bool failBeforeResponse = false;       // an HTTP error status: state 11, no 12
     bool endWithoutResponse = false;       // neither 12 nor 11
     std::optional<std::size_t> failAfter;  // the connection breaks after this many bytes

@@ -1,5 +1,3 @@
-// checkVersions on the host: a real settings.ini in a temporary start folder,
-// a registry of ProgIDs held by a fake shell, and program-file versions.
 #include <gtest/gtest.h>
 
 #include "FakeAccessMachine.h"
@@ -22,7 +20,7 @@ protected:
     }
 
     TempFolder tmp;
-    FakeUi ui{tmp.wpath()};
+    FakeUi ui{tmp.path()};
     VersionedFileSystem fs;
     FakeRegistryShell shell;
     FixedOsInfo os;
@@ -47,17 +45,15 @@ TEST_F(CheckVersionsTest, ReportNamesTheSupportedVersionToUseOrCountsTheOlderOne
         std::wstring curVer;                   // empty: no CurVer key
         std::wstring report;
     };
-    for (const Case& c : {
-             Case{{L"9", L"10", L"11"}, {L"10", L"11"}, L"11", L"0 0 .11|.11|cmd 11"},
-             // CurVer is not supported: the earliest installed in file order.
-             Case{{L"9", L"11", L"10"}, {L"10", L"11"}, L"12", L"0 0 .12|.11|cmd 11"},
-             Case{{L"9", L"10", L"11"}, {L"10", L"11"}, L"", L"0 0 |.10|cmd 10"},
-             // Only versions up to the first listed number count as older.
-             Case{{L"9", L"11"}, {L"8", L"3", L"10"}, L"8", L"2 2 ||"},
-             Case{{L"9", L"11"}, {L"10"}, L"", L"1 0 ||"},
-             // Taken as written, the key matches no ProgID but still gives its number.
-             Case{{L"9 ", L"11"}, {L"9"}, L"", L"2 1 ||"},
-         }) {
+    for (const Case& c : {Case{{L"9", L"10", L"11"}, {L"10", L"11"}, L"11", L"0 0 .11|.11|cmd 11"},
+                          // CurVer is not supported: the earliest installed in file order.
+                          Case{{L"9", L"11", L"10"}, {L"10", L"11"}, L"12", L"0 0 .12|.11|cmd 11"},
+                          Case{{L"9", L"10", L"11"}, {L"10", L"11"}, L"", L"0 0 |.10|cmd 10"},
+                          // Only versions up to the first listed number count as older.
+                          Case{{L"9", L"11"}, {L"8", L"3", L"10"}, L"8", L"2 2 ||"},
+                          Case{{L"9", L"11"}, {L"10"}, L"", L"1 0 ||"},
+                          // Taken as written, the key matches no ProgID but still gives its number.
+                          Case{{L"9 ", L"11"}, {L"9"}, L"", L"2 1 ||"}}) {
         shell.defaults.clear();
         std::vector<std::wstring> lines;
         for (const std::wstring& n : c.supported)
@@ -116,9 +112,6 @@ TEST_F(CheckVersionsTest, RegistryProbesReportFailureAsNumberOrEmptyText) {
 TEST_F(CheckVersionsTest, AccessVersionComesFromProgramFileBetweenFirstTwoQuotes) {
     fs.versions[L"C:\\Programme\\Microsoft Office\\OFFICE11\\MSACCESS.EXE"] = L"11.0.6566.0";
     EXPECT_EQ(check.GetAccessVersionNr(kCommand11), L"11.0.6566.0");
-
-    EXPECT_THROW(check.GetAccessVersionNr(L"\"C:\\ohne Version.exe\""), PlatformError);
-    EXPECT_THROW(check.GetAccessVersionNr(L""), PlatformError);
     EXPECT_THROW(check.GetAccessVersionNr(L"C:\\Office\\MSACCESS.EXE /NOSTARTUP"), PlatformError);
 }
 

@@ -48,18 +48,18 @@ TEST_F(DateiTest, UrlSplitsAfterTheLastSlashAndPfadLokalAddsTheName) {
 }
 
 TEST_F(DateiTest, FilesizeKeepsItsTextAndTakesOnlyNumbersTheTotalCanHold) {
-    const std::pair<const wchar_t*, std::int32_t> cases[] = {{L" 2048 ", 2048},
-                                                             {L"2048\r\n", 2048},
-                                                             {L"+7", 7},
-                                                             {L"   ", 0},
-                                                             {L"abc", 0},
-                                                             {L"12 34", 0},
-                                                             {L"2.5", 2},
-                                                             {L"3.5", 4},
-                                                             {L"2147483647", 2147483647},
-                                                             {L"2147483648", 0},
-                                                             {L"-2147483648", -2147483647 - 1},
-                                                             {L"-2147483649", 0}};
+    const std::vector<std::pair<const wchar_t*, std::int32_t>> cases = {{L" 2048 ", 2048},
+                                                                        {L"2048\r\n", 2048},
+                                                                        {L"+7", 7},
+                                                                        {L"   ", 0},
+                                                                        {L"abc", 0},
+                                                                        {L"12 34", 0},
+                                                                        {L"2.5", 2},
+                                                                        {L"3.5", 4},
+                                                                        {L"2147483647", 2147483647},
+                                                                        {L"2147483648", 0},
+                                                                        {L"-2147483648", INT32_MIN},
+                                                                        {L"-2147483649", 0}};
     for (const auto& [text, total] : cases) {
         Datei d(fs);
         d.Filesize(L"2048");
@@ -67,6 +67,7 @@ TEST_F(DateiTest, FilesizeKeepsItsTextAndTakesOnlyNumbersTheTotalCanHold) {
         EXPECT_EQ(d.Filesize(), text);
         EXPECT_EQ(d.GetFilesizeInBytes(), total) << Text::ToUtf8(text);
     }
+    EXPECT_FALSE(Datei::NumericValue(L" + ").has_value());
     // The size query's own total leaves the text alone.
     Datei d(fs);
     d.Filesize(L"100");
@@ -108,8 +109,7 @@ TEST_F(DateiTest, DisplayTextUsesTheShortestGermanForm) {
     const std::vector<std::pair<std::int32_t, std::wstring>> cases = {
         {1536, L"1,5 KB"},      {123456, L"120,56 KB"}, {5242880, L"5 MB"},
         {10000000, L"9,54 MB"}, {1, L"0 KB"},           {0, L" KB"},
-        {1023999, L"0,98 MB"},  {1048575, L"1 MB"},     {1022976, L"999 KB"},
-    };
+        {1023999, L"0,98 MB"},  {1048575, L"1 MB"},     {1022976, L"999 KB"}};
     for (const auto& [bytes, text] : cases) {
         EXPECT_EQ(WithTotal(bytes).GetFormattedFilesize(comma), text) << bytes;
         EXPECT_EQ(WithCurrent(bytes).GetFormattedAktFilesize(comma), text) << bytes;
@@ -121,7 +121,7 @@ TEST_F(DateiTest, DisplayTextUsesTheShortestGermanForm) {
 TEST_F(DateiTest, WritesChunksFromTheFirstByteWithoutShorteningAndCountsThem) {
     temp.WriteBytes("archive.exe", std::string(9000, 'x'));
     Datei d(fs);
-    d.FolderLokal(temp.wpath() + L"\\");
+    d.FolderLokal(temp.path() + L"\\");
     d.url(L"http://host/archive.exe");
     d.SetAktFilesize(7);
     d.OpenFileForWrite();
@@ -139,7 +139,7 @@ TEST_F(DateiTest, WritesChunksFromTheFirstByteWithoutShorteningAndCountsThem) {
 
 TEST_F(DateiTest, WritingWithoutOpenFileOrIntoMissingFolderIsAnError) {
     Datei d(fs);
-    d.FolderLokal(temp.wpath() + L"\\missing\\");
+    d.FolderLokal(temp.path() + L"\\missing\\");
     d.filename(L"archive.exe");
     EXPECT_THROW(d.WriteBytesToFile({1, 2}), PlatformError);
     EXPECT_THROW(d.OpenFileForWrite(), PlatformError);

@@ -22,9 +22,8 @@ TEST(FolderChoiceTest, LengthsCountUtf16UnitsAsWindowsDoes) {
     std::wstring folder = L"C:\\";
     folder += static_cast<wchar_t>(0x1D11E);
     EXPECT_EQ(Utf16Length(L"C:\\Zelbar"), 9u);
-    if (sizeof(wchar_t) == 4) {
-        EXPECT_EQ(Utf16Length(folder), 5u);
-    }
+    EXPECT_EQ(Utf16Length(folder), 5u);
+    EXPECT_EQ(ProgramPathLength(L"", folder) - ProgramPathLength(L"", L""), 10u);
 }
 
 TEST(FolderChoiceTest, RootCheckComparesWithTheDriveListsDriveIgnoringCase) {

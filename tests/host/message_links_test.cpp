@@ -1,6 +1,3 @@
-// The link markup of the system check's messages, the placement of a link
-// label over a wrapped message (with a fixed-width text measure) and how a
-// clicked target is opened.
 #include <gtest/gtest.h>
 
 #include "FakeShell.h"
@@ -33,19 +30,18 @@ TEST(ExtractLinkTest, FirstCompleteLinkIsReducedToItsWordAndEqualEscapesRestored
         const wchar_t* target;
         const wchar_t* linkText;
     };
-    for (const Case& c : {
-             Case{L"Infos: <a href#EQUAL#http://zelbar.de/info?a#EQUAL#1>hier</a>", true,
-                  L"Infos: hier", L"http://zelbar.de/info?a=1", L"hier"},
-             Case{L"Service-Pack: <A HREF=sp\\SP3.exe>installieren</A> jetzt", true,
-                  L"Service-Pack: installieren jetzt", L"sp\\SP3.exe", L"installieren"},
-             // Only the first link counts, and every copy of it is replaced.
-             Case{L"<a href=x>eins</a> und <a href=y>zwei</a> und <a href=x>eins</a> nochmal", true,
-                  L"eins und <a href=y>zwei</a> und eins nochmal", L"x", L"eins"},
-             Case{L"Text <a href#EQUAL#ziel ohne Ende", false, L"Text <a href=ziel ohne Ende", L"",
-                  L""},
-             Case{L"Text <a href#EQUAL#ziel>hier", false, L"Text <a href=ziel>hier", L"", L""},
-             Case{L"a#EQUAL#b ohne Link", false, L"a=b ohne Link", L"", L""},
-         }) {
+    for (const Case& c :
+         {Case{L"Infos: <a href#EQUAL#http://zelbar.de/info?a#EQUAL#1>hier</a>", true,
+               L"Infos: hier", L"http://zelbar.de/info?a=1", L"hier"},
+          Case{L"Service-Pack: <A HREF=sp\\SP3.exe>installieren</A> jetzt", true,
+               L"Service-Pack: installieren jetzt", L"sp\\SP3.exe", L"installieren"},
+          // Only the first link counts, and every copy of it is replaced.
+          Case{L"<a href=x>eins</a> und <a href=y>zwei</a> und <a href=x>eins</a> nochmal", true,
+               L"eins und <a href=y>zwei</a> und eins nochmal", L"x", L"eins"},
+          Case{L"Text <a href#EQUAL#ziel ohne Ende", false, L"Text <a href=ziel ohne Ende", L"",
+               L""},
+          Case{L"Text <a href#EQUAL#ziel>hier", false, L"Text <a href=ziel>hier", L"", L""},
+          Case{L"a#EQUAL#b ohne Link", false, L"a=b ohne Link", L"", L""}}) {
         SCOPED_TRACE(testing::PrintToString(std::wstring(c.text)));
         const LinkMarkup link = ExtractLink(c.text);
         EXPECT_EQ(link.found, c.found);
@@ -64,18 +60,18 @@ TEST(LinkPlacementTest, LinkStartsWhereTheWordByWordLayoutPutsIt) {
         int line;
         int offset;
     };
-    for (const Case& c : {
-             // "aaaa bbbb" (850) fits, "cccc" would end at 1300: "hier" is on
-             // line 3 after "ffff" and one blank.
-             Case{kSixWords, 1000, L"hier", 3, 450},
-             Case{L"aaaa bbbb", 850, L"bbbb", 1, 450},  // ends exactly at the edge
-             Case{L"aaaa bbbb", 849, L"bbbb", 2, 0},
-             Case{L"aa  hier", 5000, L"hier", 1, 300},   // an empty word with its blank
-             Case{L"aaaa bbbb  cc", 870, L"cc", 2, 50},  // a blank that starts a line stays
-             Case{L"Infos (hier) lesen", 5000, L"hier", 1, 650},  // after "Infos ("
-             // A word wider than the label stays on its line and pushes the next down.
-             Case{L"aaaaaaaaaaaaaaa hier", 1000, L"hier", 2, 0},
-         }) {
+    for (const Case& c :
+         {// "aaaa bbbb" (850) fits, "cccc" would end at 1300: "hier" is on
+          // line 3 after "ffff" and one blank.
+          Case{kSixWords, 1000, L"hier", 3, 450},
+          Case{L"aaaa bbbb", 850, L"bbbb", 1, 450},  // ends exactly at the edge
+          Case{L"aaaa bbbb", 849, L"bbbb", 2, 0},
+          Case{L"aa  hier", 5000, L"hier", 1, 300},   // an empty word with its blank
+          Case{L"aaaa bbbb  cc", 870, L"cc", 2, 50},  // a blank that starts a line stays
+          Case{L"Infos (hier) lesen", 5000, L"hier", 1,
+               650},  // after "Infos ("
+                      // A word wider than the label stays on its line and pushes the next down.
+          Case{L"aaaaaaaaaaaaaaa hier", 1000, L"hier", 2, 0}}) {
         SCOPED_TRACE(testing::PrintToString(c.caption + L" / " + c.link));
         const auto position = FindLinkPosition(c.caption, c.width, c.link, measure);
         ASSERT_TRUE(position);

@@ -1,5 +1,3 @@
-// PortableFileSystem, the file operations the host tests of file-reading code
-// run on: the program's rules on real files, with "\" paths mapped.
 #include <gtest/gtest.h>
 
 #include <cerrno>
@@ -17,8 +15,7 @@ using Lines = std::vector<std::wstring>;
 class PortableFileSystemTest : public ::testing::Test {
 protected:
     Lines ReadAll(const std::string& name) {
-        auto reader =
-            fs.OpenTextFileForReading(tmp.Program(std::wstring(name.begin(), name.end())));
+        auto reader = fs.OpenTextFileForReading(tmp / std::wstring(name.begin(), name.end()));
         Lines lines;
         while (!reader->AtEndOfStream()) lines.push_back(reader->Readline());
         return lines;
@@ -38,12 +35,12 @@ TEST_F(PortableFileSystemTest, LinesEndAtCrLfOrLfInWindows1252AndTheLastBreakAdd
     tmp.WriteBytes("b.txt", "\r\n");
     EXPECT_EQ(ReadAll("b.txt"), (Lines{L""}));
     tmp.WriteBytes("leer.txt", "");
-    auto reader = fs.OpenTextFileForReading(tmp.Program(L"leer.txt"));
+    auto reader = fs.OpenTextFileForReading(tmp / L"leer.txt");
     EXPECT_TRUE(reader->AtEndOfStream());
     EXPECT_THROW(reader->Readline(), PlatformError);
 
     tmp.WriteBytes("out.txt", "alter langer Inhalt\r\n");
-    auto writer = fs.OpenTextFileForWriting(tmp.Program(L"out.txt"));
+    auto writer = fs.OpenTextFileForWriting(tmp / L"out.txt");
     writer->WriteLine(L"Menüeinträge");
     writer->Write(L"Größe");
     writer->Close();
@@ -55,12 +52,12 @@ TEST_F(PortableFileSystemTest, LinesEndAtCrLfOrLfInWindows1252AndTheLastBreakAdd
 
 TEST_F(PortableFileSystemTest, BackslashPathsReachTheFileAndFailuresNameIt) {
     tmp.WriteBytes("sub/inner/f.txt", "x\r\n");
-    EXPECT_TRUE(fs.FileExists(tmp.Program(L"sub\\inner\\f.txt")));
-    EXPECT_TRUE(fs.FolderExists(tmp.Program(L"sub\\inner\\")));
-    EXPECT_FALSE(fs.FileExists(tmp.Program(L"sub\\inner")));
-    EXPECT_FALSE(fs.FolderExists(tmp.Program(L"sub\\inner\\f.txt")));
+    EXPECT_TRUE(fs.FileExists(tmp / L"sub\\inner\\f.txt"));
+    EXPECT_TRUE(fs.FolderExists(tmp / L"sub\\inner\\"));
+    EXPECT_FALSE(fs.FileExists(tmp / L"sub\\inner"));
+    EXPECT_FALSE(fs.FolderExists(tmp / L"sub\\inner\\f.txt"));
 
-    const std::wstring path = tmp.Program(L"fehlt.ini");
+    const std::wstring path = tmp / L"fehlt.ini";
     try {
         fs.OpenTextFileForReading(path);
         ADD_FAILURE() << "no exception";
@@ -69,68 +66,68 @@ TEST_F(PortableFileSystemTest, BackslashPathsReachTheFileAndFailuresNameIt) {
         EXPECT_NE(e.message().find(path), std::wstring::npos);
     }
     EXPECT_THROW(fs.GetFileSize(path), PlatformError);
-    EXPECT_THROW(fs.OpenTextFileForReading(tmp.wpath()), PlatformError);
-    fs.CreateFolder(tmp.Program(L"neu"));
+    EXPECT_THROW(fs.OpenTextFileForReading(tmp.path()), PlatformError);
+    fs.CreateFolder(tmp / L"neu");
     EXPECT_TRUE(tmp.Exists("neu"));
-    EXPECT_THROW(fs.CreateFolder(tmp.Program(L"neu")), PlatformError);
-    EXPECT_THROW(fs.CreateFolder(tmp.Program(L"fehlt\\neu")), PlatformError);
+    EXPECT_THROW(fs.CreateFolder(tmp / L"neu"), PlatformError);
+    EXPECT_THROW(fs.CreateFolder(tmp / L"fehlt\\neu"), PlatformError);
 }
 
 TEST_F(PortableFileSystemTest, ReadOnlyFilesAreDeletedOnlyWithForce) {
     tmp.WriteBytes("tree/ro.txt", "x");
     tmp.WriteBytes("tree/sub/f.txt", "y");
     MakeReadOnly("tree/ro.txt");
-    EXPECT_THROW(fs.DeleteFile(tmp.Program(L"tree\\ro.txt"), false), PlatformError);
-    EXPECT_THROW(fs.DeleteFolder(tmp.Program(L"tree"), false), PlatformError);
+    EXPECT_THROW(fs.DeleteFile(tmp / L"tree\\ro.txt", false), PlatformError);
+    EXPECT_THROW(fs.DeleteFolder(tmp / L"tree", false), PlatformError);
     EXPECT_TRUE(tmp.Exists("tree/sub/f.txt")) << "a refused delete must leave the folder whole";
-    fs.DeleteFolder(tmp.Program(L"tree"), true);
+    fs.DeleteFolder(tmp / L"tree", true);
     EXPECT_FALSE(tmp.Exists("tree"));
-    EXPECT_THROW(fs.DeleteFolder(tmp.Program(L"tree"), true), PlatformError);
+    EXPECT_THROW(fs.DeleteFolder(tmp / L"tree", true), PlatformError);
 
     tmp.WriteBytes("ro2.txt", "x");
     MakeReadOnly("ro2.txt");
-    fs.DeleteFile(tmp.Program(L"ro2.txt"), true);
+    fs.DeleteFile(tmp / L"ro2.txt", true);
     EXPECT_FALSE(tmp.Exists("ro2.txt"));
-    EXPECT_THROW(fs.DeleteFile(tmp.Program(L"ro2.txt"), true), PlatformError);
+    EXPECT_THROW(fs.DeleteFile(tmp / L"ro2.txt", true), PlatformError);
 }
 
 TEST_F(PortableFileSystemTest, CopyReplacesAndMoveRefusesAnExistingName) {
     tmp.WriteBytes("a.txt", "neu");
     tmp.WriteBytes("b.txt", "alt und laenger");
-    fs.CopyFile(tmp.Program(L"a.txt"), tmp.Program(L"b.txt"));
+    fs.CopyFile(tmp / L"a.txt", tmp / L"b.txt");
     EXPECT_EQ(tmp.ReadBytes("b.txt"), "neu");
-    EXPECT_EQ(fs.GetFileSize(tmp.Program(L"b.txt")), 3);
+    EXPECT_EQ(fs.GetFileSize(tmp / L"b.txt"), 3);
 
     tmp.WriteBytes("ziel/a.txt", "schon da");
-    EXPECT_THROW(fs.MoveFile(tmp.Program(L"a.txt"), tmp.Program(L"ziel\\")), PlatformError);
+    EXPECT_THROW(fs.MoveFile(tmp / L"a.txt", tmp / L"ziel\\"), PlatformError);
     EXPECT_EQ(tmp.ReadBytes("ziel/a.txt"), "schon da");
     EXPECT_TRUE(tmp.Exists("a.txt"));
-    fs.MoveFile(tmp.Program(L"b.txt"), tmp.Program(L"ziel\\"));
+    fs.MoveFile(tmp / L"b.txt", tmp / L"ziel\\");
     EXPECT_FALSE(tmp.Exists("b.txt"));
     EXPECT_EQ(tmp.ReadBytes("ziel/b.txt"), "neu");
 }
 
 TEST_F(PortableFileSystemTest, GetFolderListsByNameAndTheBinaryWriterDoesNotShorten) {
-    tmp.WriteBytes("ordner/b.txt", "");
-    tmp.WriteBytes("ordner/A.txt", "");
+    tmp.WriteBytes("ordner/B.txt", "");  // by name whatever the letter case
+    tmp.WriteBytes("ordner/a.txt", "");
     tmp.WriteBytes("ordner/unter/c.txt", "");
-    const FolderItem item = fs.GetFolder(tmp.Program(L"ordner\\"));
+    const FolderItem item = fs.GetFolder(tmp / L"ordner\\");
     EXPECT_EQ(item.Name, L"ordner");
-    EXPECT_EQ(item.path, tmp.wpath() + L"/ordner");
-    EXPECT_EQ(item.Files, (Lines{L"A.txt", L"b.txt"}));
+    EXPECT_EQ(item.path, tmp.path() + L"/ordner");
+    EXPECT_EQ(item.Files, (Lines{L"a.txt", L"B.txt"}));
     EXPECT_EQ(item.SubFolders, (Lines{L"unter"}));
-    EXPECT_THROW(fs.GetFolder(tmp.Program(L"fehlt")), PlatformError);
+    EXPECT_THROW(fs.GetFolder(tmp / L"fehlt"), PlatformError);
 
     tmp.WriteBytes("bin.dat", "0123456789");
     const std::uint8_t data[] = {'a', 'b', 0, 0xFF};
-    auto writer = fs.OpenBinaryForWrite(tmp.Program(L"bin.dat"));
+    auto writer = fs.OpenBinaryForWrite(tmp / L"bin.dat");
     writer->Write(data, 2);
     writer->Write(data + 2, 2);
     writer->Close();
     EXPECT_EQ(tmp.ReadBytes("bin.dat"), std::string("ab\0\xFF"
                                                     "456789",
                                                     10));
-    fs.OpenBinaryForWrite(tmp.Program(L"neu.dat"))->Write(data, 4);
+    fs.OpenBinaryForWrite(tmp / L"neu.dat")->Write(data, 4);
     EXPECT_EQ(tmp.ReadBytes("neu.dat"), std::string("ab\0\xFF", 4));
 }
 

@@ -1,6 +1,3 @@
-// Page 1's system check on the host: a real settings.ini in a temporary start
-// folder, the registry and program-file versions held by fakes, and a page
-// that records what it was given to show.
 #include "syscheck/Systempruefung.h"
 
 #include <gtest/gtest.h>
@@ -53,7 +50,7 @@ struct Machine {
     }
 
     TempFolder tmp;
-    FakeUi ui{tmp.wpath()};
+    FakeUi ui{tmp.path()};
     VersionedFileSystem fs;
     FakeRegistryShell shell;
     FixedOsInfo os;
@@ -130,18 +127,16 @@ TEST(SystempruefungTest, IconIsTheStrongestTheMatchedSectionsAskForAndWeiterCome
         StatusIcon shown;
         std::size_t blocks;
     };
-    for (const Case& c : {
-             Case{{os(L"Info"), access(L"OK")}, StatusIcon::OK, 2},
-             Case{{os(L" WARNING "), access(L"OK")}, StatusIcon::Warning, 2},
-             Case{{os(L" ok ")}, StatusIcon::OK, 1},
-             Case{{os(L"Info"), access(L"")}, StatusIcon::None, 2},
-             // Sections must name the exact versions: not the prefix in
-             // another case, nor a version with fewer parts.
-             Case{{{L"OsVer_10.0.19045", L"", L"", L"", L"OK"},
-                   {L"accessVer_11.0.6566", L"", L"", L"", L"Warning"}},
-                  StatusIcon::None,
-                  0},
-         }) {
+    for (const Case& c : {Case{{os(L"Info"), access(L"OK")}, StatusIcon::OK, 2},
+                          Case{{os(L" WARNING "), access(L"OK")}, StatusIcon::Warning, 2},
+                          Case{{os(L" ok ")}, StatusIcon::OK, 1},
+                          Case{{os(L"Info"), access(L"")}, StatusIcon::None, 2},
+                          // Sections must name the exact versions: not the prefix in
+                          // another case, nor a version with fewer parts.
+                          Case{{{L"OsVer_10.0.19045", L"", L"", L"", L"OK"},
+                                {L"accessVer_11.0.6566", L"", L"", L"", L"Warning"}},
+                               StatusIcon::None,
+                               0}}) {
         Machine m;
         m.WriteSettings(c.sections);
         const Pruefergebnis& r = m.Run();
@@ -191,8 +186,7 @@ TEST(SystempruefungTest, StepThatFailsIsToldInGermanAndLeavesOnlyBeenden) {
              };
          },
          L"Bei der Systemprüfung ist ein Fehler aufgetreten.\r\n\r\nDer Text konnte nicht "
-         L"vermessen werden: x"},
-    };
+         L"vermessen werden: x"}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         Machine m;

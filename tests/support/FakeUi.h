@@ -7,11 +7,9 @@
 #include "platform/PortableFileSystem.h"
 #include "platform/Ui.h"
 
-// A Ui for host tests. Answers to message and input boxes are scripted in
-// queues; every call is recorded so that a test can check what the user was
-// shown. MkDir really creates the folder (with the file system object's
-// rules: fails when it exists or its parent is missing), so code that makes
-// folders can be checked on disk.
+// A Ui for tests: answers to message and input boxes come from queues, and
+// every call is recorded so that a test can check what the user was shown.
+// MkDir really creates the folder, so code that makes folders is checked on disk.
 class FakeUi : public Ui {
 public:
     struct Message {
@@ -29,40 +27,30 @@ public:
     explicit FakeUi(std::wstring startFolder = std::wstring())
         : startFolder(std::move(startFolder)) {}
 
-    // Scripted answers, taken from the front. Without one, an OK box answers
-    // Ok and a Yes/No question answers No, the answer that changes nothing.
+    // Without a scripted answer an OK box answers Ok and a Yes/No question No,
+    // the answer that changes nothing; an input box counts as cancelled.
     std::deque<MsgBoxResult> msgBoxAnswers;
-    // Scripted input texts; without one the input box counts as cancelled.
     std::deque<std::wstring> inputBoxAnswers;
-
     std::wstring startFolder;
     LocalTime now{2024, 3, 9, 14, 5, 7};
-    std::wstring decimalSeparator = L",";
-    bool handCursorAvailable = true;
-    // Runs at every DoEvents, e.g. to deliver an event or press Cancel while
-    // the code under test waits.
+    // Runs at every DoEvents, e.g. to press Cancel while the code under test waits.
     std::function<void()> onDoEvents;
 
     std::vector<Message> messages;
     std::vector<InputRequest> inputRequests;
-    std::vector<std::wstring> madeFolders;
     std::vector<std::wstring> openedUrls;
     std::vector<SavedSetting> savedSettings;
     int doEventsCalls = 0;
     unsigned sleptMilliseconds = 0;
-    int handCursorCalls = 0;
 
     MsgBoxResult MsgBox(const std::wstring& text, unsigned style,
                         const std::wstring& title = kAppTitle) override {
         messages.push_back({text, style, title});
-        if (!msgBoxAnswers.empty()) {
-            const MsgBoxResult answer = msgBoxAnswers.front();
-            msgBoxAnswers.pop_front();
-            return answer;
-        }
-        return (style & 0x0F) == 4 ? MsgBoxResult::No : MsgBoxResult::Ok;
+        if (msgBoxAnswers.empty()) return (style & 0x0F) == 4 ? MsgBoxResult::No : MsgBoxResult::Ok;
+        const MsgBoxResult answer = msgBoxAnswers.front();
+        msgBoxAnswers.pop_front();
+        return answer;
     }
-
     std::wstring InputBox(const std::wstring& prompt, const std::wstring& title) override {
         inputRequests.push_back({prompt, title});
         if (inputBoxAnswers.empty()) return std::wstring();
@@ -70,35 +58,22 @@ public:
         inputBoxAnswers.pop_front();
         return answer;
     }
-
-    void MkDir(const std::wstring& path) override {
-        madeFolders.push_back(path);
-        PortableFileSystem().CreateFolder(path);
-    }
-
+    void MkDir(const std::wstring& path) override { PortableFileSystem().CreateFolder(path); }
     void DoEvents() override {
         ++doEventsCalls;
-        // A copy: the hook may replace itself while it runs.
-        if (const auto hook = onDoEvents) hook();
+        if (const auto hook = onDoEvents) hook();  // a copy: the hook may replace itself
     }
     void Sleep(unsigned milliseconds) override { sleptMilliseconds += milliseconds; }
-
-    bool ShowHandCursor() override {
-        ++handCursorCalls;
-        return handCursorAvailable;
-    }
+    bool ShowHandCursor() override { return true; }
     void OpenUrl(const std::wstring& url) override { openedUrls.push_back(url); }
-
     void SaveSetting(const std::wstring& app, const std::wstring& section, const std::wstring& key,
                      const std::wstring& value) override {
         savedSettings.push_back({app, section, key, value});
     }
-
     std::wstring StartFolder() override { return startFolder; }
     LocalTime Now() override { return now; }
-    std::wstring DecimalSeparator() override { return decimalSeparator; }
+    std::wstring DecimalSeparator() override { return L","; }
 
-    // The text of the last message box, or empty text when none was shown.
     std::wstring LastMessage() const {
         return messages.empty() ? std::wstring() : messages.back().text;
     }

@@ -16,14 +16,11 @@
 
 #include "platform/Text.h"
 
-// A fresh, empty folder, removed with everything in it (read-only entries
-// too) when the test ends. On the host it lies below the system's temporary
-// folder; under Wine it is C:\ztest\<unique name>, a short path with a known
-// parent, which the folder chooser's length checks rely on.
-//
-// The program sees paths in its own form, composed with "\" (on the host
-// PortableFileSystem maps them); Native gives the same place for
-// std::filesystem and the byte helpers below.
+// A fresh, empty folder, removed with everything in it (read-only entries too)
+// when the test ends. Under Wine it is C:\ztest\<unique name>: a short path
+// with a known parent, which the folder chooser's length checks rely on.
+// The program sees paths composed with "\"; Native gives the same place for
+// std::filesystem and takes a UTF-8 path with "/".
 class TempFolder {
 public:
     TempFolder() : native_(Fresh()) {
@@ -39,21 +36,12 @@ public:
     TempFolder(const TempFolder&) = delete;
     TempFolder& operator=(const TempFolder&) = delete;
 
-    // The folder as the program sees it, without trailing backslash (both names).
     const std::wstring& path() const {
         return path_;
     }
-    const std::wstring& wpath() const {
-        return path_;
-    }
-    // A path inside the folder in the program's form ("folder\name"; both names).
     std::wstring operator/(const std::wstring& relative) const {
         return path_ + L"\\" + relative;
     }
-    std::wstring Program(const std::wstring& relative) const {
-        return *this / relative;
-    }
-    // The same place for std::filesystem; `relative` is UTF-8 with "/".
     std::filesystem::path Native(const std::string& relative) const {
         return native_ / std::filesystem::u8path(relative);
     }
@@ -79,19 +67,17 @@ public:
         return std::filesystem::exists(Native(relative));
     }
 
-    // Removes a file or a whole tree; tests leave read-only files and folders
-    // behind, and removal must not stop there. A missing path is fine.
+    // Tests leave read-only files and folders behind; removal must not stop there.
     static std::error_code RemoveAll(const std::filesystem::path& path) {
+        namespace fs = std::filesystem;
         std::error_code ec;
-        for (auto it = std::filesystem::recursive_directory_iterator(path, ec);
-             !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec)) {
-            std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all,
-                                         std::filesystem::perm_options::add, ec);
+        for (auto it = fs::recursive_directory_iterator(path, ec);
+             !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
+            fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ec);
         }
-        std::filesystem::permissions(path, std::filesystem::perms::owner_all,
-                                     std::filesystem::perm_options::add, ec);
+        fs::permissions(path, fs::perms::owner_all, fs::perm_options::add, ec);
         ec.clear();
-        std::filesystem::remove_all(path, ec);
+        fs::remove_all(path, ec);
         return ec;
     }
 
@@ -101,8 +87,7 @@ private:
         static std::atomic<unsigned> counter{0};
         const std::filesystem::path parent = L"C:\\ztest";
         std::filesystem::create_directories(parent);
-        for (;;) {
-            // A name left over from an earlier run is passed over.
+        for (;;) {  // a name left over from an earlier run is passed over
             const auto candidate =
                 parent / (L"t" + std::to_wstring(::_getpid()) + L"_" + std::to_wstring(++counter));
             if (std::filesystem::create_directory(candidate)) return candidate;
@@ -110,9 +95,7 @@ private:
 #else
         std::string pattern =
             (std::filesystem::temp_directory_path() / "zelbar-test-XXXXXX").string();
-        if (mkdtemp(pattern.data()) == nullptr) {
-            throw std::runtime_error("cannot create a temporary folder");
-        }
+        if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("cannot create a folder");
         return pattern;
 #endif
     }
