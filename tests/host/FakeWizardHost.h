@@ -2,7 +2,6 @@
 #include <string>
 
 #include "platform/FileSystem.h"
-#include "platform/PlatformError.h"
 #include "wizard/WizardHost.h"
 
 // The wizard window for host tests of a page: DeleteTempFolder removes the
@@ -14,7 +13,7 @@ public:
     std::wstring accessPath, zelbarPath, tempFolder;
     int deleteTempFolderCalls = 0;
     int weiterEnabled = 0, beendenEnabled = 0, closeWithoutPromptCalls = 0;
-    bool cancelEnabled = true;
+    bool cancelEnabled = true, visible = true;
 
     std::wstring GetAccessPath() const override { return accessPath; }
     void SetAccessPath(const std::wstring& path) override { accessPath = path; }
@@ -28,14 +27,10 @@ public:
     void CloseWithoutPrompt() override { ++closeWithoutPromptCalls; }
     void DeleteTempFolder() override {
         ++deleteTempFolderCalls;
-        if (zelbarPath.empty() || tempFolder.empty()) return;
         const std::wstring path = zelbarPath + tempFolder;
-        try {
-            if (fs_.FolderExists(path)) fs_.DeleteFolder(path.substr(0, path.size() - 1), true);
-        } catch (const PlatformError&) {
-        }
+        if (zelbarPath.empty() || tempFolder.empty() || !fs_.FolderExists(path)) return;
+        fs_.DeleteFolder(path.substr(0, path.size() - 1), true);
     }
-    bool visible = true;
     bool Visible() const override { return visible; }
     void* OwnerWindow() const override { return nullptr; }
 

@@ -6,6 +6,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/PlatformError.h"
@@ -17,20 +18,18 @@
 // last message after which StillExecuting is false.
 class ScriptedTransferControl : public TransferControl {
 public:
-    std::wstring reply;  // of text requests
+    static constexpr int kEndsSilently = -1;  // neither state 12 nor 11
+    std::wstring reply;                       // of text requests
     std::optional<std::uint32_t> openUrlError;
     int busyPassesAfterOpenUrl = 0;
     std::function<void()> whileWaitingForText;
-    std::string body;                      // of downloads
-    bool failBeforeResponse = false;       // an HTTP error status: state 11, no 12
-    bool endWithoutResponse = false;       // neither 12 nor 11
-    std::optional<std::size_t> failAfter;  // the connection breaks after this many bytes
+    std::string body;                          // of downloads
+    int firstState = kStateResponseCompleted;  // kStateError: an HTTP error status
+    std::optional<std::size_t> failAfter;      // the connection breaks after this many bytes
 
-    std::vector<std::wstring> openedUrls;
-    std::vector<std::wstring> executedUrls;
+    std::vector<std::wstring> openedUrls, executedUrls;
     std::vector<std::size_t> chunkSizesAsked;
     int cancelCalls = 0;
-    std::vector<std::string>* trace = nullptr;
 
     void SetStateHandler(StateHandler handler) override { handler_ = std::move(handler); }
 
@@ -53,20 +52,14 @@ public:
         executedUrls.push_back(url);
         executing_ = true;
         position_ = 0;
-        available_ = failAfter ? std::min(*failAfter, body.size()) : body.size();
         failReported_ = false;
-        pending_.push_back(failBeforeResponse   ? kStateError
-                           : endWithoutResponse ? kFinished
-                                                : kStateResponseCompleted);
+        available_ = std::min(failAfter.value_or(body.size()), body.size());
+        pending_.push_back(firstState);
     }
 
-    bool StillExecuting() override {
-        if (busyPasses_ > 0) return busyPasses_-- > 0;
-        return executing_;
-    }
+    bool StillExecuting() override { return busyPasses_ > 0 ? busyPasses_-- > 0 : executing_; }
 
     std::vector<std::uint8_t> GetChunk(std::size_t size) override {
-        if (trace) trace->push_back("chunk");
         chunkSizesAsked.push_back(size);
         const std::size_t count = std::min(size, available_ - position_);
         std::vector<std::uint8_t> chunk(body.begin() + position_, body.begin() + position_ + count);
@@ -89,21 +82,18 @@ public:
 
     // Called from the UI's yield: delivers what the "worker" has posted.
     void DeliverPending() {
-        std::deque<int> now;
-        now.swap(pending_);
+        const std::deque<int> now = std::exchange(pending_, {});
         for (int message : now) Deliver(message);
     }
 
 private:
-    static constexpr int kFinished = -1;
-
     void Deliver(int message) {
         if (message == kStateResponseCompleted) {
             if (handler_) handler_(kStateResponseCompleted);
             position_ = available_;
             // A break in the part that was read ends the request with its error;
             // otherwise the request ends after the handler, whatever it left unread.
-            if (executing_ && !failReported_) pending_.push_back(kFinished);
+            if (executing_ && !failReported_) pending_.push_back(kEndsSilently);
             return;
         }
         executing_ = false;
@@ -111,10 +101,8 @@ private:
     }
 
     StateHandler handler_;
-    bool executing_ = false;
+    bool executing_ = false, failReported_ = false;
     int busyPasses_ = 0;
     std::deque<int> pending_;
-    std::size_t position_ = 0;
-    std::size_t available_ = 0;
-    bool failReported_ = false;
+    std::size_t position_ = 0, available_ = 0;
 };
