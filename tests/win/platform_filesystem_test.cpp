@@ -72,11 +72,11 @@ TEST_F(WinFileSystemTest, CopyReplacesMoveRefusesAnExistingNameAndSizesCountByte
 }
 
 // The final move of the installation: an installed file held open without FILE_SHARE_DELETE
-// cannot be replaced, and then both files stay as they were; a read-only one alone can.
+// cannot be replaced, and then both files stay as they were; a read-only one can.
 TEST_F(WinFileSystemTest, ReplaceFileFailsOverAnOpenDestinationLeavingBothAndTakesAReadOnlyOne) {
     const std::wstring neu = temp / L"neu.exe", alt = temp / L"Zelbar.exe";
     WriteBytes(neu, "neu");
-    WriteReadOnly(alt, "alt");
+    WriteBytes(alt, "alt");
     {
         UniqueFileHandle open(::CreateFileW(alt.c_str(), GENERIC_READ,
                                             FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
@@ -86,6 +86,7 @@ TEST_F(WinFileSystemTest, ReplaceFileFailsOverAnOpenDestinationLeavingBothAndTak
     }
     EXPECT_EQ(ReadBytes(neu), "neu");
     EXPECT_EQ(ReadBytes(alt), "alt");
+    ASSERT_TRUE(::SetFileAttributesW(alt.c_str(), FILE_ATTRIBUTE_READONLY));
     fs.ReplaceFile(neu, alt);
     EXPECT_EQ(ReadBytes(alt), "neu");
     EXPECT_FALSE(PathExists(neu));

@@ -1,5 +1,5 @@
-// WinUi, its input box and GdiTextMeasure against Wine's user32, shell,
-// registry and locale.
+// WinUi, its input box and GdiTextMeasure against Wine's user32, shell, registry and locale;
+// StartFolder and SaveSetting are the e2e road's (settings.ini found, the folder saved).
 #include <gtest/gtest.h>
 
 #include "FakeClock.h"
@@ -92,7 +92,6 @@ TEST_F(WinUiTest, OpenUrlStartsTheSchemesHandler) {
     EXPECT_THROW(ui.OpenUrl(scheme + L"-unbekannt:hallo"), PlatformError);
 }
 
-// StartFolder and SaveSetting are the e2e road's: settings.ini found, the folder saved.
 TEST_F(WinUiTest, FoldersCursorAndDecimalSeparatorComeFromTheSystem) {
     TempFolder temp;
     ui.MkDir(temp / L"Neu");

@@ -20,7 +20,6 @@ constexpr std::uint32_t kShortTimeoutMs = 1500;
 // Longer than any hang guard: a request that ends only by this time-out has hung.
 constexpr std::uint32_t kEndlessTimeoutMs = 10 * 60 * 1000;
 
-// Bytes offset .. offset + count - 1 of every body the server sends.
 std::string ServerBytes(std::size_t offset, std::size_t count) {
     std::string bytes(count, '\0');
     for (std::size_t i = 0; i < count; ++i) bytes[i] = static_cast<char>((offset + i) % 251);
