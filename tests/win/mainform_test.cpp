@@ -1,14 +1,11 @@
-// The wizard window under Wine, with scripted message boxes and pages that record what the
-// window asks of them; and what only a real window shows of its pages and dialog: page 1's
-// measured messages with link labels over their words, page 2's "Abbrechen" during a real
-// transfer, the folder chooser with the prefix's drives and folders. What the pages decide is
-// host-tested; the e2e road takes every real page.
+// The wizard window under Wine with scripted message boxes and pages that record what it asks of
+// them, and what only real windows show: page 1's measured messages with their link labels,
+// "Abbrechen" during a real transfer, the folder chooser on the prefix's drives and folders.
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
 #include <map>
-
-#include "TempFolder.h"
 
 #include "app/MainForm_win.h"
 #include "download/UserControlDownloadProgram_win.h"
@@ -17,12 +14,8 @@
 #include "platform/FileSystem_win.h"
 #include "platform/MessageLoop_win.h"
 #include "platform/OsInfo_win.h"
-#include "platform/PlatformError.h"
 #include "platform/Shell_win.h"
-#include "platform/Text.h"
 #include "platform/TransferControl_win.h"
-#include "support/AccessRegistry.h"
-#include "support/BlankPage_win.h"
 #include "support/HttpTestServer.h"
 #include "support/PumpingFakeUi.h"
 #include "support/TestSupport.h"
@@ -35,8 +28,17 @@ const wchar_t kQuestion[] = L"Möchten Sie Zelbar-Setup wirklich beenden?";
 const wchar_t kNotice[] = L"Bitte starten Sie Zelbar beim 1. Mal unbedingt als Administrator:";
 const char kUsableIni[] = "[GetFileSize]\r\nURL=http://127.0.0.1/size.php\r\n";
 
-struct RecordingDownloadPage : BlankDownloadPage {
-    using BlankDownloadPage::BlankDownloadPage;
+// Page slots with a page's contract and nothing on them; pages 2 and 3 count the cancels.
+template <class Page>
+struct BlankPage : Window, Page {
+    BlankPage(HWND parent, const TwipsRect& rect, bool visible = false)
+        : Window(ChildFrame{parent, rect, visible}) {}
+    bool Visible() const override { return Window::Visible(); }
+    void SetVisible(bool visible) override { Window::SetVisible(visible); }
+};
+
+struct RecordingDownloadPage : BlankPage<DownloadPage> {
+    using BlankPage::BlankPage;
     bool Cancel() override {
         ++cancels;
         if (throws) throw PlatformError(5, L"Zugriff verweigert");
@@ -46,10 +48,30 @@ struct RecordingDownloadPage : BlankDownloadPage {
     bool stillBusy = false, throws = false;
 };
 
-struct RecordingFinishPage : BlankFinishPage {
-    using BlankFinishPage::BlankFinishPage;
+struct RecordingFinishPage : BlankPage<FinishPage> {
+    using BlankPage::BlankPage;
+    void Fertigstellen() override {}
     void Cancel() override { ++cancels; }
     int cancels = 0;
+};
+
+// Access 2003 as Office registers it, or no Access at all. The version detection reads fixed
+// names: every Access.Application key goes before and after, as the prefix outlives a failed run.
+struct AccessRegistration {
+    explicit AccessRegistration(bool access2003) {
+        Clean();
+        if (!access2003) return;
+        RegAdd(L"Access.Application.11", L"", L"Microsoft Access-Datenbank");
+        RegAdd(L"Access.Application.11\\shell\\open\\command", L"",
+               L"\"" + FixtureExe(L"fixture_access") + L"\" /NOSTARTUP \"%1\"");
+    }
+    ~AccessRegistration() { Clean(); }
+    static void Clean() {
+        for (int n = 0; n <= 40; ++n) {
+            const std::wstring key = L"Access.Application" + (n ? L"." + Text::FromInt(n) : L"");
+            ::RegDeleteTreeW(HKEY_CLASSES_ROOT, key.c_str());
+        }
+    }
 };
 
 // What the screen shows in a rectangle, once the window has painted.
@@ -91,6 +113,7 @@ void ExpectLinkOverWord(HWND page, const Label& message, Label& link) {
 struct Placement {
     RECT rect;        // in the parent's client area
     LONG fontHeight;  // 0: no font of its own
+    bool comboBox;
 };
 
 std::map<HWND, Placement> Layout(HWND top) {
@@ -102,8 +125,10 @@ std::map<HWND, Placement> Layout(HWND top) {
         LOGFONTW font{};
         if (auto f = reinterpret_cast<HFONT>(::SendMessageW(child, WM_GETFONT, 0, 0)))
             ::GetObjectW(f, sizeof font, &font);
-        (*reinterpret_cast<std::map<HWND, Placement>*>(param))[child] = {r,
-                                                                         std::abs(font.lfHeight)};
+        wchar_t kind[16] = {};
+        ::GetClassNameW(child, kind, 16);
+        (*reinterpret_cast<std::map<HWND, Placement>*>(param))[child] = {
+            r, std::abs(font.lfHeight), _wcsicmp(kind, L"ComboBox") == 0};
         return TRUE;
     };
     ::EnumChildWindows(top, note, reinterpret_cast<LPARAM>(&layout));
@@ -115,7 +140,7 @@ std::map<HWND, Placement> Layout(HWND top) {
 // two roundings may cost.
 void ExpectRelaidAt144Dpi(HWND top) {
     const auto before = Layout(top);
-    ASSERT_GT(before.size(), 5u);
+    ASSERT_GE(before.size(), 5u);  // the chooser has five
     RECT r;
     ::GetWindowRect(top, &r);
     RECT suggested{r.left, r.top, r.left + (r.right - r.left) * 3 / 2,
@@ -129,7 +154,8 @@ void ExpectRelaidAt144Dpi(HWND top) {
         EXPECT_NEAR(now.rect.left, was.rect.left * 1.5, 1);
         EXPECT_NEAR(now.rect.top, was.rect.top * 1.5, 1);
         EXPECT_NEAR(now.rect.right, was.rect.right * 1.5, 2);
-        EXPECT_NEAR(now.rect.bottom, was.rect.bottom * 1.5, 2);
+        // The system makes a combo box's field as high as its font, with margins that stay.
+        EXPECT_NEAR(now.rect.bottom, was.rect.bottom * 1.5, was.comboBox ? 4 : 2);
         EXPECT_NEAR(now.fontHeight, was.fontHeight * 1.5, 1);
     }
 }
@@ -155,11 +181,12 @@ protected:
         ui_.messages.clear();
         errors_.clear();
         form_ = std::make_unique<MainForm>(platform_, [&](MainForm& form) {
-            download_ = new RecordingDownloadPage(form.hwnd(), MainForm::kDownloadPageRect, form);
-            finish_ = new RecordingFinishPage(form.hwnd(), MainForm::kFinishPageRect, form);
-            WizardPages pages{
-                std::make_unique<BlankStartPage>(form.hwnd(), MainForm::kStartPageRect, true),
-                std::unique_ptr<DownloadPage>(download_), std::unique_ptr<FinishPage>(finish_)};
+            download_ = new RecordingDownloadPage(form.hwnd(), MainForm::kDownloadPageRect);
+            finish_ = new RecordingFinishPage(form.hwnd(), MainForm::kFinishPageRect);
+            WizardPages pages{std::make_unique<BlankPage<WizardPage>>(
+                                  form.hwnd(), MainForm::kStartPageRect, true),
+                              std::unique_ptr<DownloadPage>(download_),
+                              std::unique_ptr<FinishPage>(finish_)};
             if (realPage) realPage(form, pages);
             return pages;
         });
@@ -170,10 +197,6 @@ protected:
             EXPECT_FALSE(::IsWindowEnabled(form_->buttonWeiter.hwnd()));
             form_->EnableButtonWeiter();
             Press(form_->buttonWeiter);
-        }
-        if (page > 0) {
-            EXPECT_EQ(WindowText(form_->buttonWeiter.hwnd()),
-                      page == 3 ? L"Fertig stellen" : L"Weiter");
         }
         return *form_;
     }
@@ -192,7 +215,7 @@ protected:
 
     // The window on page 1 after "System prüfen", with an operating-system section for the
     // version WMI reports and one for the fixture Access; its long lines wrap.
-    UserControlStartPage& CheckedStartPage(const wchar_t* screenshot) {
+    UserControlStartPage& CheckedStartPage() {
         const std::wstring longText =
             L"Ihr System wird von Zelbar unterstützt, sofern alle aktuellen Updates installiert "
             L"sind und genügend freier Speicherplatz auf dem Systemlaufwerk vorhanden ist.";
@@ -207,17 +230,11 @@ protected:
                        L"[accessVer_11.0.6566.0]\r\nMeldung=MS-Access 2003 wird von Zelbar "
                        L"unterstützt.\r\nIcon=Warning\r\nLinkInfo=\r\nLinkSP=" +
                        longText + L" Anleitung <a href#EQUAL#http://127.0.0.1/sp>hier</a> lesen."));
-        UserControlStartPage* page = nullptr;
-        MainForm& form = FormOnPage(1, [&](MainForm& f, WizardPages& pages) {
-            pages.startPage = std::make_unique<UserControlStartPage>(
-                f.hwnd(), MainForm::kStartPageRect, f, f.platform());
-            page = static_cast<UserControlStartPage*>(pages.startPage.get());
-        });
-        Press(page->buttonPruefen);
-        SaveScreenshot(form.hwnd(), screenshot);
-        EXPECT_FALSE(::IsWindowEnabled(page->buttonPruefen.hwnd()));
+        auto& page = static_cast<UserControlStartPage&>(RealForm(1).startPage());
+        Press(page.buttonPruefen);
+        EXPECT_FALSE(::IsWindowEnabled(page.buttonPruefen.hwnd()));
         EXPECT_TRUE(ui_.messages.empty() && errors_.empty());
-        return *page;
+        return page;
     }
     // The folder chooser over the window, which holds `zelbarPath`.
     OrdnerAuswahlDialog& Chooser(const std::wstring& zelbarPath) {
@@ -294,13 +311,13 @@ TEST_F(MainFormTest, UnusableSettingsFileIsReportedThenTheNoticeAndTheWindowClos
     };
     for (const auto& [ini, message] : cases) {
         SCOPED_TRACE(message);
-        RemoveTree(path);
+        ::DeleteFileW(path.c_str());
         if (ini) WriteBytes(path, ini);
-        const HANDLE lock = ini == kUsableIni ? ::CreateFileW(path.c_str(), GENERIC_READ, 0,
-                                                              nullptr, OPEN_EXISTING, 0, nullptr)
-                                              : nullptr;
+        const UniqueFileHandle lock(
+            ini != kUsableIni
+                ? INVALID_HANDLE_VALUE
+                : ::CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
         EXPECT_TRUE(FormOnPage(0).Closed());
-        if (lock) ::CloseHandle(lock);
         ExpectShown(2, 0, message, 16, L"Zelbar Setup");
         ExpectShown(2, 1, kNotice, 64);
     }
@@ -339,35 +356,17 @@ TEST_F(MainFormTest, ClosingAsksFirstThenLetsTheVisiblePageCleanUp) {
     }
 }
 
-TEST_F(MainFormTest, BeendenCoversWeiterDisablesAbbrechenAndClosesWithTheNotice) {
-    MainForm& form = FormOnPage(1);
-    form.EnableButtonBeenden();
-    EXPECT_FALSE(::IsWindowEnabled(form.buttonAbbrechen.hwnd()));
-    RECT r;
-    ::GetWindowRect(form.buttonWeiter.hwnd(), &r);
-    POINT centre{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
-    ::ScreenToClient(form.hwnd(), &centre);
-    EXPECT_EQ(::ChildWindowFromPointEx(form.hwnd(), centre, CWP_SKIPINVISIBLE),
-              form.buttonBeenden.hwnd());
-    Press(form.buttonBeenden);
-    ExpectShown(1, 0, kNotice, 64);
-    EXPECT_TRUE(form.Closed());
-}
-
 TEST_F(MainFormTest, DeleteTempFolderRemovesOnlyTheRecordedDownloadFolder) {
     const std::wstring zelbar = temp_ / L"Zelbar\\";
-    ::CreateDirectoryW(zelbar.c_str(), nullptr);
-    ::CreateDirectoryW((zelbar + L"temp_1").c_str(), nullptr);
-    WriteBytes(zelbar + L"ZelbarData.mdb", "Kundendaten");
+    std::filesystem::create_directories(zelbar + L"temp_1");
     MainForm& form = FormOnPage(0);
     form.SetZelbarPath(zelbar);
     form.DeleteTempFolder();  // none recorded yet: the installation folder is no download folder
     EXPECT_TRUE(PathExists(zelbar + L"temp_1"));
-    EXPECT_EQ(ReadBytes(zelbar + L"ZelbarData.mdb"), "Kundendaten");
     form.SetTempFolder(L"temp_1\\");
     form.DeleteTempFolder();
     EXPECT_FALSE(PathExists(zelbar + L"temp_1"));
-    EXPECT_EQ(ReadBytes(zelbar + L"ZelbarData.mdb"), "Kundendaten");
+    EXPECT_TRUE(PathExists(zelbar));
 }
 
 TEST_F(MainFormTest, FolderChooserListsTheRealFoldersAndNewFolderAndOkTakeTheHighlightedOne) {
@@ -409,7 +408,6 @@ TEST_F(MainFormTest, FolderChooserOkRefusesLengthFirstThenTheRootAndClosingTheFr
     bool ownerDisabledMeanwhile = false;
     DialogAnswerer answer(OrdnerAuswahlDialog::kTitle, [&](HWND window) {
         ownerDisabledMeanwhile = !::IsWindowEnabled(form_->hwnd());
-        SaveScreenshot(window, L"folder-chooser");
         ::PostMessageW(window, WM_CLOSE, 0, 0);
     });
     ShowModal(nullptr);
@@ -444,10 +442,8 @@ TEST_F(MainFormTest, FolderChooserDriveNotReadyIsNamedAndAbbrechenHandsBackTheCh
 }
 
 TEST_F(MainFormTest, StartPageShowsBothBlocksWrappedWithLinksOverTheirWordsAndTheWarning) {
-    AccessRegistry registry;
-    registry.Register(L"Access.Application.11",
-                      AccessRegistry::OpenCommandFor(FixtureExe(L"fixture_access")));
-    UserControlStartPage& p = CheckedStartPage(L"page1-warning");
+    AccessRegistration access(true);
+    UserControlStartPage& p = CheckedStartPage();
     EXPECT_TRUE(p.LabelOSMeldung.Font().bold);
     ExpectLinkOverWord(p.hwnd(), p.labelOSLinkInfo, p.LabelOSLinkInfoLink);
     // The SP line wraps, and its link lies on a later line.
@@ -465,8 +461,8 @@ TEST_F(MainFormTest, StartPageShowsBothBlocksWrappedWithLinksOverTheirWordsAndTh
 }
 
 TEST_F(MainFormTest, StartPageWithoutAccessShowsTheErrorPictureAndTheMailLinkUnderTheHand) {
-    AccessRegistry registry;  // none registered
-    UserControlStartPage& p = CheckedStartPage(L"page1-error");
+    AccessRegistration access(false);
+    UserControlStartPage& p = CheckedStartPage();
     EXPECT_FALSE(p.LabelAccessMeldung.Font().bold);
     EXPECT_EQ(p.LabelAccessMeldung.Top(), p.ImageStatusError.Top());
     ExpectLinkOverWord(p.hwnd(), p.LabelAccessMeldung, p.LabelMailLink);
@@ -505,8 +501,6 @@ TEST_F(MainFormTest, AbbrechenDuringARealTransferClosesOnceTheTransferHasStopped
     ui_.onDoEvents = [&] {
         if (asked || page->ProgressBar1().value() < 1) return;
         asked = true;
-        EXPECT_FALSE(::IsWindowEnabled(page->buttonDownload.hwnd()));
-        EXPECT_FALSE(::IsWindowEnabled(page->buttonOrdnerAuswaehlen.hwnd()));
         ui_.msgBoxAnswers = {MsgBoxResult::Yes, MsgBoxResult::Ok};
         Press(form.buttonAbbrechen);
         EXPECT_FALSE(form.Closed());
@@ -533,12 +527,23 @@ TEST_F(MainFormTest, TabWalksWeiterAbbrechenTheVisiblePageAndBeendenOnlyOnceShow
     EXPECT_EQ(TabCycle(form.buttonAbbrechen), (Captions{L"Abbrechen", L"System prüfen"}));
     form.EnableButtonWeiter();
     EXPECT_EQ(TabCycle(form.buttonWeiter), (Captions{L"Weiter", L"Abbrechen", L"System prüfen"}));
-    // As after a failed check; "Abbrechen" enabled again only to show where "Beenden" comes.
+    // As after a failed check: "Beenden" covers "Weiter" and disables "Abbrechen", enabled
+    // again here only to show where "Beenden" comes.
     form.buttonWeiter.SetEnabled(false);
     form.EnableButtonBeenden();
+    EXPECT_FALSE(::IsWindowEnabled(form.buttonAbbrechen.hwnd()));
+    RECT r;
+    ::GetWindowRect(form.buttonWeiter.hwnd(), &r);
+    POINT centre{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+    ::ScreenToClient(form.hwnd(), &centre);
+    EXPECT_EQ(::ChildWindowFromPointEx(form.hwnd(), centre, CWP_SKIPINVISIBLE),
+              form.buttonBeenden.hwnd());
     form.buttonAbbrechen.SetEnabled(true);
     EXPECT_EQ(TabCycle(form.buttonAbbrechen),
               (Captions{L"Abbrechen", L"System prüfen", L"Beenden"}));
+    Press(form.buttonBeenden);  // no question
+    ExpectShown(1, 0, kNotice, 64);
+    EXPECT_TRUE(form.Closed());
 
     EXPECT_EQ(TabCycle(RealForm(2).buttonAbbrechen),
               (Captions{L"Abbrechen", L"Verzeichnis wechseln", L"Dateien herunterladen"}));

@@ -4,8 +4,6 @@
 #include <algorithm>
 
 #include "platform/FileSystem_win.h"
-#include "platform/Handles_win.h"
-#include "platform/PlatformError.h"
 #include "support/TestSupport.h"
 
 using namespace wintest;
@@ -71,6 +69,27 @@ TEST_F(WinFileSystemTest, CopyReplacesMoveRefusesAnExistingNameAndSizesCountByte
 
     WriteBytes(temp / L"voll.bin", std::string(70000, 'z'));
     EXPECT_EQ(fs.GetFileSize(temp / L"voll.bin"), 70000);
+}
+
+// The final move of the installation: an installed file held open without FILE_SHARE_DELETE
+// cannot be replaced, and then both files stay as they were; a read-only one can.
+TEST_F(WinFileSystemTest, ReplaceFileFailsOverAnOpenDestinationLeavingBothAndTakesAReadOnlyOne) {
+    const std::wstring neu = temp / L"neu.exe", alt = temp / L"Zelbar.exe";
+    WriteBytes(neu, "neu");
+    WriteBytes(alt, "alt");
+    {
+        UniqueFileHandle open(::CreateFileW(alt.c_str(), GENERIC_READ,
+                                            FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                            OPEN_EXISTING, 0, nullptr));
+        ASSERT_NE(open.get(), INVALID_HANDLE_VALUE);
+        EXPECT_THROW(fs.ReplaceFile(neu, alt), PlatformError);
+    }
+    EXPECT_EQ(ReadBytes(neu), "neu");
+    EXPECT_EQ(ReadBytes(alt), "alt");
+    ASSERT_TRUE(::SetFileAttributesW(alt.c_str(), FILE_ATTRIBUTE_READONLY));
+    fs.ReplaceFile(neu, alt);
+    EXPECT_EQ(ReadBytes(alt), "neu");
+    EXPECT_FALSE(PathExists(neu));
 }
 
 TEST_F(WinFileSystemTest, GetFolderAndDrivesNameWhatTheSystemLists) {

@@ -1,12 +1,9 @@
-// WinUi, its input box and GdiTextMeasure against Wine's user32, shell,
-// registry and locale.
+// WinUi, its input box and GdiTextMeasure against Wine's user32, shell, registry and locale;
+// StartFolder and SaveSetting are the e2e road's (settings.ini found, the folder saved).
 #include <gtest/gtest.h>
 
 #include "FakeClock.h"
-#include "platform/Handles_win.h"
 #include "platform/InputBox_win.h"
-#include "platform/PlatformError.h"
-#include "platform/Text.h"
 #include "platform/TextMeasure_win.h"
 #include "platform/Ui_win.h"
 #include "support/TestSupport.h"
@@ -81,32 +78,21 @@ TEST_F(WinUiTest, DoEventsLooksAtTheQueueOncePerIntervalAndLeavesQuitForTheMainL
     EXPECT_EQ(msg.wParam, 5u);
 }
 
-TEST_F(WinUiTest, OpenUrlStartsTheSchemesHandlerAndSaveSettingWritesTheVbSettingsValue) {
+TEST_F(WinUiTest, OpenUrlStartsTheSchemesHandler) {
     TempFolder temp;
     const std::wstring scheme = L"zelbartest" + Text::FromInt(::GetCurrentProcessId());
     const std::wstring marker = temp / L"url.txt";
-    RegAdd(L"HKCR\\" + scheme, L"URL Protocol", L"");
-    RegAdd(L"HKCR\\" + scheme + L"\\shell\\open\\command", L"",
+    RegAdd(scheme, L"URL Protocol", L"");
+    RegAdd(scheme + L"\\shell\\open\\command", L"",
            QuoteArgument(FixtureExe(L"exit_with")) + L" 0 0 " + QuoteArgument(marker) + L" \"%1\"");
     ui.OpenUrl(scheme + L":hallo");
     const std::string written = AwaitFileBytes(marker);
-    RegDeleteTree(L"HKCR\\" + scheme);
+    ::RegDeleteTreeW(HKEY_CLASSES_ROOT, scheme.c_str());
     EXPECT_EQ(Text::FromUtf8(written), L"0\n" + marker + L"\n" + scheme + L":hallo\n");
     EXPECT_THROW(ui.OpenUrl(scheme + L"-unbekannt:hallo"), PlatformError);
-
-    const std::wstring app = L"Zelbar-Setup-Test" + scheme;
-    const std::wstring key = L"Software\\VB and VBA Program Settings\\" + app + L"\\Optionen";
-    ui.SaveSetting(app, L"Optionen", L"ZelbarPath", L"D:\\Programme\\Zelbär\\");
-    wchar_t value[MAX_PATH] = {};
-    DWORD bytes = sizeof value;
-    ::RegGetValueW(HKEY_CURRENT_USER, key.c_str(), L"ZelbarPath", RRF_RT_REG_SZ, nullptr, value,
-                   &bytes);
-    EXPECT_STREQ(value, L"D:\\Programme\\Zelbär\\");
-    EXPECT_TRUE(RegDeleteTree(L"HKCU\\Software\\VB and VBA Program Settings\\" + app));
 }
 
 TEST_F(WinUiTest, FoldersCursorAndDecimalSeparatorComeFromTheSystem) {
-    EXPECT_TRUE(PathExists(ui.StartFolder() + L"\\win_platform_ui_test.exe"));
     TempFolder temp;
     ui.MkDir(temp / L"Neu");
     EXPECT_TRUE(PathExists(temp / L"Neu"));

@@ -1,6 +1,6 @@
 // The two progress bars in the demonstration window Form1, a real window under Wine (96 DPI):
 // what the screen shows of picture and rectangle. The width arithmetic and the colour texts
-// are host-tested (progress_width_test). Screenshots are kept for a human.
+// are host-tested (progress_width_test).
 #include <gtest/gtest.h>
 
 #include <stdexcept>
@@ -64,7 +64,6 @@ TEST(ProgressBarsTest, PictureIsUncoveredFromTheRightInItsColourAndThePlainBarGr
     std::vector<COLORREF> half(320, kButtonFace);
     std::fill(half.begin(), half.begin() + 160, kTitleBar);
     EXPECT_EQ(plainShown(), half);
-    SaveScreenshot(form.hwnd(), L"form1_50");
 
     // Command1 counts both bars up to 100, waiting before each step.
     ClickButton(form.hwnd(), L"Command1");
@@ -72,7 +71,6 @@ TEST(ProgressBarsTest, PictureIsUncoveredFromTheRightInItsColourAndThePlainBarGr
     EXPECT_EQ(ui.sleptMilliseconds, 101u * 30);
     EXPECT_EQ(shown(), PictureRow(0));
     EXPECT_EQ(plainShown(), std::vector<COLORREF>(320, kTitleBar));
-    SaveScreenshot(form.hwnd(), L"form1_100");
 }
 
 }  // namespace

@@ -20,6 +20,12 @@ constexpr std::uint32_t kShortTimeoutMs = 1500;
 // Longer than any hang guard: a request that ends only by this time-out has hung.
 constexpr std::uint32_t kEndlessTimeoutMs = 10 * 60 * 1000;
 
+std::string ServerBytes(std::size_t offset, std::size_t count) {
+    std::string bytes(count, '\0');
+    for (std::size_t i = 0; i < count; ++i) bytes[i] = static_cast<char>((offset + i) % 251);
+    return bytes;
+}
+
 std::size_t PrivateBytes() {
     PROCESS_MEMORY_COUNTERS_EX counters = {};
     ::GetProcessMemoryInfo(::GetCurrentProcess(),
@@ -94,7 +100,7 @@ TEST_F(TransferControlTest, FailuresAndStallsEndInState11WithOnlyTheBytesThatCam
         EXPECT_NE(control.ResponseCode(), 0u);
         EXPECT_LE(received, 30000u);
     }
-    Download(control, UnreachableUrl(L"/a.exe"));
+    Download(control, L"http://127.0.0.1:1/a.exe");  // refused: nothing serves port 1
     EXPECT_EQ(states, std::vector<int>{11});
 
     Download(control, Url(L"/stall/100000/5000/30/a.exe"));

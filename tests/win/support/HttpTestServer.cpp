@@ -8,7 +8,7 @@
 
 namespace wintest {
 
-HttpTestServer::HttpTestServer(const std::string& filesFolder) {
+HttpTestServer::HttpTestServer() {
     const std::string portFile = std::string(ZELBAR_BINARY_DIR) + "/server-" +
                                  std::to_string(::GetCurrentProcessId()) + "-" +
                                  std::to_string(::GetTickCount64()) + ".port";
@@ -17,10 +17,15 @@ HttpTestServer::HttpTestServer(const std::string& filesFolder) {
         L"Z:\\usr\\bin\\python3 " +
         QuoteArgument(Text::FromUtf8(ZELBAR_SOURCE_DIR "/tests/fixtures/server.py")) +
         L" --idle 600 --port-file " + QuoteArgument(Text::FromUtf8(portFile));
-    if (!filesFolder.empty()) {
-        commandLine += L" --files " + QuoteArgument(Text::FromUtf8(filesFolder));
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION started = {};
+    if (!::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                          &startup, &started)) {
+        throw std::runtime_error("cannot start the test server");
     }
-    StartProcess(commandLine);
+    ::CloseHandle(started.hThread);
+    ::CloseHandle(started.hProcess);
     if (!PollUntil([&] { return PathExists(portFile_); })) {
         throw std::runtime_error("the test server did not start (no port file)");
     }
@@ -37,17 +42,6 @@ HttpTestServer::~HttpTestServer() {
 
 std::wstring HttpTestServer::Url(const std::wstring& path) const {
     return L"http://127.0.0.1:" + std::to_wstring(port_) + path;
-}
-
-std::string ServerBytes(std::size_t offset, std::size_t count) {
-    std::string bytes(count, '\0');
-    for (std::size_t i = 0; i < count; ++i) bytes[i] = static_cast<char>((offset + i) % 251);
-    return bytes;
-}
-
-std::wstring UnreachableUrl(const std::wstring& path) {
-    // Port 1 (tcpmux) is not served on a test machine: the connection is refused.
-    return L"http://127.0.0.1:1" + path;
 }
 
 }  // namespace wintest

@@ -3,7 +3,7 @@
 #include "platform/MessageLoop_win.h"
 
 // The FakeUi of the window tests: a yield handles the real window messages
-// first, so the windows under test behave as in the program.
+// first, so the windows under test behave as in the program; hand cursors are counted.
 class PumpingFakeUi : public FakeUi {
 public:
     using FakeUi::FakeUi;
@@ -11,4 +11,6 @@ public:
         PumpPendingMessages();
         FakeUi::DoEvents();
     }
+    bool ShowHandCursor() override { return ++handCursorCalls > 0; }
+    int handCursorCalls = 0;
 };

@@ -12,7 +12,6 @@
 #include "platform/Handles_win.h"
 #include "platform/MessageLoop_win.h"
 #include "platform/Text.h"
-#include "support/Screenshot.h"
 
 namespace wintest {
 namespace {
@@ -22,28 +21,18 @@ std::runtime_error Failure(const std::wstring& what) {
                               std::to_string(::GetLastError()) + ")");
 }
 
-unsigned long RunReg(const std::wstring& arguments) {
-    const UniqueKernelHandle process = StartProcess(L"reg.exe " + arguments, CREATE_NO_WINDOW);
-    DWORD exitCode = 0;
-    ::WaitForSingleObject(process.get(), INFINITE);
-    if (!::GetExitCodeProcess(process.get(), &exitCode)) throw Failure(L"GetExitCodeProcess");
-    return exitCode;
-}
-
 // Other test programs may show a window of the same title at the same time.
-HWND WaitForWindow(const std::wstring& title, unsigned capMs) {
+HWND WaitForWindow(const std::wstring& title) {
     HWND found = nullptr;
-    PollUntil(
-        [&] {
-            for (found = nullptr;
-                 (found = ::FindWindowExW(nullptr, found, nullptr, title.c_str())) != nullptr;) {
-                DWORD process = 0;
-                ::GetWindowThreadProcessId(found, &process);
-                if (process == ::GetCurrentProcessId() && ::IsWindowVisible(found)) return true;
-            }
-            return false;
-        },
-        capMs);
+    PollUntil([&] {
+        for (found = nullptr;
+             (found = ::FindWindowExW(nullptr, found, nullptr, title.c_str())) != nullptr;) {
+            DWORD process = 0;
+            ::GetWindowThreadProcessId(found, &process);
+            if (process == ::GetCurrentProcessId() && ::IsWindowVisible(found)) return true;
+        }
+        return false;
+    });
     return found;
 }
 
@@ -57,22 +46,6 @@ std::wstring WinPath(const std::string& unixPath) {
 
 std::wstring FixtureExe(const std::wstring& name) {
     return WinPath(ZELBAR_BINARY_DIR) + L"\\tests\\fixtures\\" + name + L"\\" + name + L".exe";
-}
-
-UniqueKernelHandle StartProcess(std::wstring commandLine, unsigned long flags) {
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info = {};
-    if (!::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, flags, nullptr,
-                          nullptr, &startup, &info)) {
-        throw Failure(L"cannot start " + commandLine);
-    }
-    UniqueKernelHandle thread(info.hThread);
-    return UniqueKernelHandle(info.hProcess);
-}
-
-void RemoveTree(const std::wstring& path) {
-    if (TempFolder::RemoveAll(path)) throw Failure(L"cannot remove " + path);
 }
 
 void WriteBytes(const std::wstring& path, const std::string& bytes) {
@@ -117,16 +90,13 @@ std::wstring QuoteArgument(const std::wstring& argument) {
 }
 
 void RegAdd(const std::wstring& key, const std::wstring& valueName, const std::wstring& data,
-            const std::wstring& type) {
-    const std::wstring value =
-        valueName.empty() ? std::wstring(L"/ve") : L"/v " + QuoteArgument(valueName);
-    const std::wstring arguments = L"add " + QuoteArgument(key) + L" " + value + L" /t " + type +
-                                   L" /d " + QuoteArgument(data) + L" /f";
-    if (RunReg(arguments) != 0) throw Failure(L"reg " + arguments);
-}
-
-bool RegDeleteTree(const std::wstring& key) {
-    return RunReg(L"delete " + QuoteArgument(key) + L" /f") == 0;
+            unsigned long type) {
+    const auto bytes = static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t));
+    if (::RegSetKeyValueW(HKEY_CLASSES_ROOT, key.c_str(),
+                          valueName.empty() ? nullptr : valueName.c_str(), type, data.c_str(),
+                          bytes) != ERROR_SUCCESS) {
+        throw std::runtime_error("cannot write HKCR\\" + Text::ToUtf8(key));
+    }
 }
 
 bool PollUntil(const std::function<bool()>& done, unsigned capMs, bool pump) {
@@ -147,9 +117,11 @@ std::string AwaitFileBytes(const std::wstring& path) {
     return ReadBytes(path);
 }
 
-HangGuard::HangGuard(std::string what, unsigned capMs)
-    : watcher_([left = left_.get_future(), what = std::move(what), capMs] {
-          if (left.wait_for(std::chrono::milliseconds(capMs)) == std::future_status::ready) return;
+HangGuard::HangGuard(std::string what)
+    : watcher_([left = left_.get_future(), what = std::move(what)] {
+          if (left.wait_for(std::chrono::milliseconds(kHangCapMs)) == std::future_status::ready) {
+              return;
+          }
           std::fprintf(stderr, "hang: %s did not return\n", what.c_str());
           ::TerminateProcess(::GetCurrentProcess(), 3);
       }) {}
@@ -165,10 +137,6 @@ std::wstring WindowText(HWND window) {
     return text;
 }
 
-HWND FindChildByText(HWND parent, const std::wstring& text) {
-    return ::FindWindowExW(parent, nullptr, nullptr, text.c_str());
-}
-
 void ClickButton(HWND dialog, const std::wstring& caption) {
     HWND button = FindChildByText(dialog, caption);
     if (button == nullptr) throw Failure(L"no button " + caption);
@@ -177,9 +145,9 @@ void ClickButton(HWND dialog, const std::wstring& caption) {
                    reinterpret_cast<LPARAM>(button));
 }
 
-DialogAnswerer::DialogAnswerer(std::wstring title, std::function<void(HWND)> action, unsigned capMs)
-    : thread_([this, title = std::move(title), action = std::move(action), capMs] {
-          HWND window = WaitForWindow(title, capMs);
+DialogAnswerer::DialogAnswerer(std::wstring title, std::function<void(HWND)> action)
+    : thread_([this, title = std::move(title), action = std::move(action)] {
+          HWND window = WaitForWindow(title);
           if (window == nullptr) return;
           try {
               action(window);
@@ -192,21 +160,6 @@ DialogAnswerer::DialogAnswerer(std::wstring title, std::function<void(HWND)> act
 
 DialogAnswerer::~DialogAnswerer() {
     if (thread_.joinable()) thread_.join();
-}
-
-std::wstring SaveScreenshot(HWND window, const std::wstring& name) {
-    const std::wstring folder = WinPath(ZELBAR_BINARY_DIR) + L"\\screenshots";
-    ::CreateDirectoryW(folder.c_str(), nullptr);  // the writer reports a missing folder
-    const std::wstring path = folder + L"\\" + name + L".bmp";
-    ::UpdateWindow(window);
-    RECT frame;
-    ::GetWindowRect(window, &frame);
-    SaveScreenArea(frame, path);
-    return path;
-}
-
-std::string Narrow(const std::wstring& text) {
-    return Text::ToUtf8(text);
 }
 
 }  // namespace wintest
