@@ -9,16 +9,14 @@ namespace {
 
 using namespace FolderChoice;
 
-TEST(FolderChoiceTest, LengthCheckAccepts268AndRefuses270) {
+TEST(FolderChoiceTest, LengthCheckAccepts268AndRefuses270CountingUtf16Units) {
     const std::wstring access(101, L'a');
     EXPECT_EQ(ProgramPathLength(access, std::wstring(59, L'f')), 268u);
     EXPECT_FALSE(ProgramPathTooLong(access, std::wstring(59, L'f')));
     EXPECT_EQ(ProgramPathLength(access, std::wstring(60, L'f')), 270u);
     EXPECT_TRUE(ProgramPathTooLong(access, std::wstring(60, L'f')));
-}
 
-TEST(FolderChoiceTest, LengthsCountUtf16UnitsAsWindowsDoes) {
-    // U+1D11E (musical G clef) takes two UTF-16 units.
+    // Lengths count UTF-16 units as Windows does: U+1D11E (musical G clef) takes two.
     std::wstring folder = L"C:\\";
     folder += static_cast<wchar_t>(0x1D11E);
     EXPECT_EQ(Utf16Length(L"C:\\Zelbar"), 9u);
