@@ -7,9 +7,6 @@
 
 namespace {
 
-const wchar_t kCommand11[] =
-    L"\"C:\\Programme\\Microsoft Office\\OFFICE11\\MSACCESS.EXE\" /NOSTARTUP \"%1\"";
-
 class CheckVersionsTest : public ::testing::Test {
 protected:
     void WriteSupported(const std::vector<std::wstring>& entries) {
@@ -48,7 +45,6 @@ TEST_F(CheckVersionsTest, ReportNamesTheSupportedVersionToUseOrCountsTheOlderOne
     for (const Case& c : {Case{{L"9", L"10", L"11"}, {L"10", L"11"}, L"11", L"0 0 .11|.11|cmd 11"},
                           // CurVer is not supported: the earliest installed in file order.
                           Case{{L"9", L"11", L"10"}, {L"10", L"11"}, L"12", L"0 0 .12|.11|cmd 11"},
-                          Case{{L"9", L"10", L"11"}, {L"10", L"11"}, L"", L"0 0 |.10|cmd 10"},
                           // Only versions up to the first listed number count as older.
                           Case{{L"9", L"11"}, {L"8", L"3", L"10"}, L"8", L"2 2 ||"},
                           Case{{L"9", L"11"}, {L"10"}, L"", L"1 0 ||"},
@@ -95,11 +91,4 @@ TEST_F(CheckVersionsTest, UnreadableFileOrUnusableSectionFailsTheCheck) {
         WriteSupported(section);
         EXPECT_THROW(check.CheckAccessVersion(), SupportedVersionsError);
     }
-}
-
-TEST(AccessReportTest, EntriesOneToFiveAreTheNamedFields) {
-    const AccessReport report{3, L"cur", L"prog", L"cmd", AccessReport::kTooOld};
-    const std::vector<std::wstring> items{L"3", L"cur", L"prog", L"cmd", L"2"};
-    for (int key = 1; key <= 5; ++key) EXPECT_EQ(report.Item(Text::FromInt(key)), items[key - 1]);
-    EXPECT_THROW(report.Item(L"6"), std::out_of_range);
 }

@@ -24,15 +24,14 @@ TEST(FolderChoiceTest, LengthCheckAccepts268AndRefuses270CountingUtf16Units) {
     EXPECT_EQ(ProgramPathLength(L"", folder) - ProgramPathLength(L"", L""), 10u);
 }
 
-TEST(FolderChoiceTest, RootCheckComparesWithTheDriveListsDriveIgnoringCase) {
+TEST(FolderChoiceTest, DriveListEntriesAndTheRootCheckAgainstThemIgnoreLetterCase) {
     EXPECT_TRUE(IsDriveRoot(L"C:\\", L"c: [System]"));
     EXPECT_TRUE(IsDriveRoot(L"c:", L"C:"));
     EXPECT_FALSE(IsDriveRoot(L"C:\\Zelbar", L"c:"));
     // A root of another drive than the list's is not refused.
     EXPECT_FALSE(IsDriveRoot(L"D:\\", L"c: [System]"));
-}
 
-TEST(FolderChoiceTest, DriveEntriesShowTheLowerCaseLetterAndTheLabel) {
+    // The list shows the lower-case letter and the label.
     EXPECT_EQ(DriveEntry(L"C:", L"System"), L"c: [System]");
     EXPECT_EQ(DriveEntry(L"Q:", L""), L"q:");
     EXPECT_TRUE(EntryIsDrive(L"q:", L"Q:"));

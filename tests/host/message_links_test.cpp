@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "FakeShell.h"
 #include "FakeUi.h"
 #include "syscheck/MessageLinks.h"
@@ -86,10 +88,8 @@ TEST(LinkPlacementTest, LinkStartsWhereTheWordByWordLayoutPutsIt) {
     const auto box = PlaceLinkLabel(
         {1200, 1080, 1000, 195}, Linked(L"aaaa bbbb cccc dddd ffff ", L"hier", L" gggg"), measure);
     ASSERT_TRUE(box);
-    EXPECT_EQ(box->left, 1200 + 450);
-    EXPECT_EQ(box->top, 1080 + 2 * 195);
-    EXPECT_EQ(box->width, 340);
-    EXPECT_EQ(box->height, 195);
+    EXPECT_EQ(std::make_tuple(box->left, box->top, box->width, box->height),
+              std::make_tuple(1200 + 450, 1080 + 2 * 195, 340, 195));
 
     for (const LinkMarkup& hidden :
          {Linked(L"Text mit ", L""), Linked(L"Text mit ", L"  "), ExtractLink(L"Text mit Link")}) {
