@@ -5,7 +5,6 @@
 
 #include "FakeShell.h"
 #include "FixedOsInfo.h"
-#include "platform/OsInfo.h"
 #include "platform/PlatformError.h"
 #include "platform/PortableFileSystem.h"
 #include "platform/Text.h"

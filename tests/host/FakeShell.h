@@ -10,9 +10,9 @@
 #include "platform/Shell.h"
 #include "platform/Text.h"
 
-// A Shell for host tests. A shortcut is saved as a small text file at its
-// link path (target, then arguments), so that a missing folder makes Save
-// fail as on Windows. Run records the command line, or fails when told to.
+// A Shell for host tests: a shortcut is a small text file at its link path (target, then
+// arguments), so that a missing folder makes Save fail as on Windows; Run records the command
+// line, or fails when told to.
 class FakeShell : public Shell {
 public:
     struct Link {

@@ -7,9 +7,6 @@
 
 namespace {
 
-const wchar_t kCommand11[] =
-    L"\"C:\\Programme\\Microsoft Office\\OFFICE11\\MSACCESS.EXE\" /NOSTARTUP \"%1\"";
-
 class CheckVersionsTest : public ::testing::Test {
 protected:
     void WriteSupported(const std::vector<std::wstring>& entries) {
@@ -48,7 +45,6 @@ TEST_F(CheckVersionsTest, ReportNamesTheSupportedVersionToUseOrCountsTheOlderOne
     for (const Case& c : {Case{{L"9", L"10", L"11"}, {L"10", L"11"}, L"11", L"0 0 .11|.11|cmd 11"},
                           // CurVer is not supported: the earliest installed in file order.
                           Case{{L"9", L"11", L"10"}, {L"10", L"11"}, L"12", L"0 0 .12|.11|cmd 11"},
-                          Case{{L"9", L"10", L"11"}, {L"10", L"11"}, L"", L"0 0 |.10|cmd 10"},
                           // Only versions up to the first listed number count as older.
                           Case{{L"9", L"11"}, {L"8", L"3", L"10"}, L"8", L"2 2 ||"},
                           Case{{L"9", L"11"}, {L"10"}, L"", L"1 0 ||"},
@@ -88,36 +84,11 @@ TEST_F(CheckVersionsTest, SectionLinesAreTakenAsWrittenUpToFirstLineWithoutEqual
 TEST_F(CheckVersionsTest, UnreadableFileOrUnusableSectionFailsTheCheck) {
     EXPECT_THROW(check.CheckAccessVersion(), PlatformError);
 
+    // The older versions are counted up to the first supported number, in 16 bits.
     for (const std::vector<std::wstring>& section :
-         {std::vector<std::wstring>{L"Access.Application.neun=Access 2000"},
-          std::vector<std::wstring>{L"Access.Application.99999=viel zu neu"},
+         {std::vector<std::wstring>{L"Access.Application.99999=viel zu neu"},
           std::vector<std::wstring>{}}) {
         WriteSupported(section);
         EXPECT_THROW(check.CheckAccessVersion(), SupportedVersionsError);
     }
-    // With a supported version installed nothing needs counting.
-    WriteSupported({L"Access.Application.neun=Access 2000"});
-    shell.Register(L"Access.Application.neun", kCommand11);
-    EXPECT_EQ(check.CheckAccessVersion().status, AccessReport::kSupported);
-}
-
-TEST_F(CheckVersionsTest, RegistryProbesReportFailureAsNumberOrEmptyText) {
-    shell.Register(L"Access.Application.11", kCommand11);
-    EXPECT_EQ(check.ExistsKey(L"Access.Application.11\\shell\\open\\command\\"), 0);
-    EXPECT_EQ(check.ExistsKey(L"Access.Application.12"), 2);
-    EXPECT_EQ(check.GetKeyValue(L"Access.Application.11\\shell\\open\\command"), kCommand11);
-    EXPECT_EQ(check.GetKeyValue(L"Access.Application.12"), L"");
-}
-
-TEST_F(CheckVersionsTest, AccessVersionComesFromProgramFileBetweenFirstTwoQuotes) {
-    fs.versions[L"C:\\Programme\\Microsoft Office\\OFFICE11\\MSACCESS.EXE"] = L"11.0.6566.0";
-    EXPECT_EQ(check.GetAccessVersionNr(kCommand11), L"11.0.6566.0");
-    EXPECT_THROW(check.GetAccessVersionNr(L"C:\\Office\\MSACCESS.EXE /NOSTARTUP"), PlatformError);
-}
-
-TEST(AccessReportTest, EntriesOneToFiveAreTheNamedFields) {
-    const AccessReport report{3, L"cur", L"prog", L"cmd", AccessReport::kTooOld};
-    const std::vector<std::wstring> items{L"3", L"cur", L"prog", L"cmd", L"2"};
-    for (int key = 1; key <= 5; ++key) EXPECT_EQ(report.Item(Text::FromInt(key)), items[key - 1]);
-    EXPECT_THROW(report.Item(L"6"), std::out_of_range);
 }

@@ -9,16 +9,14 @@ namespace {
 
 using namespace FolderChoice;
 
-TEST(FolderChoiceTest, LengthCheckAccepts268AndRefuses270) {
+TEST(FolderChoiceTest, LengthCheckAccepts268AndRefuses270CountingUtf16Units) {
     const std::wstring access(101, L'a');
     EXPECT_EQ(ProgramPathLength(access, std::wstring(59, L'f')), 268u);
     EXPECT_FALSE(ProgramPathTooLong(access, std::wstring(59, L'f')));
     EXPECT_EQ(ProgramPathLength(access, std::wstring(60, L'f')), 270u);
     EXPECT_TRUE(ProgramPathTooLong(access, std::wstring(60, L'f')));
-}
 
-TEST(FolderChoiceTest, LengthsCountUtf16UnitsAsWindowsDoes) {
-    // U+1D11E (musical G clef) takes two UTF-16 units.
+    // Lengths count UTF-16 units as Windows does: U+1D11E (musical G clef) takes two.
     std::wstring folder = L"C:\\";
     folder += static_cast<wchar_t>(0x1D11E);
     EXPECT_EQ(Utf16Length(L"C:\\Zelbar"), 9u);
@@ -26,15 +24,14 @@ TEST(FolderChoiceTest, LengthsCountUtf16UnitsAsWindowsDoes) {
     EXPECT_EQ(ProgramPathLength(L"", folder) - ProgramPathLength(L"", L""), 10u);
 }
 
-TEST(FolderChoiceTest, RootCheckComparesWithTheDriveListsDriveIgnoringCase) {
+TEST(FolderChoiceTest, DriveListEntriesAndTheRootCheckAgainstThemIgnoreLetterCase) {
     EXPECT_TRUE(IsDriveRoot(L"C:\\", L"c: [System]"));
     EXPECT_TRUE(IsDriveRoot(L"c:", L"C:"));
     EXPECT_FALSE(IsDriveRoot(L"C:\\Zelbar", L"c:"));
     // A root of another drive than the list's is not refused.
     EXPECT_FALSE(IsDriveRoot(L"D:\\", L"c: [System]"));
-}
 
-TEST(FolderChoiceTest, DriveEntriesShowTheLowerCaseLetterAndTheLabel) {
+    // The list shows the lower-case letter and the label.
     EXPECT_EQ(DriveEntry(L"C:", L"System"), L"c: [System]");
     EXPECT_EQ(DriveEntry(L"Q:", L""), L"q:");
     EXPECT_TRUE(EntryIsDrive(L"q:", L"Q:"));

@@ -8,11 +8,12 @@
 #include "TempFolder.h"
 #include "platform/PlatformError.h"
 #include "platform/PortableFileSystem.h"
-#include "settings/IniValidator.h"
 #include "settings/LikePattern.h"
 #include "settings/ini.h"
 
 namespace {
+
+using Names = std::vector<std::wstring>;
 
 // A settings.ini in a fresh start folder, read through the real file code.
 class IniTest : public ::testing::Test {
@@ -20,15 +21,7 @@ protected:
     // The file's lines joined by "|", so that a whole file fits on one line; "||" holds a
     // blank line, and empty text makes an empty file.
     void WriteIni(const std::wstring& text) {
-        std::vector<std::wstring> lines(text.empty() ? 0 : 1);
-        for (const wchar_t c : text) {
-            if (c == L'|') {
-                lines.emplace_back();
-            } else {
-                lines.back() += c;
-            }
-        }
-        tmp.WriteLines("settings.ini", lines);
+        tmp.WriteLines("settings.ini", text.empty() ? Names{} : Text::Split(text, L'|'));
     }
     std::string IniBytes() const { return tmp.ReadBytes("settings.ini"); }
     short Check(const std::wstring& text) {
@@ -41,8 +34,6 @@ protected:
     PortableFileSystem fs;
     ini settings{fs, ui};
 };
-
-using Names = std::vector<std::wstring>;
 
 Names ToVector(const NameList& list) {
     return Names(list.begin(), list.end());
@@ -58,7 +49,7 @@ std::string Crlf(const std::string& lines) {
 // Replacing settings.ini fails, as when another program holds it open.
 class LockedSettingsFileSystem : public PortableFileSystem {
 public:
-    void CopyFile(const std::wstring&, const std::wstring&) override {
+    void ReplaceFile(const std::wstring&, const std::wstring&) override {
         throw PlatformError(EACCES, L"Die Datei ist gesperrt.");
     }
 };
@@ -70,36 +61,26 @@ const std::wstring kMessage = L"[osVer_1]|Meldung=T|LinkInfo=|LinkSP=|Icon=OK";
 
 }  // namespace
 
-TEST_F(IniTest, LastMatchingLineWinsAcrossReopenedSections) {
+TEST_F(IniTest, LastMatchingLineWinsItsValueStopsAtTheSecondEqualsSignAndIsNotTrimmed) {
     WriteIni(
         L"[GetFileSize]|URL=http://erste|URL=http://zweite||[ProgramFile]|URL=http://archiv||"
-        L"[GetFileSize]|URL=http://dritte");
-    EXPECT_EQ(settings.GetValue(L"GetFileSize", L"URL"), L"http://dritte");
+        L"[GetFileSize]|URL=http://h/size.php?filename=Zelbar.exe");
+    EXPECT_EQ(settings.GetValue(L"GetFileSize", L"URL"), L"http://h/size.php?filename");
     EXPECT_EQ(settings.GetValue(L"ProgramFile", L"URL"), L"http://archiv");
-}
 
-TEST_F(IniTest, SectionEndsAtEmptyHeaderShapedOrEqualsFreeLine) {
-    WriteIni(
-        L"[Leer]|a=1||b=2|[Kopf]|a=1|[x=y]|b=2|[Kommentar]|a=1|; Kommentar|b=2||"
-        L"[A]|x=1|[A]|y=2||[A]|z=3");
-    for (const wchar_t* section : {L"Leer", L"Kopf", L"Kommentar"}) {
-        EXPECT_EQ(settings.GetValue(section, L"a"), L"1") << section;
-        EXPECT_EQ(settings.GetValue(section, L"b"), L"") << section;
-    }
-    // Its own header right under a section line only ends the section; a later copy reopens it.
-    EXPECT_EQ(ToVector(settings.GetKeys(L"A")), (Names{L"x", L"z"}));
-}
-
-TEST_F(IniTest, ValueStopsAtTheSecondEqualsSign) {
-    WriteIni(L"[ProgramFile]|URL=http://h/size.php?filename=Zelbar.exe");
-    EXPECT_EQ(settings.GetValue(L"ProgramFile", L"URL"), L"http://h/size.php?filename");
-}
-
-TEST_F(IniTest, SpacesAndLetterCaseAreSignificant) {
+    // Spaces and letter case are significant.
     WriteIni(L"[Shortcuts] |Desktop=Zelbar||[Folder]| URL=http://a|Key = Wert||[folder]|URL=b");
     EXPECT_EQ(settings.GetValue(L"Shortcuts", L"Desktop"), L"");
     EXPECT_EQ(ToVector(settings.GetKeys(L"Folder")), (Names{L" URL", L"Key "}));
     EXPECT_EQ(settings.GetValue(L"folder", L"URL"), L"b");
+}
+
+TEST_F(IniTest, SectionEndsAtEmptyHeaderShapedOrEqualsFreeLine) {
+    WriteIni(L"[Leer]|a=1||b=2|[Kopf]|a=1|[x=y]|b=2|[Kommentar]|a=1|; Kommentar|b=2");
+    for (const wchar_t* section : {L"Leer", L"Kopf", L"Kommentar"}) {
+        EXPECT_EQ(settings.GetValue(section, L"a"), L"1") << section;
+        EXPECT_EQ(settings.GetValue(section, L"b"), L"") << section;
+    }
 }
 
 TEST_F(IniTest, KeysKeepFileOrderAndAKeyRepeatedInOtherLetterCaseIsRefused) {
@@ -108,21 +89,18 @@ TEST_F(IniTest, KeysKeepFileOrderAndAKeyRepeatedInOtherLetterCaseIsRefused) {
     EXPECT_EQ(ToVector(keys), (Names{L"Desktop", L"StartmenuFolder"}));
     EXPECT_TRUE(keys.Contains(L"DESKTOP"));
     EXPECT_FALSE(keys.Contains(L"StartmenuUpdate"));
-    try {
-        settings.GetKeys(L"A");
-        FAIL() << "no exception";
-    } catch (const NameListDuplicateError& e) {
-        EXPECT_EQ(
-            e.message(),
-            L"Dieser Schlüssel ist bereits einem Element dieser Auflistung zugeordnet: \"key\"");
-    }
+    EXPECT_THROW(settings.GetKeys(L"A"), NameListDuplicateError);
 }
 
-TEST_F(IniTest, SectionsAreTheTrimmedHeaderLinesWithoutAnyBracket) {
+TEST_F(IniTest, SectionsAreTheTrimmedHeaderLinesWithoutAnyBracketAndMayReopen) {
     WriteIni(
         L"  [GetFileSize]  |URL=http://x|[[Ver]schachtelt]|[ mit Leer ]|[offen|zu]|\t[Tab]||[]");
     EXPECT_EQ(ToVector(settings.GetSections()),
               (Names{L"GetFileSize", L"Verschachtelt", L" mit Leer ", L""}));
+
+    // Its own header right under a section line only ends the section; a later copy reopens it.
+    WriteIni(L"[A]|x=1|[A]|y=2||[A]|z=3");
+    EXPECT_EQ(ToVector(settings.GetKeys(L"A")), (Names{L"x", L"z"}));
 }
 
 TEST_F(IniTest, KeyIsReplacedOrAddedBeforeTheLineThatEndsItsSection) {
@@ -156,10 +134,6 @@ TEST_F(IniTest, FailedReplaceLeavesTheFileWholeAndTheNewTextInTheCopy) {
     EXPECT_EQ(tmp.ReadBytes("settings.ini.tmp"), Crlf("[S]|k=neu"));
 }
 
-TEST_F(IniTest, MissingFileGivesOne) {
-    EXPECT_EQ(settings.CheckIniFile(), 1);
-}
-
 TEST_F(IniTest, FilesKeepingEveryRuleAreUsable) {
     const std::wstring usable[] = {
         L"[SupportedAccessVersions]|Access.Application.16=Access 2016||"
@@ -178,6 +152,7 @@ TEST_F(IniTest, FilesKeepingEveryRuleAreUsable) {
 }
 
 TEST_F(IniTest, FilesBreakingARuleAreRefused) {
+    EXPECT_EQ(settings.CheckIniFile(), ini::kMissing);
     const std::wstring refused[] = {
         L"[Runtime]|a=b", kSize + L"[ProgramFile]|URL=http://y",
         // Key lines stand inside a section, have a key and, outside messages, a value.
@@ -216,15 +191,6 @@ TEST_F(IniTest, MessageSectionNeedsAllFourLinesWhereverItEnds) {
     }
 }
 
-// A later line that keeps the rules must not clear what an earlier one broke.
-TEST(IniValidatorTest, BrokenFileStaysBrokenWhateverFollows) {
-    IniValidator validator;
-    for (const wchar_t* line : {L"[GetFileSize]", L"URL=ftp://x", L"URL=http://x"}) {
-        validator.Check(line);
-    }
-    EXPECT_EQ(validator.Finish(), ini::kBroken);
-}
-
 TEST(LikePatternTest, PatternCoversTheWholeTextWithLetterCaseSignificant) {
     const struct {
         const wchar_t* text;
@@ -232,30 +198,16 @@ TEST(LikePatternTest, PatternCoversTheWholeTextWithLetterCaseSignificant) {
         bool matches;
     } cases[] = {// "?" is exactly one character.
                  {L"a=b", L"?=?", true},
-                 {L"=b", L"?=?", false},
                  {L"ab=b", L"?=?", false},
                  // "*" is any run, also none, and gives back what the tokens after it need.
                  {L"", L"*", true},
-                 {L"a=", L"?*=*", true},
-                 {L"=value", L"?*=*", false},
                  {L"abc=def=g", L"?*=?*", true},
                  {L"key=", L"?*=?*", false},
-                 {L"a.b.c=d", L"*.*.*=?*", true},
-                 {L"a.b=c", L"*.*.*=?*", false},
-                 // A character in brackets stands for itself; an unclosed bracket is a character.
-                 {L"[GetFileSize]", L"[[]*[]]", true},
+                 // A character in brackets stands for itself.
                  {L"[]", L"[[]*[]]", true},
-                 {L"[", L"[[]*[]]", false},
-                 {L"[GetFileSize", L"[[]*[]]", false},
-                 {L"GetFileSize]", L"[[]*[]]", false},
-                 {L"*", L"[*]", true},
-                 {L"x", L"[*]", false},
-                 {L"x", L"[?]", false},
-                 {L"[ab", L"[ab", true},
-                 {L"a", L"[ab", false},
+                 {L"[x", L"[[]*[]]", false},
                  // Letter case counts, and nothing may stand before or after.
                  {L"url=http://h", L"URL=http://*", false},
-                 {L" URL=http://h", L"URL=http://*", false},
                  {L"Meldung=x", L"Meldung", false}};
     for (const auto& c : cases) {
         EXPECT_EQ(Like(c.text, c.pattern), c.matches)

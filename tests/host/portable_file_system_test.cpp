@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <cerrno>
 #include <filesystem>
 #include <string>
 
@@ -14,30 +13,16 @@ using Lines = std::vector<std::wstring>;
 
 class PortableFileSystemTest : public ::testing::Test {
 protected:
-    Lines ReadAll(const std::string& name) {
-        auto reader = fs.OpenTextFileForReading(tmp / std::wstring(name.begin(), name.end()));
-        Lines lines;
-        while (!reader->AtEndOfStream()) lines.push_back(reader->Readline());
-        return lines;
-    }
-    void MakeReadOnly(const std::string& name) {
-        std::filesystem::permissions(tmp.Native(name), std::filesystem::perms::owner_write,
-                                     std::filesystem::perm_options::remove);
-    }
-
     TempFolder tmp;
     PortableFileSystem fs;
 };
 
-TEST_F(PortableFileSystemTest, LinesEndAtCrLfOrLfInWindows1252AndTheLastBreakAddsNoLine) {
+TEST_F(PortableFileSystemTest, LinesEndAtCrLfOrLfAndAreWindows1252) {
     tmp.WriteBytes("a.txt", "eins\r\nzwei\n\r\nMen\xFC \x80\r");
-    EXPECT_EQ(ReadAll("a.txt"), (Lines{L"eins", L"zwei", L"", L"Menü €"}));
-    tmp.WriteBytes("b.txt", "\r\n");
-    EXPECT_EQ(ReadAll("b.txt"), (Lines{L""}));
-    tmp.WriteBytes("leer.txt", "");
-    auto reader = fs.OpenTextFileForReading(tmp / L"leer.txt");
-    EXPECT_TRUE(reader->AtEndOfStream());
-    EXPECT_THROW(reader->Readline(), PlatformError);
+    auto reader = fs.OpenTextFileForReading(tmp / L"a.txt");
+    Lines lines;
+    while (!reader->AtEndOfStream()) lines.push_back(reader->Readline());
+    EXPECT_EQ(lines, (Lines{L"eins", L"zwei", L"", L"Menü €"}));
 
     tmp.WriteBytes("out.txt", "alter langer Inhalt\r\n");
     auto writer = fs.OpenTextFileForWriting(tmp / L"out.txt");
@@ -50,55 +35,28 @@ TEST_F(PortableFileSystemTest, LinesEndAtCrLfOrLfInWindows1252AndTheLastBreakAdd
               "e");
 }
 
-TEST_F(PortableFileSystemTest, BackslashPathsReachTheFileAndFailuresNameIt) {
-    tmp.WriteBytes("sub/inner/f.txt", "x\r\n");
-    EXPECT_TRUE(fs.FileExists(tmp / L"sub\\inner\\f.txt"));
-    EXPECT_TRUE(fs.FolderExists(tmp / L"sub\\inner\\"));
-    EXPECT_FALSE(fs.FileExists(tmp / L"sub\\inner"));
-    EXPECT_FALSE(fs.FolderExists(tmp / L"sub\\inner\\f.txt"));
-
-    const std::wstring path = tmp / L"fehlt.ini";
-    try {
-        fs.OpenTextFileForReading(path);
-        ADD_FAILURE() << "no exception";
-    } catch (const PlatformError& e) {
-        EXPECT_EQ(e.code(), static_cast<std::uint32_t>(ENOENT));
-        EXPECT_NE(e.message().find(path), std::wstring::npos);
-    }
-    EXPECT_THROW(fs.GetFileSize(path), PlatformError);
-    EXPECT_THROW(fs.OpenTextFileForReading(tmp.path()), PlatformError);
-    fs.CreateFolder(tmp / L"neu");
-    EXPECT_TRUE(tmp.Exists("neu"));
-    EXPECT_THROW(fs.CreateFolder(tmp / L"neu"), PlatformError);
-    EXPECT_THROW(fs.CreateFolder(tmp / L"fehlt\\neu"), PlatformError);
-}
-
 TEST_F(PortableFileSystemTest, ReadOnlyFilesAreDeletedOnlyWithForce) {
     tmp.WriteBytes("tree/ro.txt", "x");
     tmp.WriteBytes("tree/sub/f.txt", "y");
-    MakeReadOnly("tree/ro.txt");
+    std::filesystem::permissions(tmp.Native("tree/ro.txt"), std::filesystem::perms::owner_write,
+                                 std::filesystem::perm_options::remove);
     EXPECT_THROW(fs.DeleteFile(tmp / L"tree\\ro.txt", false), PlatformError);
     EXPECT_THROW(fs.DeleteFolder(tmp / L"tree", false), PlatformError);
     EXPECT_TRUE(tmp.Exists("tree/sub/f.txt")) << "a refused delete must leave the folder whole";
     fs.DeleteFolder(tmp / L"tree", true);
     EXPECT_FALSE(tmp.Exists("tree"));
-    EXPECT_THROW(fs.DeleteFolder(tmp / L"tree", true), PlatformError);
-
-    tmp.WriteBytes("ro2.txt", "x");
-    MakeReadOnly("ro2.txt");
-    fs.DeleteFile(tmp / L"ro2.txt", true);
-    EXPECT_FALSE(tmp.Exists("ro2.txt"));
-    EXPECT_THROW(fs.DeleteFile(tmp / L"ro2.txt", true), PlatformError);
 }
 
-TEST_F(PortableFileSystemTest, CopyReplacesAndMoveRefusesAnExistingName) {
+TEST_F(PortableFileSystemTest, CopyReplacesMoveAndCreateFolderRefuseAnExistingName) {
     tmp.WriteBytes("a.txt", "neu");
     tmp.WriteBytes("b.txt", "alt und laenger");
     fs.CopyFile(tmp / L"a.txt", tmp / L"b.txt");
-    EXPECT_EQ(tmp.ReadBytes("b.txt"), "neu");
     EXPECT_EQ(fs.GetFileSize(tmp / L"b.txt"), 3);
 
     tmp.WriteBytes("ziel/a.txt", "schon da");
+    EXPECT_FALSE(fs.FileExists(tmp / L"ziel"));
+    EXPECT_FALSE(fs.FolderExists(tmp / L"ziel\\a.txt"));
+    EXPECT_THROW(fs.CreateFolder(tmp / L"ziel"), PlatformError);
     EXPECT_THROW(fs.MoveFile(tmp / L"a.txt", tmp / L"ziel\\"), PlatformError);
     EXPECT_EQ(tmp.ReadBytes("ziel/a.txt"), "schon da");
     EXPECT_TRUE(tmp.Exists("a.txt"));
@@ -112,11 +70,8 @@ TEST_F(PortableFileSystemTest, GetFolderListsByNameAndTheBinaryWriterDoesNotShor
     tmp.WriteBytes("ordner/a.txt", "");
     tmp.WriteBytes("ordner/unter/c.txt", "");
     const FolderItem item = fs.GetFolder(tmp / L"ordner\\");
-    EXPECT_EQ(item.Name, L"ordner");
-    EXPECT_EQ(item.path, tmp.path() + L"/ordner");
     EXPECT_EQ(item.Files, (Lines{L"a.txt", L"B.txt"}));
     EXPECT_EQ(item.SubFolders, (Lines{L"unter"}));
-    EXPECT_THROW(fs.GetFolder(tmp / L"fehlt"), PlatformError);
 
     tmp.WriteBytes("bin.dat", "0123456789");
     const std::uint8_t data[] = {'a', 'b', 0, 0xFF};
@@ -127,8 +82,6 @@ TEST_F(PortableFileSystemTest, GetFolderListsByNameAndTheBinaryWriterDoesNotShor
     EXPECT_EQ(tmp.ReadBytes("bin.dat"), std::string("ab\0\xFF"
                                                     "456789",
                                                     10));
-    fs.OpenBinaryForWrite(tmp / L"neu.dat")->Write(data, 4);
-    EXPECT_EQ(tmp.ReadBytes("neu.dat"), std::string("ab\0\xFF", 4));
 }
 
 }  // namespace

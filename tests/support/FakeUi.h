@@ -40,7 +40,6 @@ public:
     std::vector<InputRequest> inputRequests;
     std::vector<std::wstring> openedUrls;
     std::vector<SavedSetting> savedSettings;
-    int doEventsCalls = 0;
     unsigned sleptMilliseconds = 0;
 
     MsgBoxResult MsgBox(const std::wstring& text, unsigned style,
@@ -60,7 +59,6 @@ public:
     }
     void MkDir(const std::wstring& path) override { PortableFileSystem().CreateFolder(path); }
     void DoEvents() override {
-        ++doEventsCalls;
         if (const auto hook = onDoEvents) hook();  // a copy: the hook may replace itself
     }
     void Sleep(unsigned milliseconds) override { sleptMilliseconds += milliseconds; }

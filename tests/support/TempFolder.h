@@ -16,11 +16,10 @@
 
 #include "platform/Text.h"
 
-// A fresh, empty folder, removed with everything in it (read-only entries too)
-// when the test ends. Under Wine it is C:\ztest\<unique name>: a short path
-// with a known parent, which the folder chooser's length checks rely on.
-// The program sees paths composed with "\"; Native gives the same place for
-// std::filesystem and takes a UTF-8 path with "/".
+// A fresh, empty folder, removed with everything in it (read-only entries too) when the test
+// ends. Under Wine it is C:\ztest\<unique name>: a short path with a known parent, which the
+// folder chooser's length checks rely on. The program sees paths composed with "\"; Native
+// gives the same place for std::filesystem and takes a UTF-8 path with "/".
 class TempFolder {
 public:
     TempFolder() : native_(Fresh()) {
