@@ -51,13 +51,16 @@ private:
 void ReadEverything(const ini& settings) {
     const short check = settings.CheckIniFile();
     if (check != ini::kUsable && check != ini::kBroken) std::abort();
-    std::vector<std::wstring> sections{L"SupportedAccessVersions", L"Shortcuts", L"ProgramFile"};
+    // Every reader reads the whole file again, so a few sections are enough to
+    // take each road: the first ones of the file and the one the wizard reads by key.
+    std::vector<std::wstring> sections;
     try {
-        for (const std::wstring& name : settings.GetSections()) sections.push_back(name);
+        for (const std::wstring& name : settings.GetSections()) {
+            if (sections.size() < 3) sections.push_back(name);
+        }
     } catch (const NameListDuplicateError&) {
     }
-    // Each reader reads the whole file again; a few sections show every road.
-    if (sections.size() > 6) sections.resize(6);
+    sections.push_back(L"SupportedAccessVersions");
     for (const std::wstring& section : sections) {
         try {
             const NameList keys = settings.GetKeys(section);
