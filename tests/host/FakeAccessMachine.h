@@ -4,7 +4,10 @@
 #include <string>
 
 #include "FakeShell.h"
+#include "FakeUi.h"
 #include "FixedOsInfo.h"
+#include "TempFolder.h"
+#include "platform/Platform.h"
 #include "platform/PlatformError.h"
 #include "platform/PortableFileSystem.h"
 #include "platform/Text.h"
@@ -51,4 +54,15 @@ public:
         if (opensBeforeFailure > 0) --opensBeforeFailure;
         return PortableFileSystem::OpenTextFileForReading(path);
     }
+};
+
+// A workstation for the system check: a start folder, files with versions, the
+// registry, a fixed Windows.
+struct FakeAccessMachine {
+    TempFolder tmp;
+    FakeUi ui{tmp.path()};
+    VersionedFileSystem fs;
+    FakeRegistryShell shell;
+    FixedOsInfo os;
+    Platform platform{fs, shell, os, ui};
 };

@@ -1,13 +1,11 @@
 #include <gtest/gtest.h>
 
 #include "FakeAccessMachine.h"
-#include "FakeUi.h"
-#include "TempFolder.h"
 #include "syscheck/checkVersions.h"
 
 namespace {
 
-class CheckVersionsTest : public ::testing::Test {
+class CheckVersionsTest : public ::testing::Test, public FakeAccessMachine {
 protected:
     void WriteSupported(const std::vector<std::wstring>& entries) {
         std::vector<std::wstring> lines{L"[GetFileSize]", L"URL=http://127.0.0.1/size.php", L"",
@@ -16,12 +14,6 @@ protected:
         tmp.WriteLines("settings.ini", lines);
     }
 
-    TempFolder tmp;
-    FakeUi ui{tmp.path()};
-    VersionedFileSystem fs;
-    FakeRegistryShell shell;
-    FixedOsInfo os;
-    Platform platform{fs, shell, os, ui};
     checkVersions check{platform};
 };
 

@@ -5,9 +5,7 @@
 #include <functional>
 
 #include "FakeAccessMachine.h"
-#include "FakeUi.h"
 #include "FakeWizardHost.h"
-#include "TempFolder.h"
 
 namespace {
 
@@ -21,7 +19,7 @@ struct Section {
 };
 
 // One wizard run on a machine with Access 2003 installed.
-struct Machine {
+struct Machine : FakeAccessMachine {
     Machine() {
         shell.Register(L"Access.Application.11", kCommand);
         fs.versions[kExe] = L"11.0.6566.0";
@@ -48,12 +46,6 @@ struct Machine {
         return host.weiterEnabled ? L"Weiter: " + host.accessPath : L"Beenden" + host.accessPath;
     }
 
-    TempFolder tmp;
-    FakeUi ui{tmp.path()};
-    VersionedFileSystem fs;
-    FakeRegistryShell shell;
-    FixedOsInfo os;
-    Platform platform{fs, shell, os, ui};
     FakeWizardHost host{fs};
     std::vector<Pruefergebnis> shown;
     Systempruefung::ShowFn show = [this](const Pruefergebnis& r) { shown.push_back(r); };
