@@ -27,6 +27,19 @@ public:
     // Error numbers of HTTP error statuses: this base plus the status (404 -> 0x20000194).
     // Bit 29 marks error codes of applications; no Windows error has it.
     static constexpr std::uint32_t kErrorHttpStatusBase = 0x20000000;
+    // WinINet's error numbers of the failures the program names to the user,
+    // so that portable code can tell them apart without WinINet's headers.
+    static constexpr std::uint32_t kErrorInternetTimeout = 12002;
+    static constexpr std::uint32_t kErrorNameNotResolved = 12007;
+    static constexpr std::uint32_t kErrorCannotConnect = 12029;
+    static constexpr std::uint32_t kErrorConnectionAborted = 12030;
+    static constexpr std::uint32_t kErrorConnectionReset = 12031;
+    static constexpr std::uint32_t kErrorCertificateDateInvalid = 12037;
+    static constexpr std::uint32_t kErrorCertificateNameInvalid = 12038;
+    static constexpr std::uint32_t kErrorCertificateAuthorityInvalid = 12045;
+    static constexpr std::uint32_t kErrorCertificateErrors = 12055;
+    static constexpr std::uint32_t kErrorCertificateRevoked = 12170;
+    static constexpr std::uint32_t kErrorSecureFailure = 12175;
 
     using StateHandler = std::function<void(int state)>;
 
@@ -53,6 +66,22 @@ public:
     virtual void Cancel() = 0;
     // Error number of the last request that failed with state 11, 0 when it succeeded.
     virtual std::uint32_t ResponseCode() const = 0;
+
+    // The next Execute asks only for the body from `offset` on, and only while
+    // the server's file still carries `validator` (sent as If-Range): the
+    // bytes before the offset are already the caller's, and GetChunk starts at
+    // the offset. Applies to the next Execute only.
+    virtual void ResumeFrom(std::uint64_t offset, const std::wstring& validator) = 0;
+    // The validator of the last download's file (its ETag, else its
+    // Last-Modified), to resume it later; empty when the server sent neither.
+    virtual std::wstring Validator() const = 0;
+    // True once, right after the GetChunk whose chunk begins the body anew at
+    // byte 0 (the file changed on the server, or the server ignores ranges):
+    // every byte handed out before it, and every byte before a ResumeFrom
+    // offset, is void.
+    virtual bool BodyRestarted() = 0;
+    // The Content-Type of the running or last download's reply, as sent.
+    virtual std::wstring ContentType() const = 0;
 };
 
 class TransferControlFactory {

@@ -139,6 +139,16 @@ void WinInetTransferControl::Cancel() {
     JoinWorker();
 }
 
+void WinInetTransferControl::ResumeFrom(std::uint64_t offset, const std::wstring& validator) {
+    // Not resumed yet: the whole body is asked for again and starts over.
+    resumeOffset_ = offset;
+    resumeValidator_ = validator;
+}
+
+bool WinInetTransferControl::BodyRestarted() {
+    return std::exchange(resumeOffset_, 0) != 0;
+}
+
 LRESULT CALLBACK WinInetTransferControl::WndProc(HWND hwnd, UINT msg, WPARAM wParam,
                                                  LPARAM lParam) {
     auto* self =

@@ -43,6 +43,10 @@ public:
     std::vector<std::uint8_t> GetChunk(std::size_t size) override;
     void Cancel() override;
     std::uint32_t ResponseCode() const override { return responseCode_; }
+    void ResumeFrom(std::uint64_t offset, const std::wstring& validator) override;
+    std::wstring Validator() const override { return validator_; }
+    bool BodyRestarted() override;
+    std::wstring ContentType() const override { return contentType_; }
 
 private:
     static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
@@ -66,6 +70,10 @@ private:
     unsigned activeSequence_ = 0;
     bool executing_ = false;
     std::uint32_t responseCode_ = 0;
+    std::uint64_t resumeOffset_ = 0;
+    std::wstring resumeValidator_;
+    std::wstring validator_;
+    std::wstring contentType_;
 };
 
 class WinInetTransferFactory : public TransferControlFactory {

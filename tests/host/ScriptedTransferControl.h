@@ -79,6 +79,10 @@ public:
     }
 
     std::uint32_t ResponseCode() const override { return 0; }
+    void ResumeFrom(std::uint64_t, const std::wstring&) override {}
+    std::wstring Validator() const override { return std::wstring(); }
+    bool BodyRestarted() override { return false; }
+    std::wstring ContentType() const override { return std::wstring(); }
 
     // Called from the UI's yield: delivers what the "worker" has posted.
     void DeliverPending() {
