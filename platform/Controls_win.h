@@ -84,8 +84,10 @@ public:
     // waits for the rest of that interval, and the ones set meanwhile are
     // never shown. A download sets its size line thousands of times a second,
     // and every text shown costs a round trip to the window system and a
-    // repaint: that alone would slow the download to a crawl.
-    static constexpr unsigned kTextIntervalMs = 40;
+    // repaint: that alone would slow the download to a crawl. Five texts a
+    // second are as many as anyone can read; at 25 the size line alone cost a
+    // slow download more CPU time than its transfer (measured under Wine).
+    static constexpr unsigned kTextIntervalMs = 200;
     const std::wstring& Caption() const { return caption_; }
     void SetCaption(const std::wstring& caption);
     // Labels that lay out their own lines: Caption() is `caption`, the label

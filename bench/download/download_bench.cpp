@@ -4,9 +4,11 @@
 // its own. Prints the throughput, the peak working set, the longest gap
 // between the ticks of a 10 ms timer during the large download, and the CPU
 // time our process and the wineserver spend while the slow one waits on the
-// network. bench/download/run starts the server, times curl and runs this.
+// network, and while a paced one arrives at a fixed rate (100 Mbit/s in
+// bench/download/run). bench/download/run starts the server, times curl and
+// runs this.
 //
-//   download_bench.exe <server address> <large path> <slow path>
+//   download_bench.exe <server address> <large path> <slow path> [<paced path>]
 //
 // The paths are the server's download paths (/file/<n>/<name>,
 // /drip/<n>/<rate>/<name>); their sizes come from its size query, as page 2
@@ -259,7 +261,37 @@ std::wstring BenchFolder() {
     return folder;
 }
 
-int Run(const std::wstring& server, const std::wstring& largePath, const std::wstring& slowPath) {
+struct CpuShare {
+    bool ok = true;
+    double percent = 0;
+    double mibs = 0;
+};
+
+// Downloads the path and returns the CPU time our process and the wineserver
+// spent on it, as a share of one core over the download's duration.
+CpuShare MeasureCpu(Bench& bench, const std::wstring& path, unsigned long wineserver,
+                    const char* name) {
+    const double serverBefore = LinuxCpuSeconds(wineserver);
+    const double oursBefore = ProcessCpuSeconds();
+    const Outcome outcome = bench.Download(path);
+    const double oursCpu = ProcessCpuSeconds() - oursBefore;
+    const double serverAfter = LinuxCpuSeconds(wineserver);
+    const double serverCpu = serverBefore >= 0 && serverAfter >= 0 ? serverAfter - serverBefore : 0;
+    std::printf(
+        "%s: %s, %lld bytes in %.2f s (progress display %.2f s), %u StateChanged, "
+        "CPU ours %.3f s, wineserver %.3f s%s\n",
+        name, outcome.ok ? "complete" : "FAILED", static_cast<long long>(outcome.bytes),
+        outcome.seconds, outcome.displaySeconds, outcome.events, oursCpu, serverCpu,
+        wineserver == 0 || serverBefore < 0 ? " (wineserver not found)" : "");
+    CpuShare share;
+    share.ok = outcome.ok;
+    share.percent = (oursCpu + serverCpu) / outcome.seconds * 100.0;
+    share.mibs = static_cast<double>(outcome.bytes) / kMiB / outcome.seconds;
+    return share;
+}
+
+int Run(const std::wstring& server, const std::wstring& largePath, const std::wstring& slowPath,
+        const std::wstring& pacedPath) {
     const std::wstring folder = BenchFolder();
     Bench bench(server, folder);
 
@@ -274,37 +306,34 @@ int Run(const std::wstring& server, const std::wstring& largePath, const std::ws
         large.displaySeconds, large.events, bench.window().ticks(), bench.window().longestGapMs());
 
     const unsigned long wineserver = FindWineserver();
-    const double serverBefore = LinuxCpuSeconds(wineserver);
-    const double oursBefore = ProcessCpuSeconds();
-    const Outcome slow = bench.Download(slowPath);
-    const double oursCpu = ProcessCpuSeconds() - oursBefore;
-    const double serverAfter = LinuxCpuSeconds(wineserver);
-    const double serverCpu = serverBefore >= 0 && serverAfter >= 0 ? serverAfter - serverBefore : 0;
-    const double idlePct = (oursCpu + serverCpu) / slow.seconds * 100.0;
-    std::printf(
-        "slow: %s, %lld bytes in %.2f s (progress display %.2f s), %u StateChanged, "
-        "CPU ours %.3f s, wineserver %.3f s%s\n",
-        slow.ok ? "complete" : "FAILED", static_cast<long long>(slow.bytes), slow.seconds,
-        slow.displaySeconds, slow.events, oursCpu, serverCpu,
-        wineserver == 0 || serverBefore < 0 ? " (wineserver not found)" : "");
+    const CpuShare slow = MeasureCpu(bench, slowPath, wineserver, "slow");
+    CpuShare paced;
+    if (!pacedPath.empty()) paced = MeasureCpu(bench, pacedPath, wineserver, "paced");
     ::RemoveDirectoryW(folder.c_str());
 
     const double peak = PeakWorkingSetMiB();
-    std::printf("ours: ours_mibs=%.1f peak_rss_mib=%.1f ui_gap_ms=%.1f idle_cpu_pct=%.1f\n",
-                oursMibs, peak, bench.window().longestGapMs(), idlePct);
+    std::printf("ours: ours_mibs=%.1f peak_rss_mib=%.1f ui_gap_ms=%.1f idle_cpu_pct=%.1f", oursMibs,
+                peak, bench.window().longestGapMs(), slow.percent);
+    if (!pacedPath.empty()) {
+        std::printf(" paced_mibs=%.1f paced_cpu_pct=%.1f", paced.mibs, paced.percent);
+    }
+    std::printf("\n");
     std::fflush(stdout);
-    return large.ok && slow.ok ? 0 : 1;
+    return large.ok && slow.ok && (pacedPath.empty() || paced.ok) ? 0 : 1;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 4) {
-        std::fprintf(stderr, "usage: download_bench <server address> <large path> <slow path>\n");
+    if (argc != 4 && argc != 5) {
+        std::fprintf(stderr,
+                     "usage: download_bench <server address> <large path> <slow path> "
+                     "[<paced path>]\n");
         return 2;
     }
     try {
-        return Run(Widen(argv[1]), Widen(argv[2]), Widen(argv[3]));
+        return Run(Widen(argv[1]), Widen(argv[2]), Widen(argv[3]),
+                   argc == 5 ? Widen(argv[4]) : std::wstring());
     } catch (const PlatformError& error) {
         std::fwprintf(stderr, L"download_bench: %ls\n", error.message().c_str());
     } catch (const std::exception& error) {
