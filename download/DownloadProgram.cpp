@@ -161,8 +161,9 @@ void DownloadProgram::DownloadProgramFile(Datei& oDatei) {
 
     if (!downloaded) {
         // Silence here would leave the user with an empty size line and no idea why.
-        FailWith(DownloadTexts::DownloadFailed(CauseOfFailedDownload(oDatei, validator, startBytes)),
-                 MsgOkOnly);
+        FailWith(
+            DownloadTexts::DownloadFailed(CauseOfFailedDownload(oDatei, validator, startBytes)),
+            MsgOkOnly);
         return;
     }
     view_.SetLabelFilesize(DownloadTexts::kAllDownloaded);

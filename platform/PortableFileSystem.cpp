@@ -386,8 +386,8 @@ std::int64_t PortableFileSystem::FreeSpace(const std::wstring& folder) {
     std::error_code ec;
     const fs::space_info space = fs::space(ToPath(folder), ec);
     if (ec) {
-        Fail(ec.value(), L"Der freie Platz im Ordner " + Quoted(folder) +
-                             L" konnte nicht ermittelt werden.");
+        Fail(ec.value(),
+             L"Der freie Platz im Ordner " + Quoted(folder) + L" konnte nicht ermittelt werden.");
     }
     return static_cast<std::int64_t>(space.available);
 }

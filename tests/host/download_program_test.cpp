@@ -53,7 +53,9 @@ public:
         struct Full : BinaryWriter {
             std::uint32_t code;
             explicit Full(std::uint32_t c) : code(c) {}
-            void Write(const std::uint8_t*, std::size_t) override { throw PlatformError(code, L""); }
+            void Write(const std::uint8_t*, std::size_t) override {
+                throw PlatformError(code, L"");
+            }
             void Close() override {}
         };
         if (writeError) return std::make_unique<Full>(*writeError);
