@@ -1,5 +1,8 @@
 #include "download/DownloadProgram.h"
 
+#include <utility>
+
+#include "download/DownloadCause.h"
 #include "download/DownloadTexts.h"
 #include "download/InstallNames.h"
 #include "platform/Path.h"
@@ -87,10 +90,13 @@ void DownloadProgram::RunAttempt() {
         view_.EnableFolderButton(true);
         return;
     }
+    // Only a failed attempt lets the button be pressed again.
+    if (!attemptFolder_.empty()) earlierFolders_.push_back(attemptFolder_);
     tempFolder_ = name;
+    attemptFolder_ = installationFolder + tempFolder_;
 
     Datei oDatei(platform_.fs);
-    oDatei.FolderLokal(installationFolder + tempFolder_);
+    oDatei.FolderLokal(attemptFolder_);
     host_.SetTempFolder(tempFolder_);
 
     phase_ = Phase::Transfer;
@@ -119,21 +125,32 @@ void DownloadProgram::DownloadProgramFile(Datei& oDatei) {
         return;
     }
     if (!sized) {
-        FailWith(DownloadTexts::kDownloadError, MsgOkOnly);
+        FailWith(DownloadTexts::DownloadFailed(
+                     DownloadCause::OfError(oWeb_.LastError(), sizeUrl, false)),
+                 MsgOkOnly);
         return;
     }
+
+    const std::int64_t resumable = ResumableBytes(oDatei);
+    if (!RoomForArchive(oDatei, resumable)) return;
+    const std::wstring validator = resumable > 0 ? MovePartial(oDatei) : std::wstring();
+    const std::int64_t startBytes = validator.empty() ? 0 : resumable;
 
     view_.SetLabelFilename(oDatei.filename());
     bool downloaded = false;
     try {
-        downloaded = oWeb_.DownloadFile(oDatei);
+        downloaded = oWeb_.DownloadFile(oDatei, validator);
     } catch (const PlatformError& e) {
         view_.SetLabelFilename(L"");
         if (Abandoned()) {
             oWeb_Cancelled();
             return;
         }
-        FailWith(DownloadTexts::DownloadBroken(e.message()), MsgCritical);
+        KeepPartial(oDatei, validator);
+        FailWith(DownloadCause::IsDiskFull(e.code())
+                     ? DownloadTexts::DownloadFailed(DownloadTexts::kDiskFull)
+                     : DownloadTexts::DownloadBroken(e.message()),
+                 MsgCritical);
         return;
     }
     view_.SetLabelFilename(L"");
@@ -144,11 +161,123 @@ void DownloadProgram::DownloadProgramFile(Datei& oDatei) {
 
     if (!downloaded) {
         // Silence here would leave the user with an empty size line and no idea why.
-        FailWith(DownloadTexts::kDownloadError, MsgOkOnly);
+        FailWith(
+            DownloadTexts::DownloadFailed(CauseOfFailedDownload(oDatei, validator, startBytes)),
+            MsgOkOnly);
         return;
     }
     view_.SetLabelFilesize(DownloadTexts::kAllDownloaded);
     InstallProgramFiles(oDatei);
+}
+
+// false: the attempt ends here, the user was told or chose to stop.
+bool DownloadProgram::RoomForArchive(const Datei& oDatei, std::int64_t resumable) {
+    const std::int64_t archive = oDatei.GetFilesizeInBytes();
+    if (archive <= 0) return true;
+    std::int64_t free = 0;
+    try {
+        free = platform_.fs.FreeSpace(oDatei.FolderLokal());
+    } catch (const PlatformError&) {
+        // A drive that does not tell is no reason to refuse; should it fill
+        // up, the download names that.
+        return true;
+    }
+    const std::int64_t needed = archive - resumable;
+    if (free < needed) {
+        FailWith(DownloadTexts::NotEnoughSpace(SizeText(needed), SizeText(free)), MsgCritical);
+        return false;
+    }
+    // The archive unpacks beside itself, so about its size again is needed.
+    if (free >= needed + archive) return true;
+    const MsgBoxResult answer = platform_.ui.MsgBox(
+        DownloadTexts::LittleSpace(SizeText(free), SizeText(needed + archive)), MsgYesNoQuestion);
+    if (answer == MsgBoxResult::Yes) return true;
+    FailureEnding();
+    return false;
+}
+
+std::int64_t DownloadProgram::ResumableBytes(const Datei& oDatei) const {
+    // Another address, or a file no shorter than the whole, is no part of this archive.
+    if (!partial_ || partial_->url != oDatei.url()) return 0;
+    if (partial_->size >= oDatei.GetFilesizeInBytes()) return 0;
+    return platform_.fs.FileExists(partial_->path) ? partial_->size : 0;
+}
+
+// The validator to continue with; empty when the attempt starts from zero.
+std::wstring DownloadProgram::MovePartial(const Datei& oDatei) {
+    const Partial partial = *std::exchange(partial_, std::nullopt);
+    try {
+        platform_.fs.MoveFile(partial.path, oDatei.FolderLokal());
+        return partial.validator;
+    } catch (const PlatformError&) {
+        // Starting from zero costs time, not the installation.
+        return std::wstring();
+    }
+}
+
+// Remembers what the failed attempt left on disk for the next one; returns
+// whether that can be continued.
+bool DownloadProgram::KeepPartial(const Datei& oDatei, const std::wstring& resumedWith) {
+    partial_.reset();
+    // A request that failed before its reply names no validator of its own;
+    // the bytes on disk are still those of the one it resumed.
+    std::wstring validator = oInet_.Validator();
+    if (validator.empty()) validator = resumedWith;
+    const std::wstring path = oDatei.PfadLokal();
+    if (validator.empty() || !platform_.fs.FileExists(path)) return false;
+    std::int64_t size = 0;
+    try {
+        size = platform_.fs.GetFileSize(path);
+    } catch (const PlatformError&) {
+        return false;
+    }
+    if (size <= 0 || size >= oDatei.GetFilesizeInBytes()) return false;
+    partial_ = Partial{path, oDatei.url(), validator, size};
+    return true;
+}
+
+// The cause paragraph of a download that returned false; empty when unknown.
+std::wstring DownloadProgram::CauseOfFailedDownload(const Datei& oDatei,
+                                                    const std::wstring& resumedWith,
+                                                    std::int64_t startBytes) {
+    const bool webPage = DownloadCause::IsWebPage(oInet_.ContentType(), oDatei.FirstBytes());
+    // A web page is no beginning of the archive, so nothing of it is continued.
+    const bool resumable = !webPage && KeepPartial(oDatei, resumedWith);
+    const bool bodyBegun = oDatei.GetAktFilesizeInBytes() > startBytes;
+    const std::wstring cause = DownloadCause::OfError(oWeb_.LastError(), oDatei.url(), bodyBegun);
+    if (!cause.empty()) return cause;
+    if (webPage) return DownloadTexts::kWebPage;
+    // Promised only where the next attempt really continues.
+    if (resumable) {
+        return DownloadTexts::Incomplete(SizeText(partial_->size),
+                                         SizeText(oDatei.GetFilesizeInBytes()));
+    }
+    return std::wstring();
+}
+
+bool DownloadProgram::FreeSpaceBelow(const std::wstring& folder, std::int64_t bytes) {
+    try {
+        return platform_.fs.FreeSpace(folder) < bytes;
+    } catch (const PlatformError&) {
+        return false;
+    }
+}
+
+void DownloadProgram::RemoveEarlierFolders() {
+    for (const std::wstring& folder : std::exchange(earlierFolders_, {})) {
+        try {
+            if (platform_.fs.FolderExists(folder)) {
+                platform_.fs.DeleteFolder(InstallNames::UnpackFolder(folder), true);
+            }
+        } catch (const PlatformError&) {
+            // A folder still in use stays; the installation needs nothing of it.
+        }
+    }
+    partial_.reset();
+}
+
+std::wstring DownloadProgram::SizeText(std::int64_t bytes) const {
+    return Datei::FormatSize(bytes, decimalSeparator_);
 }
 
 void DownloadProgram::oWeb_StateChanged(Datei& oDatei) {
@@ -174,6 +303,7 @@ void DownloadProgram::InstallProgramFiles(Datei& oDatei) {
     };
     try {
         if (Unpack(oDatei)) {
+            RemoveEarlierFolders();
             view_.SetLabelFilename(L"");
             view_.SetLabelFilesize(DownloadTexts::kDone);
             host_.EnableButtonWeiter();
@@ -217,7 +347,10 @@ bool DownloadProgram::Unpack(const Datei& oDatei) {
     if (!InstallNames::UnpackSucceeded(exitCode)) {
         // The program files did not all arrive: page 3 would move half an
         // installation into place.
-        FailWith(DownloadTexts::UnpackFailed(exitCode), MsgCritical);
+        const bool diskFull = FreeSpaceBelow(folderLokal, oDatei.GetFilesizeInBytes());
+        FailWith(diskFull ? DownloadTexts::DownloadFailed(DownloadTexts::kDiskFull)
+                          : DownloadTexts::UnpackFailed(exitCode),
+                 MsgCritical);
         return false;
     }
     // Left while the archive program ran: what is left of the step is skipped.

@@ -1,5 +1,8 @@
 #pragma once
+#include <cstdint>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "download/DownloadPageView.h"
 #include "platform/Platform.h"
@@ -15,6 +18,11 @@
 // a self-extracting archive into the temporary folder and puts the dated
 // copy of the data file and the settings copy beside the unpacked files.
 // Page 3 moves all of that into place.
+//
+// A failed download names its cause when one is known. What it leaves of the
+// archive is continued by the next attempt of the same run, which moves it
+// into its own temporary folder; once an attempt succeeds, the folders of the
+// earlier ones go.
 //
 // Everything runs on the UI thread inside the download button's handler; the
 // transfer's waiting loops yield, so the wizard's "Abbrechen" (and with it
@@ -68,8 +76,23 @@ private:
         Cancelled,
     };
 
+    // The part of the archive a failed attempt left, and what identifies it.
+    struct Partial {
+        std::wstring path, url, validator;
+        std::int64_t size = 0;
+    };
+
     void RunAttempt();
     void DownloadProgramFile(Datei& oDatei);
+    bool RoomForArchive(const Datei& oDatei, std::int64_t resumable);
+    std::int64_t ResumableBytes(const Datei& oDatei) const;
+    std::wstring MovePartial(const Datei& oDatei);
+    bool KeepPartial(const Datei& oDatei, const std::wstring& resumedWith);
+    std::wstring CauseOfFailedDownload(const Datei& oDatei, const std::wstring& resumedWith,
+                                       std::int64_t startBytes);
+    bool FreeSpaceBelow(const std::wstring& folder, std::int64_t bytes);
+    void RemoveEarlierFolders();
+    std::wstring SizeText(std::int64_t bytes) const;
     void oWeb_StateChanged(Datei& oDatei);
     void oWeb_Cancelled();
     void InstallProgramFiles(Datei& oDatei);
@@ -90,5 +113,10 @@ private:
     Web oWeb_;
     std::wstring decimalSeparator_;
     std::wstring tempFolder_;
+    // The running or last attempt's temporary folder, full path.
+    std::wstring attemptFolder_;
+    // Folders of this run's earlier attempts; nothing else of the disk is ours to remove.
+    std::vector<std::wstring> earlierFolders_;
+    std::optional<Partial> partial_;
     Phase phase_ = Phase::Idle;
 };

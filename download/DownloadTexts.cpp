@@ -11,6 +11,16 @@ std::wstring WithDetail(const std::wstring& text, const std::wstring& detail) {
     return detail.empty() ? text : text + L"\r\n\r\n" + detail;
 }
 
+const wchar_t kFirstSentence[] = L"Beim Herunterladen der Datei ist ein Fehler aufgetreten.";
+const wchar_t kAskAdministrator[] = L"Bitte wenden Sie sich an Ihren Administrator.";
+const wchar_t kNothingDownloaded[] = L"Aus Sicherheitsgründen wurde nichts heruntergeladen. ";
+const wchar_t kTryLater[] = L"Bitte versuchen Sie es später erneut.";
+const wchar_t kAskSupport[] = L"Bitte wenden Sie sich an den Zelbar-Support.";
+
+std::wstring Quoted(const std::wstring& text) {
+    return L"\u201e" + text + L"\u201c";
+}
+
 }  // namespace
 
 const wchar_t* const kDownloadError =
@@ -59,6 +69,95 @@ std::wstring UnpackNotStarted(const std::wstring& detail) {
 std::wstring UnpackFailed(unsigned long exitCode) {
     return L"Die heruntergeladenen Programmdateien konnten nicht entpackt werden (Fehlercode " +
            Text::FromInt(static_cast<long long>(exitCode)) + L"). " + kTryAgain;
+}
+
+std::wstring DownloadFailed(const std::wstring& cause) {
+    return cause.empty() ? std::wstring(kDownloadError) : WithDetail(kFirstSentence, cause);
+}
+
+std::wstring NameNotResolved(const std::wstring& host) {
+    return L"Der Servername " + Quoted(host) +
+           L" konnte nicht aufgelöst werden. Überprüfen Sie bitte, ob eine Verbindung zum "
+           L"Internet besteht.";
+}
+
+std::wstring ConnectionRefused(const std::wstring& host) {
+    return L"Der Server " + Quoted(host) +
+           L" ist nicht erreichbar: Die Verbindung wurde abgelehnt oder kam nicht zustande. "
+           L"Überprüfen Sie bitte die Internetverbindung und ob eine Firewall die Verbindung "
+           L"sperrt.";
+}
+
+const wchar_t* const kTimedOut =
+    L"Der Server hat zu lange nicht geantwortet. Bitte versuchen Sie es später erneut.";
+
+std::wstring HttpStatus(unsigned status) {
+    const std::wstring lead =
+        L"Der Server meldet den HTTP-Status " + Text::FromInt(static_cast<long long>(status));
+    if (status == 404) {
+        return lead + L": Die Datei ist auf dem Server nicht vorhanden. " + kAskSupport;
+    }
+    if (status == 403) {
+        return lead + L": Der Zugriff auf die Datei wurde verweigert. " + kAskSupport;
+    }
+    if (status >= 500 && status <= 599) {
+        return lead + L": Auf dem Server ist ein Fehler aufgetreten. " + kTryLater;
+    }
+    return lead + L".";
+}
+
+const wchar_t* const kProxyLogin =
+    L"Der Proxyserver verlangt eine Anmeldung (HTTP-Status 407). Bitte wenden Sie sich an Ihren "
+    L"Administrator.";
+
+std::wstring CertificateUntrusted(const std::wstring& host) {
+    return L"Das Zertifikat des Servers " + Quoted(host) + L" ist nicht vertrauenswürdig. " +
+           kNothingDownloaded + kAskAdministrator;
+}
+
+std::wstring CertificateForOtherName(const std::wstring& host) {
+    return L"Das Zertifikat des Servers gilt nicht für den Namen " + Quoted(host) + L". " +
+           kNothingDownloaded + kAskAdministrator;
+}
+
+std::wstring CertificateOutOfDate(const std::wstring& host) {
+    return L"Das Zertifikat des Servers " + Quoted(host) +
+           L" ist abgelaufen oder noch nicht gültig. Überprüfen Sie bitte auch Datum und Uhrzeit "
+           L"dieses Computers.";
+}
+
+std::wstring SecureConnectionFailed(const std::wstring& host) {
+    return L"Die sichere Verbindung zum Server " + Quoted(host) +
+           L" kam nicht zustande; sein Zertifikat konnte nicht geprüft werden. " +
+           kAskAdministrator;
+}
+
+std::wstring Incomplete(const std::wstring& got, const std::wstring& total) {
+    return L"Die Datei ist unvollständig angekommen (" + got + L" von " + total +
+           L"). Wenn Sie es erneut versuchen, wird der Download an dieser Stelle fortgesetzt.";
+}
+
+const wchar_t* const kWebPage =
+    L"Der Server hat statt des Programms eine Webseite gesendet. Das geschieht zum Beispiel in "
+    L"einem WLAN, das zuerst eine Anmeldung im Browser verlangt: Melden Sie sich bitte im "
+    L"Browser an und versuchen Sie es erneut.";
+
+const wchar_t* const kDiskFull =
+    L"Auf dem Laufwerk des Installationsordners ist nicht mehr genug Platz frei. Bitte schaffen "
+    L"Sie Platz und versuchen Sie es erneut.";
+
+std::wstring NotEnoughSpace(const std::wstring& needed, const std::wstring& free) {
+    return L"Auf dem Laufwerk des Installationsordners ist nicht genug Platz frei: Benötigt "
+           L"werden " +
+           needed + L", frei sind " + free +
+           L". Bitte schaffen Sie Platz oder wählen Sie mit \u201eVerzeichnis wechseln\u201c "
+           L"einen anderen Ordner.";
+}
+
+std::wstring LittleSpace(const std::wstring& free, const std::wstring& twice) {
+    return L"Auf dem Laufwerk des Installationsordners sind nur " + free +
+           L" frei. Zum Entpacken werden etwa " + twice +
+           L" benötigt. Möchten Sie trotzdem fortfahren?";
 }
 
 }  // namespace DownloadTexts

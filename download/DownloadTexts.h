@@ -24,4 +24,28 @@ std::wstring UnpackNotStarted(const std::wstring& detail);
 // The archive program ended with an exit code that means failure.
 std::wstring UnpackFailed(unsigned long exitCode);
 
+// A failed download whose cause is known: the first sentence of
+// kDownloadError, then the cause; an empty cause gives kDownloadError.
+std::wstring DownloadFailed(const std::wstring& cause);
+
+// The causes a failed download can name; {host} is the server of the failing
+// address, sizes are display texts such as "1,75 MB".
+std::wstring NameNotResolved(const std::wstring& host);
+std::wstring ConnectionRefused(const std::wstring& host);
+extern const wchar_t* const kTimedOut;
+std::wstring HttpStatus(unsigned status);
+extern const wchar_t* const kProxyLogin;
+std::wstring CertificateUntrusted(const std::wstring& host);
+std::wstring CertificateForOtherName(const std::wstring& host);
+std::wstring CertificateOutOfDate(const std::wstring& host);
+std::wstring SecureConnectionFailed(const std::wstring& host);
+std::wstring Incomplete(const std::wstring& got, const std::wstring& total);
+extern const wchar_t* const kWebPage;
+extern const wchar_t* const kDiskFull;
+
+// Before the download: the drive holds less than the archive.
+std::wstring NotEnoughSpace(const std::wstring& needed, const std::wstring& free);
+// Before the download: the archive fits, but unpacking it may not (a Yes/No question).
+std::wstring LittleSpace(const std::wstring& free, const std::wstring& twice);
+
 }  // namespace DownloadTexts

@@ -27,8 +27,7 @@ public:
     virtual void Close() = 0;
 };
 
-// A binary output file, positioned at its first byte; an existing file is
-// overwritten from the start and not shortened.
+// A binary output file, positioned where it was opened (its first byte, or its end).
 class BinaryWriter {
 public:
     virtual ~BinaryWriter() = default;
@@ -82,7 +81,16 @@ public:
     // Text files are 8-bit text in the ANSI code page.
     virtual std::unique_ptr<TextReader> OpenTextFileForReading(const std::wstring& path) = 0;
     virtual std::unique_ptr<TextWriter> OpenTextFileForWriting(const std::wstring& path) = 0;
+    // Positioned at the first byte: an existing file is overwritten from the
+    // start and not shortened.
     virtual std::unique_ptr<BinaryWriter> OpenBinaryForWrite(const std::wstring& path) = 0;
+    // Positioned after the last byte, so that a download continues the part
+    // an earlier attempt left; a missing file is created.
+    virtual std::unique_ptr<BinaryWriter> OpenBinaryForAppend(const std::wstring& path) = 0;
+
+    // Bytes the current user may still write on the drive that holds the
+    // folder (a disk quota counts, not only the drive's own free space).
+    virtual std::int64_t FreeSpace(const std::wstring& folder) = 0;
 
     // The file's version resource as four numbers separated by points.
     virtual std::wstring GetFileVersion(const std::wstring& path) = 0;

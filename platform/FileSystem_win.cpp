@@ -340,6 +340,26 @@ std::unique_ptr<BinaryWriter> WinFileSystem::OpenBinaryForWrite(const std::wstri
         path, OpenFile(path, GENERIC_WRITE, FILE_SHARE_READ, OPEN_ALWAYS));
 }
 
+std::unique_ptr<BinaryWriter> WinFileSystem::OpenBinaryForAppend(const std::wstring& path) {
+    UniqueFileHandle file = OpenFile(path, GENERIC_WRITE, FILE_SHARE_READ, OPEN_ALWAYS);
+    LARGE_INTEGER none{};
+    if (!::SetFilePointerEx(file.get(), none, nullptr, FILE_END)) {
+        ThrowLastError(L"Die Datei konnte nicht geöffnet werden: " + path);
+    }
+    return std::make_unique<FileBinaryWriter>(path, std::move(file));
+}
+
+std::int64_t WinFileSystem::FreeSpace(const std::wstring& folder) {
+    NoCriticalErrorBoxes quiet;
+    // The bytes free for this user: a disk quota may leave less than the drive has.
+    ULARGE_INTEGER available{};
+    if (!::GetDiskFreeSpaceExW(Path::WithTrailingBackslash(folder).c_str(), &available, nullptr,
+                               nullptr)) {
+        ThrowLastError(L"Der freie Platz konnte nicht ermittelt werden: " + folder);
+    }
+    return static_cast<std::int64_t>(available.QuadPart);
+}
+
 std::wstring WinFileSystem::GetFileVersion(const std::wstring& path) {
     if (!FileExists(path)) {
         ThrowError(ERROR_FILE_NOT_FOUND, L"Die Dateiversion konnte nicht gelesen werden: " + path);

@@ -22,6 +22,8 @@ public:
     std::unique_ptr<TextReader> OpenTextFileForReading(const std::wstring& path) override;
     std::unique_ptr<TextWriter> OpenTextFileForWriting(const std::wstring& path) override;
     std::unique_ptr<BinaryWriter> OpenBinaryForWrite(const std::wstring& path) override;
+    std::unique_ptr<BinaryWriter> OpenBinaryForAppend(const std::wstring& path) override;
+    std::int64_t FreeSpace(const std::wstring& folder) override;
 
     // An existing file without a version resource has no version: the result
     // is empty text, as the scripting file system object answers. A missing

@@ -180,13 +180,14 @@ private:
 
 class PortableBinaryWriter : public BinaryWriter {
 public:
-    explicit PortableBinaryWriter(const std::wstring& path) : path_(path) {
+    PortableBinaryWriter(const std::wstring& path, bool append) : path_(path) {
         const fs::path native = ToPath(path);
         std::error_code ec;
         // An existing file is written over from its first byte and keeps its
         // length; only a new file is created.
-        const auto mode = fs::exists(native, ec) ? std::ios::in | std::ios::out | std::ios::binary
-                                                 : std::ios::out | std::ios::binary;
+        auto mode = fs::exists(native, ec) ? std::ios::in | std::ios::out | std::ios::binary
+                                           : std::ios::out | std::ios::binary;
+        if (append) mode = std::ios::out | std::ios::app | std::ios::binary;
         errno = 0;
         out_.open(native, mode);
         if (!out_) {
@@ -374,7 +375,21 @@ std::unique_ptr<TextWriter> PortableFileSystem::OpenTextFileForWriting(const std
 }
 
 std::unique_ptr<BinaryWriter> PortableFileSystem::OpenBinaryForWrite(const std::wstring& path) {
-    return std::make_unique<PortableBinaryWriter>(path);
+    return std::make_unique<PortableBinaryWriter>(path, false);
+}
+
+std::unique_ptr<BinaryWriter> PortableFileSystem::OpenBinaryForAppend(const std::wstring& path) {
+    return std::make_unique<PortableBinaryWriter>(path, true);
+}
+
+std::int64_t PortableFileSystem::FreeSpace(const std::wstring& folder) {
+    std::error_code ec;
+    const fs::space_info space = fs::space(ToPath(folder), ec);
+    if (ec) {
+        Fail(ec.value(),
+             L"Der freie Platz im Ordner " + Quoted(folder) + L" konnte nicht ermittelt werden.");
+    }
+    return static_cast<std::int64_t>(space.available);
 }
 
 std::wstring PortableFileSystem::GetFileVersion(const std::wstring& path) {

@@ -1,5 +1,6 @@
 #include "transfer/Datei.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <limits>
@@ -13,6 +14,8 @@ constexpr std::int64_t kKilobyte = 1024;
 constexpr std::int64_t kMegabyte = 1024 * 1024;
 // ERROR_INVALID_HANDLE: writing without an open output file.
 constexpr std::uint32_t kErrorNoOutputFile = 6;
+// Enough to tell a program ("MZ") from a web page that came instead.
+constexpr std::size_t kFirstBytes = 2;
 
 bool IsWhiteSpace(wchar_t c) {
     return c == L' ' || c == L'\t' || c == L'\r' || c == L'\n';
@@ -51,7 +54,7 @@ std::wstring FormatHundredths(std::int64_t hundredths, const std::wstring& separ
     return text + separator + fractionText;
 }
 
-std::wstring FormatSize(std::int64_t size, const std::wstring& separator) {
+std::wstring FormatBytes(std::int64_t size, const std::wstring& separator) {
     const auto kb = KilobyteHundredths(size);
     if (!kb || *kb < 1000 * 100) {
         return (kb ? FormatHundredths(*kb, separator) : std::wstring()) + L" KB";
@@ -86,6 +89,11 @@ void Datei::OpenFileForWrite() {
     output_ = fs_.OpenBinaryForWrite(PfadLokal());
 }
 
+void Datei::OpenFileForAppend() {
+    output_ = fs_.OpenBinaryForAppend(PfadLokal());
+    current_ = fs_.GetFileSize(PfadLokal());
+}
+
 void Datei::WriteBytesToFile(const std::vector<std::uint8_t>& b) {
     if (b.empty()) return;
     if (!output_) {
@@ -93,6 +101,7 @@ void Datei::WriteBytesToFile(const std::vector<std::uint8_t>& b) {
                             L"Die Datei ist nicht zum Schreiben geöffnet: " + PfadLokal());
     }
     output_->Write(b.data(), b.size());
+    if (current_ == 0) firstBytes_.assign(b.begin(), b.begin() + std::min(kFirstBytes, b.size()));
     current_ += static_cast<std::int64_t>(b.size());
 }
 
@@ -127,11 +136,11 @@ double Datei::GetFilesizeInMB() const {
 }
 
 std::wstring Datei::GetFormattedFilesize(const std::wstring& decimalSeparator) const {
-    return FormatSize(total_, decimalSeparator);
+    return FormatBytes(total_, decimalSeparator);
 }
 
 std::wstring Datei::GetFormattedAktFilesize(const std::wstring& decimalSeparator) const {
-    return FormatSize(current_, decimalSeparator);
+    return FormatBytes(current_, decimalSeparator);
 }
 
 std::optional<double> Datei::NumericValue(const std::wstring& text) {
@@ -154,6 +163,10 @@ std::optional<double> Datei::NumericValue(const std::wstring& text) {
     }
     if (digits == 0 || pos != end) return std::nullopt;
     return negative ? -value : value;
+}
+
+std::wstring Datei::FormatSize(std::int64_t bytes, const std::wstring& decimalSeparator) {
+    return FormatBytes(bytes, decimalSeparator);
 }
 
 bool Datei::FitsTotalSize(double value) {

@@ -38,6 +38,9 @@ public:
     // Opens PfadLokal at its first byte: created when missing, an existing
     // file is overwritten from the start and not shortened.
     void OpenFileForWrite();
+    // Opens PfadLokal after its last byte, created when missing, and counts
+    // the bytes already there as received: the download goes on from there.
+    void OpenFileForAppend();
     // Appends the bytes and counts them; an empty array does nothing.
     void WriteBytesToFile(const std::vector<std::uint8_t>& b);
     void CloseFile();
@@ -54,6 +57,10 @@ public:
     std::wstring GetFormattedFilesize(const std::wstring& decimalSeparator) const;
     std::wstring GetFormattedAktFilesize(const std::wstring& decimalSeparator) const;
 
+    // The first bytes written at the file's start by this record (up to
+    // two, enough for the "MZ" of a program); empty when it wrote none there.
+    const std::string& FirstBytes() const { return firstBytes_; }
+
     void SetFilesize(std::int32_t size) { total_ = size; }
     void SetAktFilesize(std::int32_t size) { current_ = size; }
 
@@ -63,6 +70,8 @@ public:
     static std::optional<double> NumericValue(const std::wstring& text);
     // Whether a numeric text rounds to a number the 32-bit total can hold.
     static bool FitsTotalSize(double value);
+    // A number of bytes as the size line shows it: "1,5 KB", "9,54 MB".
+    static std::wstring FormatSize(std::int64_t bytes, const std::wstring& decimalSeparator);
 
 private:
     FileSystem& fs_;
@@ -74,5 +83,6 @@ private:
     std::int32_t total_ = 0;
     // Counted in 64 bits: a body longer than announced must not overflow the count.
     std::int64_t current_ = 0;
+    std::string firstBytes_;
     std::unique_ptr<BinaryWriter> output_;
 };

@@ -73,12 +73,18 @@ bool Web::GetFilesize(const std::wstring& urlGetFilesize, Datei& oDatei) {
     return true;
 }
 
-bool Web::DownloadFile(Datei& oDatei) {
+bool Web::DownloadFile(Datei& oDatei, const std::wstring& resumeValidator) {
     handlerError_ = nullptr;
     failed_ = false;
+    lastError_ = 0;
     currentFile_ = &oDatei;
     phase_ = Phase::AwaitingResponse;
     try {
+        resuming_ = !resumeValidator.empty() && fs_.FileExists(oDatei.PfadLokal());
+        if (resuming_) {
+            oInet_->ResumeFrom(static_cast<std::uint64_t>(fs_.GetFileSize(oDatei.PfadLokal())),
+                               resumeValidator);
+        }
         oInet_->Execute(Text::TrimBlanks(oDatei.url()), L"GET");
         WaitWhileExecuting(false);
     } catch (...) {
@@ -100,6 +106,7 @@ void Web::Control_StateChanged(int state) {
     try {
         if (state == TransferControl::kStateError) {
             failed_ = true;
+            lastError_ = oInet_->ResponseCode();
             oInet_->Cancel();
             return;
         }
@@ -125,7 +132,11 @@ void Web::ReadBody() {
     Datei& file = *currentFile_;
     phase_ = Phase::ReadingBody;
     try {
-        file.OpenFileForWrite();
+        if (resuming_) {
+            file.OpenFileForAppend();
+        } else {
+            file.OpenFileForWrite();
+        }
         ReadChunks();
         file.CloseFile();
     } catch (...) {
@@ -154,6 +165,7 @@ void Web::ReadChunks() {
 
 std::wstring Web::AskForText(const std::wstring& url) {
     phase_ = Phase::TextRequest;
+    lastError_ = 0;
     try {
         const std::wstring reply = Request(url);
         WaitWhileExecuting(true);
@@ -168,8 +180,10 @@ std::wstring Web::AskForText(const std::wstring& url) {
 std::wstring Web::Request(const std::wstring& url) {
     try {
         return oInet_->OpenURL(url);
-    } catch (const PlatformError&) {
-        // Time-out, error status or no connection: the empty text fails the check.
+    } catch (const PlatformError& e) {
+        // Time-out, error status or no connection: the empty text fails the
+        // check, and the number stays for the message that names the cause.
+        lastError_ = e.code();
         return std::wstring();
     }
 }

@@ -40,7 +40,12 @@ public:
     // true when the download counts as complete (and after a cancellation,
     // unless the control reported an error). An error raised while writing
     // the file or by an event handler ends the transfer and is thrown here.
-    bool DownloadFile(Datei& oDatei);
+    // With the validator of an earlier download of the same file, the file
+    // already at PfadLokal is continued instead of written anew.
+    bool DownloadFile(Datei& oDatei, const std::wstring& resumeValidator = std::wstring());
+    // The error number of the last request that failed (the control's, or
+    // kErrorHttpStatusBase + status), 0 when it failed without one or did not fail.
+    std::uint32_t LastError() const { return lastError_; }
 
     // While a text request waits for its answer and while a body is being read.
     bool isDownloading() const {
@@ -80,6 +85,9 @@ private:
     // The control reported an error during the download. It only decides a
     // cancelled download: otherwise the file's length has the last word.
     bool failed_ = false;
+    // The running download continues the file on disk.
+    bool resuming_ = false;
+    std::uint32_t lastError_ = 0;
     // The user's request to stop; it outlasts the transfer it stopped, so that
     // whatever request the page still sends ends as cancelled too.
     bool cancelled_ = false;

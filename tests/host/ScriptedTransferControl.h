@@ -26,9 +26,12 @@ public:
     std::string body;                          // of downloads
     int firstState = kStateResponseCompleted;  // kStateError: an HTTP error status
     std::optional<std::size_t> failAfter;      // the connection breaks after this many bytes
+    std::uint32_t responseCode = 0;            // reported with state 11
+    std::wstring validator, contentType;
 
     std::vector<std::wstring> openedUrls, executedUrls;
     std::vector<std::size_t> chunkSizesAsked;
+    std::vector<std::pair<std::uint64_t, std::wstring>> resumedFrom;
     int cancelCalls = 0;
 
     void SetStateHandler(StateHandler handler) override { handler_ = std::move(handler); }
@@ -51,7 +54,7 @@ public:
         EXPECT_EQ(operation, L"GET");
         executedUrls.push_back(url);
         executing_ = true;
-        position_ = 0;
+        position_ = std::exchange(resumeOffset_, 0);
         failReported_ = false;
         available_ = std::min(failAfter.value_or(body.size()), body.size());
         pending_.push_back(firstState);
@@ -78,11 +81,14 @@ public:
         position_ = available_;
     }
 
-    std::uint32_t ResponseCode() const override { return 0; }
-    void ResumeFrom(std::uint64_t, const std::wstring&) override {}
-    std::wstring Validator() const override { return std::wstring(); }
+    std::uint32_t ResponseCode() const override { return responseCode; }
+    void ResumeFrom(std::uint64_t offset, const std::wstring& v) override {
+        resumedFrom.emplace_back(offset, v);
+        resumeOffset_ = static_cast<std::size_t>(offset);
+    }
+    std::wstring Validator() const override { return validator; }
     bool BodyRestarted() override { return false; }
-    std::wstring ContentType() const override { return std::wstring(); }
+    std::wstring ContentType() const override { return contentType; }
 
     // Called from the UI's yield: delivers what the "worker" has posted.
     void DeliverPending() {
@@ -108,5 +114,5 @@ private:
     bool executing_ = false, failReported_ = false;
     int busyPasses_ = 0;
     std::deque<int> pending_;
-    std::size_t position_ = 0, available_ = 0;
+    std::size_t position_ = 0, available_ = 0, resumeOffset_ = 0;
 };

@@ -40,6 +40,29 @@ public:
     std::wstring ChooseFolder() override { return chooserResult; }
 };
 
+// The disk as the page sees it, with a free space and a full disk to order.
+class TestDisk : public PortableFileSystem {
+public:
+    std::optional<std::int64_t> freeSpace;
+    std::optional<std::uint32_t> writeError;
+
+    std::int64_t FreeSpace(const std::wstring& folder) override {
+        return freeSpace ? *freeSpace : PortableFileSystem::FreeSpace(folder);
+    }
+    std::unique_ptr<BinaryWriter> OpenBinaryForWrite(const std::wstring& path) override {
+        struct Full : BinaryWriter {
+            std::uint32_t code;
+            explicit Full(std::uint32_t c) : code(c) {}
+            void Write(const std::uint8_t*, std::size_t) override {
+                throw PlatformError(code, L"");
+            }
+            void Close() override {}
+        };
+        if (writeError) return std::make_unique<Full>(*writeError);
+        return PortableFileSystem::OpenBinaryForWrite(path);
+    }
+};
+
 // Public, so that the cases of the tables below can set up their roads.
 class DownloadProgramTest : public ::testing::Test {
 public:
@@ -60,9 +83,11 @@ public:
         };
     }
 
+    // A program's bytes: "MZ", then a pattern that shows a byte out of place.
     void Serve(std::size_t size) {
         control.reply = std::to_wstring(size);
-        control.body = std::string(size, 'z');
+        control.body = "MZ";
+        for (std::size_t i = 2; i < size; ++i) control.body += static_cast<char>(i % 251);
     }
     static std::string Temp(const std::string& name = "") {
         return "Zelbar/temp_2024_3_9-1457" + (name.empty() ? "" : "/" + name);
@@ -77,7 +102,7 @@ public:
 
     TempFolder tmp;
     FakeUi ui{tmp / L"start"};
-    PortableFileSystem fs;
+    TestDisk fs;
     FakeShell shell;
     FixedOsInfo os;
     Platform platform{fs, shell, os, ui};
@@ -189,13 +214,44 @@ TEST_P(FailedAttemptTest, TellsTheUserAndCanBeTriedAgain) {
 }
 
 const std::wstring kError = DownloadTexts::kDownloadError;
+std::wstring Cause(const std::wstring& cause) {
+    return DownloadTexts::DownloadFailed(cause);
+}
 
 INSTANTIATE_TEST_SUITE_P(
     EveryWay, FailedAttemptTest,
     ::testing::Values(
         Failure{"SizeRefused", [](auto& t) { t.control.reply = L"404"; }, kError, MsgOkOnly, 0, 0},
+        Failure{"SizeQueryFindsNoServer", [](auto& t) { t.control.openUrlError = 12007; },
+                Cause(DownloadTexts::NameNotResolved(L"127.0.0.1")), MsgOkOnly, 0, 0},
+        Failure{"NotEnoughSpace", [](auto& t) { t.fs.freeSpace = 9999; },
+                DownloadTexts::NotEnoughSpace(L"9,77 KB", L"9,76 KB"), MsgCritical, 0, 0},
+        // "Nein" to the question ends the attempt without another word.
+        Failure{"TooLittleSpaceToUnpack", [](auto& t) { t.fs.freeSpace = 15000; },
+                DownloadTexts::LittleSpace(L"14,65 KB", L"19,53 KB"), MsgYesNoQuestion, 0, 0},
+        // Without a validator the next attempt cannot continue, so nothing is promised.
         Failure{"LengthDiffers", [](auto& t) { t.control.body.resize(9999); }, kError, MsgOkOnly, 1,
                 0},
+        Failure{"ArchiveNotOnTheServer",
+                [](auto& t) {
+                    t.control.firstState = TransferControl::kStateError;
+                    t.control.responseCode = TransferControl::kErrorHttpStatusBase + 404;
+                },
+                Cause(DownloadTexts::HttpStatus(404)), MsgOkOnly, 1, 0},
+        Failure{"WebPageInstead",
+                [](auto& t) {
+                    t.control.validator = L"\"v1\"";
+                    t.control.body = "<html>Anmeldung</html>";
+                },
+                Cause(DownloadTexts::kWebPage), MsgOkOnly, 1, 0},
+        Failure{"DiskFullWhileDownloading", [](auto& t) { t.fs.writeError = 112; },
+                Cause(DownloadTexts::kDiskFull), MsgCritical, 1, 0},
+        Failure{"DiskFullWhileUnpacking",
+                [](auto& t) {
+                    t.shell.waitedExitCode = 2;
+                    t.shell.onWaitedRun = [&t](const std::wstring&) { t.fs.freeSpace = 9999; };
+                },
+                Cause(DownloadTexts::kDiskFull), MsgCritical, 1, 1},
         Failure{"ArchiveCannotBeWritten",
                 [](auto& t) {
                     t.onYield = [&t] { std::filesystem::remove_all(t.tmp.Native(t.Temp())); };
@@ -213,6 +269,53 @@ INSTANTIATE_TEST_SUITE_P(
         Failure{"ArchiveProgramFailed", [](auto& t) { t.shell.waitedExitCode = 2; },
                 DownloadTexts::UnpackFailed(2), MsgCritical, 1, 1}),
     [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(DownloadProgramTest, NextAttemptContinuesWhatWasLeftAndSuccessRemovesEarlierFolders) {
+    Serve(10000);
+    control.validator = L"\"v1\"";
+    control.failAfter = 6000;
+    control.responseCode = TransferControl::kErrorConnectionReset;
+    tmp.WriteBytes("Zelbar/temp_fremd/keep.txt", "nicht unser");
+    program.buttonDownload_Click();
+    EXPECT_EQ(ui.LastMessage(), Cause(DownloadTexts::Incomplete(L"5,86 KB", L"9,77 KB")));
+    // An attempt that ends before its download keeps the part where it is.
+    control.openUrlError = TransferControl::kErrorCannotConnect;
+    program.buttonDownload_Click();
+
+    control.openUrlError.reset();
+    control.failAfter.reset();
+    // The part already there counts as downloaded: 4000 bytes more, then the unpacking.
+    fs.freeSpace = 12000;
+    ui.msgBoxAnswers.push_back(MsgBoxResult::Yes);
+    std::string archive;
+    shell.onWaitedRun = [&](const std::wstring&) {
+        archive = tmp.ReadBytes("Zelbar/temp_2024_3_9-1457_3/ZelbarSetup11.exe");
+    };
+    program.buttonDownload_Click();
+    EXPECT_EQ(ui.messages.at(2).text, DownloadTexts::LittleSpace(L"11,72 KB", L"13,67 KB"));
+    EXPECT_EQ(control.resumedFrom,
+              (std::vector<std::pair<std::uint64_t, std::wstring>>{{6000, L"\"v1\""}}));
+    EXPECT_EQ(archive, control.body);
+    EXPECT_EQ(host.weiterEnabled, 1);
+    EXPECT_FALSE(tmp.Exists(Temp()));
+    EXPECT_FALSE(tmp.Exists("Zelbar/temp_2024_3_9-1457_2"));
+    EXPECT_TRUE(tmp.Exists("Zelbar/temp_fremd/keep.txt"));
+}
+
+TEST_F(DownloadProgramTest, PartThatCannotBeMovedIsDownloadedAgainFromTheStart) {
+    Serve(10000);
+    control.validator = L"\"v1\"";
+    control.failAfter = 6000;
+    program.buttonDownload_Click();
+    control.failAfter.reset();
+    // A file of the archive's name in the new folder blocks the move.
+    control.whileWaitingForText = [this] {
+        tmp.WriteBytes("Zelbar/temp_2024_3_9-1457_2/ZelbarSetup11.exe", "alt");
+    };
+    program.buttonDownload_Click();
+    EXPECT_TRUE(control.resumedFrom.empty());
+    EXPECT_EQ(host.weiterEnabled, 1);
+}
 
 struct CancelRoad {
     const char* name;

@@ -129,7 +129,7 @@ TEST_F(WinFileSystemTest, TextGoesThroughTheAnsiCodePageLineByLine) {
     EXPECT_THROW(fs.OpenTextFileForReading(temp / L"fehlt.ini"), PlatformError);
 }
 
-TEST_F(WinFileSystemTest, BinaryWriterStartsAtTheFirstByteWithoutShortening) {
+TEST_F(WinFileSystemTest, BinaryWriterStartsAtTheFirstByteWithoutShorteningOrAfterTheLast) {
     const std::uint8_t bytes[] = {'a', 'b', 'c', 'd'};
     WriteBytes(temp / L"setup.exe", "0123456789");
     auto writer = fs.OpenBinaryForWrite(temp / L"setup.exe");
@@ -138,6 +138,19 @@ TEST_F(WinFileSystemTest, BinaryWriterStartsAtTheFirstByteWithoutShortening) {
     fs.OpenBinaryForWrite(temp / L"neu.bin")->Write(bytes, 3);
     EXPECT_EQ(ReadBytes(temp / L"setup.exe"), "abcd456789");
     EXPECT_EQ(ReadBytes(temp / L"neu.bin"), "abc");
+    writer = fs.OpenBinaryForAppend(temp / L"setup.exe");
+    writer->Write(bytes, 2);
+    writer->Close();
+    EXPECT_EQ(ReadBytes(temp / L"setup.exe"), "abcd456789ab");
+}
+
+TEST_F(WinFileSystemTest, FreeSpaceIsWhatTheDriveHasLeftForTheUser) {
+    ULARGE_INTEGER total{};
+    ASSERT_TRUE(::GetDiskFreeSpaceExW(L"C:\\", nullptr, &total, nullptr));
+    const std::int64_t free = fs.FreeSpace(temp.path());
+    EXPECT_GT(free, 0);
+    EXPECT_LE(static_cast<std::uint64_t>(free), total.QuadPart);
+    EXPECT_THROW(fs.FreeSpace(temp / L"fehlt"), PlatformError);
 }
 
 TEST_F(WinFileSystemTest, GetFileVersionReadsTheFixedVersionOfAProgram) {
