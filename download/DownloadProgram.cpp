@@ -263,6 +263,12 @@ bool DownloadProgram::FreeSpaceBelow(const std::wstring& folder, std::int64_t by
     }
 }
 
+void DownloadProgram::LeaveFolders() {
+    // The wizard closes: the parts that failed attempts kept for a retry go too.
+    host_.DeleteTempFolder();
+    RemoveEarlierFolders();
+}
+
 void DownloadProgram::RemoveEarlierFolders() {
     for (const std::wstring& folder : std::exchange(earlierFolders_, {})) {
         try {
@@ -290,7 +296,7 @@ void DownloadProgram::oWeb_Cancelled() {
     // Only a transfer the user stopped closes the wizard, and only once.
     if (phase_ != Phase::StoppingTransfer) return;
     phase_ = Phase::Cancelled;
-    host_.DeleteTempFolder();
+    LeaveFolders();
     host_.CloseWithoutPrompt();
 }
 
@@ -383,7 +389,7 @@ bool DownloadProgram::Cancel() {
     switch (phase_) {
         case Phase::Idle:
         case Phase::Cancelled:
-            host_.DeleteTempFolder();
+            LeaveFolders();
             return false;
         case Phase::Transfer: {
             const bool dataFlowing = oWeb_.isDownloading();
@@ -399,7 +405,7 @@ bool DownloadProgram::Cancel() {
             // now, so the request must end without writing into the folder that
             // is about to go, and without a word.
             phase_ = Phase::Cancelled;
-            host_.DeleteTempFolder();
+            LeaveFolders();
             return false;
         }
         case Phase::Installing:

@@ -92,6 +92,7 @@ private:
                                        std::int64_t startBytes);
     bool FreeSpaceBelow(const std::wstring& folder, std::int64_t bytes);
     void RemoveEarlierFolders();
+    void LeaveFolders();
     std::wstring SizeText(std::int64_t bytes) const;
     void oWeb_StateChanged(Datei& oDatei);
     void oWeb_Cancelled();

@@ -317,6 +317,19 @@ TEST_F(DownloadProgramTest, PartThatCannotBeMovedIsDownloadedAgainFromTheStart) 
     EXPECT_EQ(host.weiterEnabled, 1);
 }
 
+TEST_F(DownloadProgramTest, LeavingAfterFailedAttemptsRemovesTheirFolders) {
+    Serve(10000);
+    control.validator = L"\"v1\"";
+    control.failAfter = 6000;
+    program.buttonDownload_Click();
+    // The part stays in the first folder: the second attempt fails before it moves it.
+    control.openUrlError = TransferControl::kErrorCannotConnect;
+    program.buttonDownload_Click();
+    ASSERT_TRUE(tmp.Exists(Temp("ZelbarSetup11.exe")));
+    EXPECT_FALSE(program.Cancel());
+    EXPECT_FALSE(tmp.Exists(Temp()));
+}
+
 struct CancelRoad {
     const char* name;
     // What the page reported and did: busy at the press ("downloading", "working"),
