@@ -26,6 +26,8 @@ public:
     std::string body;                          // of downloads
     int firstState = kStateResponseCompleted;  // kStateError: an HTTP error status
     std::optional<std::size_t> failAfter;      // the connection breaks after this many bytes
+    std::optional<std::size_t> restartAfter;   // then the body starts over as restartedBody
+    std::string restartedBody;
 
     std::vector<std::wstring> openedUrls, executedUrls;
     std::vector<std::size_t> chunkSizesAsked;
@@ -61,6 +63,13 @@ public:
 
     std::vector<std::uint8_t> GetChunk(std::size_t size) override {
         chunkSizesAsked.push_back(size);
+        if (restartAfter && position_ == *restartAfter) {
+            restartAfter.reset();
+            body = restartedBody;
+            position_ = 0;
+            available_ = body.size();
+            restarted_ = true;
+        }
         const std::size_t count = std::min(size, available_ - position_);
         std::vector<std::uint8_t> chunk(body.begin() + position_, body.begin() + position_ + count);
         position_ += count;
@@ -81,7 +90,7 @@ public:
     std::uint32_t ResponseCode() const override { return 0; }
     void ResumeFrom(std::uint64_t, const std::wstring&) override {}
     std::wstring Validator() const override { return std::wstring(); }
-    bool BodyRestarted() override { return false; }
+    bool BodyRestarted() override { return std::exchange(restarted_, false); }
     std::wstring ContentType() const override { return std::wstring(); }
 
     // Called from the UI's yield: delivers what the "worker" has posted.
@@ -105,7 +114,7 @@ private:
     }
 
     StateHandler handler_;
-    bool executing_ = false, failReported_ = false;
+    bool executing_ = false, failReported_ = false, restarted_ = false;
     int busyPasses_ = 0;
     std::deque<int> pending_;
     std::size_t position_ = 0, available_ = 0;
