@@ -64,8 +64,7 @@ private:
     void OnFinished(unsigned sequence, std::uint32_t error);
     void CaptureReply();
     void ThrowIfBusy(const std::wstring& url) const;
-    void Start(const std::wstring& url, const std::wstring& verb, bool postStates,
-               ResumePlan plan);
+    void Start(const std::wstring& url, const std::wstring& verb, bool postStates, ResumePlan plan);
     void JoinWorker();
     void WaitForData(TransferChannel& channel, std::size_t count);
     std::string CollectText(const std::wstring& url);

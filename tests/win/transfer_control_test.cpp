@@ -51,6 +51,7 @@ protected:
         chunks = 0;
         received = std::exchange(startAt, 0);
         restarts = 0;
+        shift = 0;
         intact = true;
         control.SetStateHandler([this, &control, maxChunks](int state) {
             states.push_back(state);
@@ -108,7 +109,8 @@ TEST_F(TransferControlTest, FailuresAndStallsEndInState11WithOnlyTheBytesThatCam
     EXPECT_EQ(states, std::vector<int>{11});
     EXPECT_EQ(control.ResponseCode(), TransferControl::kErrorHttpStatusBase + 404);
     EXPECT_TRUE(control.GetChunk(4096).empty()) << "the error page is never handed out";
-    for (const std::wstring path : {L"/reset/3500000/1750000/a.exe", L"/short/3500000/1750000/a.exe"}) {
+    for (const std::wstring path :
+         {L"/reset/3500000/1750000/a.exe", L"/short/3500000/1750000/a.exe"}) {
         Download(control, Url(path));
         EXPECT_EQ(states, (std::vector<int>{12, 11})) << Narrow(path);
         EXPECT_NE(control.ResponseCode(), 0u);
@@ -126,39 +128,36 @@ TEST_F(TransferControlTest, FailuresAndStallsEndInState11WithOnlyTheBytesThatCam
     EXPECT_EQ(control.ResponseCode(), TransferControl::kErrorTimeout);
 }
 
-TEST_F(TransferControlTest, BrokenBodiesResumeWhereTheyBrokeAndEndWithTheSourcesBytes) {
+TEST_F(TransferControlTest, BrokenBodiesResumeOrStartOverAndEndWithTheNewestSourcesBytes) {
     WinInetTransferControl control(kShortTimeoutMs, 3, kShortPauseMs);
-    // Cut before the first byte, in the middle with a reset, before the last byte.
-    Download(control, Url(L"/cut/0,50000r,99999/file/100000/resume.exe"));
-    EXPECT_EQ(states, std::vector<int>{12});
-    EXPECT_EQ(received, 100000u);
-    EXPECT_EQ(restarts, 0);
-    EXPECT_EQ(control.Validator(), L"\"p100000-0\"");
-    EXPECT_EQ(control.ContentType(), L"application/octet-stream");
-    // A later attempt goes on from the caller's bytes, if the file is still the same.
-    startAt = 60000;
-    control.ResumeFrom(60000, L"\"p100000-0\"");
-    Download(control, Url(L"/file/100000/resume.exe"));
-    EXPECT_EQ(received, 100000u);
-    EXPECT_EQ(restarts, 0);
-    startAt = 60000;
-    control.ResumeFrom(60000, L"\"older\"");
-    Download(control, Url(L"/file/100000/resume.exe"));
-    EXPECT_EQ(received, 100000u);
-    EXPECT_EQ(restarts, 1);
-}
-
-TEST_F(TransferControlTest, AServerWithoutRangesOrWithANewFileStartsTheBodyOver) {
-    WinInetTransferControl control(kShortTimeoutMs, 3, kShortPauseMs);
-    Download(control, Url(L"/cut/40000/norange/file/100000/norange.exe"));
-    EXPECT_EQ(states, std::vector<int>{12});
-    EXPECT_EQ(received, 100000u);
-    EXPECT_EQ(restarts, 1);
-    newShift = 1;  // the second request's file
-    Download(control, Url(L"/cut/40000/changing/file/100000/changing.exe"));
-    EXPECT_EQ(received, 100000u);
-    EXPECT_EQ(restarts, 1);
+    const struct {
+        const wchar_t* path;
+        int restarts;
+        std::size_t newShift;
+    } cases[] = {
+        // Cut before the first byte, in the middle with a reset, before the last byte.
+        {L"/cut/0,50000r,99999/file/100000/resume.exe", 0, 0},
+        {L"/cut/40000/norange/file/100000/norange.exe", 1, 0},
+        {L"/cut/40000/changing/file/100000/changing.exe", 1, 1},  // a new file on every request
+    };
+    for (const auto& c : cases) {
+        newShift = c.newShift;
+        Download(control, Url(c.path));
+        EXPECT_EQ(states, std::vector<int>{12}) << Narrow(c.path);
+        EXPECT_EQ(received, 100000u) << Narrow(c.path);
+        EXPECT_EQ(restarts, c.restarts) << Narrow(c.path);
+    }
     EXPECT_EQ(control.Validator(), L"\"p100000-1\"");
+    EXPECT_EQ(control.ContentType(), L"application/octet-stream");
+    // A later attempt goes on from the caller's bytes while the file is the same.
+    newShift = 0;
+    for (const std::wstring validator : {L"\"p100000-0\"", L"\"older\""}) {
+        startAt = 60000;
+        control.ResumeFrom(60000, validator);
+        Download(control, Url(L"/file/100000/resume.exe"));
+        EXPECT_EQ(received, 100000u);
+        EXPECT_EQ(restarts, validator == L"\"older\"" ? 1 : 0);
+    }
 }
 
 TEST_F(TransferControlTest, CancelAndDestroyEndAStalledRequestAtOnceAndNoStateFollows) {
@@ -185,6 +184,13 @@ TEST_F(TransferControlTest, CancelAndDestroyEndAStalledRequestAtOnceAndNoStateFo
     // A late message for the cancelled or destroyed request must go nowhere.
     PumpUntil([] { return false; }, 300);
     EXPECT_TRUE(states.empty());
+    // Leaving the body unread cancels it during the pause before another attempt.
+    WinInetTransferControl pausing(kShortTimeoutMs, 3, kEndlessTimeoutMs);
+    beforeChunk = [] { PumpUntil([] { return false; }, 300); };
+    {
+        HangGuard guard("a cancel during a pause");
+        Download(pausing, Url(L"/cut/8192/file/100000/pause.exe"), 1);
+    }
 }
 
 TEST_F(TransferControlTest, MemoryStaysBoundedWhileTheReaderFallsBehind) {
