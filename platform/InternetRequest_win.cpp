@@ -4,6 +4,7 @@
 #include <cwchar>
 #include <new>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "platform/PlatformError.h"
@@ -40,6 +41,20 @@ constexpr DWORD kWinInetGraceMs = 10000;
 using PendingHolder = std::shared_ptr<InternetRequest::Pending>;
 
 struct Abandoned {};
+// The reply was no usable part of the file; the plan asks for all of it at once.
+struct AskAgain {};
+
+// A pause before another attempt ends as soon as the transfer is abandoned.
+class AbandonableWaiter : public ResumeWaiter {
+public:
+    explicit AbandonableWaiter(HANDLE abandon) : abandon_(abandon) {}
+    bool Wait(std::uint32_t milliseconds) override {
+        return ::WaitForSingleObject(abandon_, milliseconds) != WAIT_OBJECT_0;
+    }
+
+private:
+    HANDLE abandon_;
+};
 
 void CALLBACK StatusCallback(HINTERNET, DWORD_PTR context, DWORD status, LPVOID info, DWORD) {
     auto* holder = reinterpret_cast<PendingHolder*>(context);
@@ -99,12 +114,12 @@ std::wstring DescribeTransferError(std::uint32_t code, const std::wstring& url) 
 }
 
 InternetRequest::InternetRequest(std::wstring url, std::wstring verb, std::uint32_t timeoutMs,
-                                 TransferChannel& channel)
+                                 TransferChannel& channel, ResumePlan& plan)
     : url_(std::move(url)),
       verb_(verb.empty() ? L"GET" : std::move(verb)),
       timeoutMs_(timeoutMs),
       channel_(channel),
-      pending_(std::make_shared<Pending>()) {}
+      plan_(plan) {}
 
 InternetRequest::~InternetRequest() {
     if (abandoned_ && request_) CloseInBackground();
@@ -138,14 +153,20 @@ void InternetRequest::CloseInBackground() {
 
 std::uint32_t InternetRequest::Run(const std::function<void()>& responseStarted) {
     try {
-        if (!pending_->completion) Fail(::GetLastError());
-        pending_->block.resize(kBlockSize);
-        Open();
-        Send();
-        CheckStatus();
-        if (responseStarted) responseStarted();
-        ReadBody();
-        return 0;
+        AbandonableWaiter waiter(channel_.AbandonEvent());
+        for (;;) {
+            try {
+                Attempt(responseStarted);
+                return 0;
+            } catch (const AskAgain&) {
+            } catch (const PlatformError& error) {
+                const ResumePlan::Next next = plan_.AfterFailure(error.code(), waiter);
+                if (next == ResumePlan::Next::GiveUp) throw;
+                if (next == ResumePlan::Next::Abandoned) throw Abandoned{};
+            }
+            // Whatever the broken connection still holds is not waited for.
+            CloseInBackground();
+        }
     } catch (const PlatformError& error) {
         return error.code();
     } catch (const Abandoned&) {
@@ -156,6 +177,31 @@ std::uint32_t InternetRequest::Run(const std::function<void()>& responseStarted)
     } catch (...) {
         return ERROR_INTERNAL_ERROR;
     }
+}
+
+void InternetRequest::Attempt(const std::function<void()>& responseStarted) {
+    // A fresh target for every attempt: the last one's calls may still
+    // complete into its own.
+    pending_ = std::make_shared<Pending>();
+    if (!pending_->completion) Fail(::GetLastError());
+    pending_->block.resize(kBlockSize);
+    Open();
+    Send();
+    const ReplyHeaders reply = ReadReplyHeaders(CheckStatus());
+    switch (plan_.Judge(reply)) {
+        case ResumePlan::Verdict::AskWhole:
+            throw AskAgain{};
+        case ResumePlan::Verdict::Refuse:
+            Fail(TransferControl::kErrorHttpStatusBase + static_cast<std::uint32_t>(reply.status));
+        case ResumePlan::Verdict::Restart:
+            channel_.Restart();
+            break;
+        case ResumePlan::Verdict::Append:
+            break;
+    }
+    channel_.Describe(plan_.Validator(), QueryText(HTTP_QUERY_CONTENT_TYPE));
+    if (!std::exchange(started_, true) && responseStarted) responseStarted();
+    ReadBody();
 }
 
 void InternetRequest::Open() {
@@ -207,13 +253,17 @@ void InternetRequest::Open() {
 
 void InternetRequest::Send() {
     ::ResetEvent(pending_->completion.get());
-    if (::HttpSendRequestW(request_.get(), nullptr, 0, nullptr, 0)) return;
+    const std::wstring headers = plan_.RequestHeaders();
+    if (::HttpSendRequestW(request_.get(), headers.empty() ? nullptr : headers.c_str(),
+                           static_cast<DWORD>(headers.size()), nullptr, 0)) {
+        return;
+    }
     const DWORD error = ::GetLastError();
     if (error != ERROR_IO_PENDING) Fail(error);
     WaitForCompletion();
 }
 
-void InternetRequest::CheckStatus() {
+int InternetRequest::CheckStatus() {
     DWORD status = 0;
     DWORD size = sizeof status;
     if (!::HttpQueryInfoW(request_.get(), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status,
@@ -222,12 +272,34 @@ void InternetRequest::CheckStatus() {
     }
     // An error page is never taken for the file.
     if (status >= 400) Fail(TransferControl::kErrorHttpStatusBase + status);
+    return static_cast<int>(status);
+}
+
+ReplyHeaders InternetRequest::ReadReplyHeaders(int status) const {
+    return {status, ContentLength(), QueryText(HTTP_QUERY_CONTENT_RANGE),
+            QueryText(HTTP_QUERY_ETAG), QueryText(HTTP_QUERY_LAST_MODIFIED)};
+}
+
+std::wstring InternetRequest::QueryText(DWORD info) const {
+    std::wstring text(256, L'\0');
+    DWORD size = static_cast<DWORD>(text.size() * sizeof(wchar_t));
+    if (!::HttpQueryInfoW(request_.get(), info, text.data(), &size, nullptr)) {
+        if (::GetLastError() != ERROR_INSUFFICIENT_BUFFER) return std::wstring();
+        text.resize(size / sizeof(wchar_t) + 1);
+        if (!::HttpQueryInfoW(request_.get(), info, text.data(), &size, nullptr)) {
+            return std::wstring();
+        }
+    }
+    text.resize(size / sizeof(wchar_t));
+    return text;
 }
 
 void InternetRequest::ReadBody() {
-    const std::optional<std::uint64_t> announced = ContentLength();
+    // The whole body's length: a resumed reply brings only its tail.
+    const std::optional<std::uint64_t> announced = plan_.Length();
     for (;;) {
-        if (announced && received_ == *announced) return;
+        const std::uint64_t received = plan_.Received();
+        if (announced && received == *announced) return;
         DWORD got = ReadAvailable();
         if (got == 0) {
             if (AtEndOfBody()) break;
@@ -235,16 +307,16 @@ void InternetRequest::ReadBody() {
         }
         // Bytes beyond the announced length are no part of the body (Wine's
         // WinINet hands them out when reading without waiting).
-        if (announced && received_ + got > *announced) {
-            got = static_cast<DWORD>(*announced - received_);
+        if (announced && received + got > *announced) {
+            got = static_cast<DWORD>(*announced - received);
         }
-        received_ += got;
+        plan_.Brought(got);
         if (!channel_.Push(pending_->block.data(), got)) throw Abandoned{};
-        if (got < kSmallRead && !(announced && received_ == *announced)) Gather();
+        if (got < kSmallRead && !(announced && received + got == *announced)) Gather();
     }
     // A connection that ends before the announced length is a broken body,
     // not a complete one.
-    if (announced && received_ != *announced) Fail(ERROR_INTERNET_CONNECTION_ABORTED);
+    if (announced && plan_.Received() != *announced) Fail(ERROR_INTERNET_CONNECTION_ABORTED);
 }
 
 void InternetRequest::Gather() {

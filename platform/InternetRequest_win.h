@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/Handles_win.h"
+#include "platform/ResumePlan.h"
 #include "platform/TransferChannel_win.h"
 
 // One HTTP request over WinINet, run on the transfer control's worker thread.
@@ -17,16 +18,20 @@
 // synchronous call (Wine's WinINet does not). The body is read in large
 // blocks with IRF_NO_WAIT, as much as has arrived, up to 1 MiB per call; on a
 // slow line the worker lets bytes gather for a moment between reads.
+//
+// A body that breaks off is asked for again as its plan decides, so that the
+// channel carries one body whatever the connections did; a body that starts
+// over is marked in the channel (Restart).
 class InternetRequest {
 public:
     InternetRequest(std::wstring url, std::wstring verb, std::uint32_t timeoutMs,
-                    TransferChannel& channel);
+                    TransferChannel& channel, ResumePlan& plan);
     ~InternetRequest();
     InternetRequest(const InternetRequest&) = delete;
     InternetRequest& operator=(const InternetRequest&) = delete;
 
     // Performs the request and fills the channel. responseStarted is called
-    // once the status line and headers have arrived with a status below 400.
+    // once, when the first usable reply's headers have arrived.
     // Returns 0 when the body arrived complete, otherwise the error number
     // (TransferControl::kErrorTimeout, kErrorHttpStatusBase + status, or the
     // WinINet / Windows error). Never throws.
@@ -38,10 +43,13 @@ public:
     struct Pending;
 
 private:
+    void Attempt(const std::function<void()>& responseStarted);
     void Open();
     void Gather();
     void Send();
-    void CheckStatus();
+    int CheckStatus();
+    ReplyHeaders ReadReplyHeaders(int status) const;
+    std::wstring QueryText(DWORD info) const;
     void ReadBody();
     std::optional<std::uint64_t> ContentLength() const;
     std::uint32_t ReadAvailable();
@@ -54,8 +62,9 @@ private:
     std::wstring verb_;
     std::uint32_t timeoutMs_;
     TransferChannel& channel_;
+    ResumePlan& plan_;
     std::shared_ptr<Pending> pending_;
-    std::uint64_t received_ = 0;
+    bool started_ = false;
     bool abandoned_ = false;
     UniqueInternetHandle session_;
     UniqueInternetHandle connection_;

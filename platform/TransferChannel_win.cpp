@@ -1,6 +1,7 @@
 #include "platform/TransferChannel_win.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -56,12 +57,28 @@ bool TransferChannel::Abandoned() const {
     return abandoned_;
 }
 
-std::size_t TransferChannel::Take(std::uint8_t* out, std::size_t count) {
-    std::size_t taken = 0;
+void TransferChannel::Restart() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    ring_.Clear();
+    ++body_;
+}
+
+void TransferChannel::Describe(std::wstring validator, std::wstring contentType) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    reply_ = {std::move(validator), std::move(contentType)};
+}
+
+TransferChannel::Reply TransferChannel::Described() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return reply_;
+}
+
+TransferChannel::Taken TransferChannel::Take(std::uint8_t* out, std::size_t count) {
+    Taken taken{0, 0};
     bool wakeWorker = false;
     {
         std::lock_guard<std::mutex> lock(mutex_);
-        taken = ring_.Read(out, count);
+        taken = {ring_.Read(out, count), body_};
         if (spaceWanted_ != 0 && ring_.Free() >= spaceWanted_) {
             spaceWanted_ = 0;
             wakeWorker = true;

@@ -2,6 +2,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <mutex>
+#include <string>
 
 #include "platform/ByteRing.h"
 #include "platform/Handles_win.h"
@@ -25,9 +26,26 @@ public:
     bool Abandoned() const;
     // Signalled (and left signalled) by Abandon.
     HANDLE AbandonEvent() const { return abandon_.get(); }
+    // The body begins anew at byte 0: unread bytes of the old one are dropped,
+    // and what is taken from now on carries the next body number.
+    void Restart();
+    // The reply that carries the body, for the UI thread to read.
+    void Describe(std::wstring validator, std::wstring contentType);
+
+    struct Taken {
+        std::size_t count;
+        // Counts the restarts before these bytes; the reader never joins
+        // bytes of two bodies.
+        unsigned body;
+    };
+    struct Reply {
+        std::wstring validator;
+        std::wstring contentType;
+    };
 
     // UI side. Take copies what is there, up to count bytes.
-    std::size_t Take(std::uint8_t* out, std::size_t count);
+    Taken Take(std::uint8_t* out, std::size_t count);
+    Reply Described() const;
     // Asks for DataEvent once `count` bytes are there (or the body ended, or
     // it was abandoned). Returns false when that is so already: no wait.
     // Until then the worker's smaller pieces wake nobody; every wake-up of
@@ -49,6 +67,8 @@ private:
     bool finished_ = false;
     bool abandoned_ = false;
     std::uint32_t error_ = 0;
+    unsigned body_ = 0;
+    Reply reply_;
     // The free space the blocked worker waits for; 0 when it does not wait.
     // Waking it only for a good part of the buffer keeps it from being woken
     // for every chunk taken.

@@ -11,7 +11,9 @@
 // A request started with Execute reports state 12 as soon as its response has
 // begun (status below 400), so that the handler can read the body with
 // GetChunk while it arrives; it reports state 11 when it fails (no connection,
-// an HTTP status of 400 or more, a broken or short body, the time-out). The
+// an HTTP status of 400 or more, a broken or short body, the time-out). State
+// 11 never interrupts the handler of state 12: it follows once that handler
+// has returned, so a reader gets every byte that came before the failure. The
 // handler of state 12 reads what it wants of the body before it returns;
 // whatever it left unread is abandoned then, so a reader that stops early
 // never leaves a request hanging on a full buffer.

@@ -1,5 +1,6 @@
 #include "platform/TransferControl_win.h"
 
+#include <algorithm>
 #include <system_error>
 #include <utility>
 
@@ -43,8 +44,9 @@ std::wstring DecodeAnsi(const std::string& bytes) {
 
 }  // namespace
 
-WinInetTransferControl::WinInetTransferControl(std::uint32_t noDataTimeoutMs)
-    : timeoutMs_(noDataTimeoutMs) {
+WinInetTransferControl::WinInetTransferControl(std::uint32_t noDataTimeoutMs, unsigned retries,
+                                               std::uint32_t firstPauseMs)
+    : timeoutMs_(noDataTimeoutMs), retries_(retries), firstPauseMs_(firstPauseMs) {
     RegisterWindowClass(WndProc);
     window_.reset(::CreateWindowExW(0, kWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
                                     ::GetModuleHandleW(nullptr), nullptr));
@@ -64,7 +66,8 @@ void WinInetTransferControl::SetStateHandler(StateHandler handler) {
 std::wstring WinInetTransferControl::OpenURL(const std::wstring& url) {
     ThrowIfBusy(url);
     JoinWorker();
-    Start(url, L"GET", false);
+    // A text is small: asking again is the caller's decision.
+    Start(url, L"GET", false, ResumePlan(0, 0));
     executing_ = true;
     const auto channel = channel_;
     std::string body;
@@ -89,7 +92,7 @@ std::string WinInetTransferControl::CollectText(const std::wstring& url) {
     std::vector<std::uint8_t> block(kTextBlock);
     for (;;) {
         std::size_t taken = 0;
-        while ((taken = channel->Take(block.data(), block.size())) > 0) {
+        while ((taken = channel->Take(block.data(), block.size()).count) > 0) {
             body.append(reinterpret_cast<const char*>(block.data()), taken);
             if (body.size() > kMaxTextSize) {
                 throw PlatformError(ERROR_INSUFFICIENT_BUFFER,
@@ -104,10 +107,17 @@ std::string WinInetTransferControl::CollectText(const std::wstring& url) {
 void WinInetTransferControl::Execute(const std::wstring& url, const std::wstring& operation) {
     ThrowIfBusy(url);
     JoinWorker();
-    Start(url, operation, true);
+    Start(url, operation, true,
+          ResumePlan(retries_, firstPauseMs_, std::exchange(resumeOffset_, 0),
+                     std::exchange(resumeValidator_, std::wstring())));
     activeSequence_ = lastSequence_;
     executing_ = true;
     responseCode_ = 0;
+    bodySeen_ = 0;
+    restarted_ = false;
+    finishedWhileReading_.reset();
+    validator_.clear();
+    contentType_.clear();
 }
 
 bool WinInetTransferControl::StillExecuting() {
@@ -124,7 +134,16 @@ std::vector<std::uint8_t> WinInetTransferControl::GetChunk(std::size_t size) {
     std::vector<std::uint8_t> chunk(size);
     std::size_t filled = 0;
     for (;;) {
-        filled += channel->Take(chunk.data() + filled, size - filled);
+        const TransferChannel::Taken taken = channel->Take(chunk.data() + filled, size - filled);
+        if (taken.body != bodySeen_) {
+            // The body started over: the old bytes of this chunk are void.
+            std::copy_n(chunk.data() + filled, taken.count, chunk.data());
+            filled = 0;
+            bodySeen_ = taken.body;
+            restarted_ = true;
+            CaptureReply();
+        }
+        filled += taken.count;
         if (filled == size || channel->Drained()) break;
         WaitForData(*channel, size - filled);
     }
@@ -135,18 +154,18 @@ std::vector<std::uint8_t> WinInetTransferControl::GetChunk(std::size_t size) {
 void WinInetTransferControl::Cancel() {
     activeSequence_ = 0;
     executing_ = false;
+    reading_ = false;
     if (channel_) channel_->Abandon();
     JoinWorker();
 }
 
 void WinInetTransferControl::ResumeFrom(std::uint64_t offset, const std::wstring& validator) {
-    // Not resumed yet: the whole body is asked for again and starts over.
     resumeOffset_ = offset;
     resumeValidator_ = validator;
 }
 
 bool WinInetTransferControl::BodyRestarted() {
-    return std::exchange(resumeOffset_, 0) != 0;
+    return std::exchange(restarted_, false);
 }
 
 LRESULT CALLBACK WinInetTransferControl::WndProc(HWND hwnd, UINT msg, WPARAM wParam,
@@ -174,25 +193,38 @@ LRESULT CALLBACK WinInetTransferControl::WndProc(HWND hwnd, UINT msg, WPARAM wPa
 
 void WinInetTransferControl::OnResponseStarted(unsigned sequence) {
     if (sequence != activeSequence_) return;
+    CaptureReply();
     const StateHandler handler = handler_;
+    reading_ = true;
     try {
         if (handler) handler(kStateResponseCompleted);
     } catch (...) {
-        AbandonUnreadBody(sequence);
+        EndReadersTurn(sequence);
         throw;
     }
-    AbandonUnreadBody(sequence);
+    EndReadersTurn(sequence);
 }
 
-void WinInetTransferControl::AbandonUnreadBody(unsigned sequence) {
-    // The reader has had its turn. A body it read to the end finishes as
-    // usual; a body it left unread would hold the worker on a full buffer.
-    if (sequence != activeSequence_ || channel_->Drained()) return;
-    Cancel();
+void WinInetTransferControl::EndReadersTurn(unsigned sequence) {
+    reading_ = false;
+    const auto finished = std::exchange(finishedWhileReading_, std::nullopt);
+    if (sequence != activeSequence_) return;
+    // A body it read to the end finishes as usual; a body it left unread
+    // would hold the worker on a full buffer.
+    if (!channel_->Drained()) {
+        Cancel();
+    } else if (finished) {
+        OnFinished(sequence, *finished);
+    }
 }
 
 void WinInetTransferControl::OnFinished(unsigned sequence, std::uint32_t error) {
     if (sequence != activeSequence_) return;
+    if (reading_) {
+        finishedWhileReading_ = error;
+        return;
+    }
+    CaptureReply();
     activeSequence_ = 0;
     executing_ = false;
     responseCode_ = error;
@@ -201,22 +233,30 @@ void WinInetTransferControl::OnFinished(unsigned sequence, std::uint32_t error) 
     if (error != 0 && handler) handler(kStateError);
 }
 
+void WinInetTransferControl::CaptureReply() {
+    // The worker may have taken a new reply since the last look.
+    TransferChannel::Reply reply = channel_->Described();
+    validator_ = std::move(reply.validator);
+    contentType_ = std::move(reply.contentType);
+}
+
 void WinInetTransferControl::ThrowIfBusy(const std::wstring& url) const {
     if (executing_)
         throw PlatformError(kErrorStillExecuting, DescribeTransferError(kErrorStillExecuting, url));
 }
 
 void WinInetTransferControl::Start(const std::wstring& url, const std::wstring& verb,
-                                   bool postStates) {
+                                   bool postStates, ResumePlan plan) {
     auto channel = std::make_shared<TransferChannel>(kBufferCapacity);
     const unsigned sequence = ++lastSequence_ == 0 ? ++lastSequence_ : lastSequence_;
     const HWND window = window_.get();
     const std::uint32_t timeoutMs = timeoutMs_;
     try {
-        worker_ = std::thread([channel, url, verb, timeoutMs, window, sequence, postStates] {
+        worker_ = std::thread([channel, url, verb, timeoutMs, window, sequence, postStates,
+                               plan = std::move(plan)]() mutable {
             std::uint32_t error = ERROR_NOT_ENOUGH_MEMORY;
             try {
-                InternetRequest request(url, verb, timeoutMs, *channel);
+                InternetRequest request(url, verb, timeoutMs, *channel, plan);
                 std::function<void()> started;
                 if (postStates) {
                     started = [window, sequence] {
@@ -256,5 +296,5 @@ void WinInetTransferControl::WaitForData(TransferChannel& channel, std::size_t c
 }
 
 std::unique_ptr<TransferControl> WinInetTransferFactory::Create() {
-    return std::make_unique<WinInetTransferControl>(timeoutMs_);
+    return std::make_unique<WinInetTransferControl>(timeoutMs_, retries_, firstPauseMs_);
 }

@@ -105,6 +105,15 @@ void Datei::WriteBytesToFile(const std::vector<std::uint8_t>& b) {
     current_ += static_cast<std::int64_t>(b.size());
 }
 
+void Datei::StartOver() {
+    // Writing over the old bytes would leave their tail behind when the new
+    // body is shorter; only a new file is surely empty.
+    CloseFile();
+    fs_.DeleteFile(PfadLokal(), true);
+    current_ = 0;
+    OpenFileForWrite();
+}
+
 void Datei::CloseFile() {
     if (!output_) return;
     // Forget the writer even when closing fails, so a second close cannot

@@ -43,6 +43,8 @@ public:
     void OpenFileForAppend();
     // Appends the bytes and counts them; an empty array does nothing.
     void WriteBytesToFile(const std::vector<std::uint8_t>& b);
+    // Empties the open output file and the count: the server's body began anew.
+    void StartOver();
     void CloseFile();
 
     // Percentage received, never above 100; no value while the total is unknown.

@@ -155,10 +155,16 @@ void Web::ReadBody() {
 void Web::ReadChunks() {
     Datei& file = *currentFile_;
     std::vector<std::uint8_t> chunk;
+    // A body that starts over counts from 0 again; the size line waits until
+    // it is back where it was instead of going backwards.
+    std::int64_t highestShown = 0;
     do {
         ui_.DoEvents();
         chunk = oInet_->GetChunk(kChunkSize);
+        if (oInet_->BodyRestarted()) file.StartOver();
         file.WriteBytesToFile(chunk);
+        if (file.GetAktFilesizeInBytes() < highestShown) continue;
+        highestShown = file.GetAktFilesizeInBytes();
         if (StateChanged) StateChanged(file);
     } while (chunk.size() > 1 && !cancelled_);
 }

@@ -7,6 +7,8 @@
 STAGE_SERVER_PID=""
 STAGE_PREFIX="$ZELBAR_SANDBOX/prefix"
 STAGE_FIXTURES="$ZELBAR_BINARY/tests/fixtures"
+# Where the server serves the archive; a road may put /cut/... before it.
+STAGE_PROGRAM_PATH="${STAGE_PROGRAM_PATH:-/files/ZelbarSetup11.exe}"
 
 stage_fail() { echo "stage: FAILED: $*" >&2; exit 1; }
 stage_wine() { "$ZELBAR_SOURCE/tools/wine-run" "$@"; }
@@ -28,10 +30,11 @@ stage_programs() { echo "$(stage_profile)/AppData/Roaming/Microsoft/Windows/Star
 # opened by exit_with, which only notes the page in WORK/quickstart-opened.txt
 # (no browser outside the sandbox), no earlier installation, demo/product packed
 # into our extractor stub (its content kept in WORK/archive-content) and served
-# by tests/fixtures/server.py, and WORK/app with the program and its settings.ini.
+# by tests/fixtures/server.py (its requests logged in WORK/server.log), and
+# WORK/app with the program and its settings.ini.
 stage_setup() {
     local work="$1" office="$STAGE_PREFIX/drive_c/Program Files/Microsoft Office/OFFICE11"
-    rm -rf "$work/app" "$work/served" "$work/archive-content" "$work/quickstart-opened.txt"
+    rm -rf "$work/app" "$work/served" "$work/archive-content" "$work/quickstart-opened.txt" "$work/server.log"
     mkdir -p "$work/app" "$work/served" "$work/archive-content"
     display_start || stage_fail "could not start Xvfb"
     stage_wine cmd /c exit 0 >/dev/null 2>&1 || stage_fail "the Wine sandbox does not start"
@@ -62,7 +65,8 @@ EOF
     python3 "$ZELBAR_SOURCE/tests/fixtures/extractor/pack.py" "$STAGE_FIXTURES/extractor/zelbar_extractor.exe" \
         "$work/served/ZelbarSetup11.exe" "$work/archive-content" || stage_fail "the archive could not be packed"
     rm -f "$work/server.port"
-    python3 "$ZELBAR_SOURCE/tests/fixtures/server.py" --files "$work/served" --port-file "$work/server.port" --idle 600 &
+    python3 "$ZELBAR_SOURCE/tests/fixtures/server.py" --files "$work/served" --port-file "$work/server.port" \
+        --log "$work/server.log" --idle 600 &
     STAGE_SERVER_PID=$!
     for _ in $(seq 1 300); do [ -s "$work/server.port" ] && break; sleep 0.1; done
     STAGE_PORT="$(cat "$work/server.port")" || stage_fail "the download server did not start"
@@ -79,7 +83,7 @@ Access.Application.11=Access 2003
 URL=http://127.0.0.1:$STAGE_PORT/size
 
 [ProgramFile]
-URL=http://127.0.0.1:$STAGE_PORT/files/ZelbarSetup11.exe
+URL=http://127.0.0.1:$STAGE_PORT$STAGE_PROGRAM_PATH
 
 [osVer_$os]
 Meldung=Ihr Windows ($os) wird von Zelbar unterstützt.

@@ -28,6 +28,8 @@ public:
     std::optional<std::size_t> failAfter;      // the connection breaks after this many bytes
     std::uint32_t responseCode = 0;            // reported with state 11
     std::wstring validator, contentType;
+    std::optional<std::size_t> restartAfter;   // then the body starts over as restartedBody
+    std::string restartedBody;
 
     std::vector<std::wstring> openedUrls, executedUrls;
     std::vector<std::size_t> chunkSizesAsked;
@@ -64,6 +66,13 @@ public:
 
     std::vector<std::uint8_t> GetChunk(std::size_t size) override {
         chunkSizesAsked.push_back(size);
+        if (restartAfter && position_ == *restartAfter) {
+            restartAfter.reset();
+            body = restartedBody;
+            position_ = 0;
+            available_ = body.size();
+            restarted_ = true;
+        }
         const std::size_t count = std::min(size, available_ - position_);
         std::vector<std::uint8_t> chunk(body.begin() + position_, body.begin() + position_ + count);
         position_ += count;
@@ -87,7 +96,7 @@ public:
         resumeOffset_ = static_cast<std::size_t>(offset);
     }
     std::wstring Validator() const override { return validator; }
-    bool BodyRestarted() override { return false; }
+    bool BodyRestarted() override { return std::exchange(restarted_, false); }
     std::wstring ContentType() const override { return contentType; }
 
     // Called from the UI's yield: delivers what the "worker" has posted.
@@ -111,7 +120,7 @@ private:
     }
 
     StateHandler handler_;
-    bool executing_ = false, failReported_ = false;
+    bool executing_ = false, failReported_ = false, restarted_ = false;
     int busyPasses_ = 0;
     std::deque<int> pending_;
     std::size_t position_ = 0, available_ = 0, resumeOffset_ = 0;

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "FakeUi.h"
 #include "ScriptedTransferControl.h"
 #include "TempFolder.h"
@@ -115,6 +117,17 @@ TEST_F(WebTest, BodyIsReadInFullChunksUntilOneOfAtMostOneByte) {
     }
     EXPECT_EQ(control.executedUrls,
               std::vector<std::wstring>(4, L"http://127.0.0.1/zelbar/ZelbarSetup.exe"));
+}
+
+TEST_F(WebTest, ABodyThatStartsOverEmptiesTheFileAndTheSizeLineWaitsUntilItIsBack) {
+    std::string newer = Bytes(20000);
+    std::reverse(newer.begin(), newer.end());
+    temp.WriteBytes("ZelbarSetup.exe", Bytes(30000));  // a longer file of an earlier attempt
+    control.restartAfter = 8192;
+    control.restartedBody = newer;
+    EXPECT_TRUE(Download(Bytes(10000), 20000));
+    EXPECT_EQ(OnDisk(), newer);
+    EXPECT_EQ(sizesSeen, (std::vector<std::int64_t>{4096, 8192, 8192, 12288, 16384, 20000, 20000}));
 }
 
 TEST_F(WebTest, CancelInTheMiddleWritesTheChunkInHandClosesTheFileAndReturnsTrue) {

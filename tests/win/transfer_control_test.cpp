@@ -5,7 +5,9 @@
 #include <algorithm>
 #include <functional>
 #include <memory>
+#include <utility>
 
+#include "platform/MessageLoop_win.h"
 #include "platform/TransferControl_win.h"
 #include "support/HttpTestServer.h"
 #include "support/TestSupport.h"
@@ -19,6 +21,7 @@ namespace {
 constexpr std::uint32_t kShortTimeoutMs = 1500;
 // Longer than any hang guard: a request that ends only by this time-out has hung.
 constexpr std::uint32_t kEndlessTimeoutMs = 10 * 60 * 1000;
+constexpr std::uint32_t kShortPauseMs = 10;
 
 std::string ServerBytes(std::size_t offset, std::size_t count) {
     std::string bytes(count, '\0');
@@ -40,21 +43,32 @@ protected:
     static std::wstring Url(const std::wstring& path) { return server->Url(path); }
 
     // Records the states and, on 12, reads the body as Web does: chunks of 4096
-    // bytes until a short one, or `maxChunks`; bytes are checked, not kept.
+    // bytes until a short one, or `maxChunks`; bytes are checked, not kept. A
+    // body that starts over is checked against the pattern from `newShift` on.
     void Download(TransferControl& control, const std::wstring& url,
                   std::size_t maxChunks = SIZE_MAX) {
         states.clear();
         chunks = 0;
-        received = 0;
+        received = std::exchange(startAt, 0);
+        restarts = 0;
+        shift = 0;
         intact = true;
         control.SetStateHandler([this, &control, maxChunks](int state) {
             states.push_back(state);
+            // As Web does: the failure abandons what is left.
+            if (state == TransferControl::kStateError) control.Cancel();
             while (state == TransferControl::kStateResponseCompleted && chunks < maxChunks) {
+                PumpPendingMessages();  // Web yields before every chunk
                 if (beforeChunk) beforeChunk();
                 const auto chunk = control.GetChunk(4096);
                 ++chunks;
+                if (control.BodyRestarted()) {
+                    ++restarts;
+                    received = 0;
+                    shift = newShift;
+                }
                 intact = intact && std::string(chunk.begin(), chunk.end()) ==
-                                       ServerBytes(received, chunk.size());
+                                       ServerBytes(shift + received, chunk.size());
                 received += chunk.size();
                 if (chunk.size() < 4096) return;
             }
@@ -67,7 +81,8 @@ protected:
     static inline HttpTestServer* server = nullptr;
     std::vector<int> states;
     std::size_t chunks = 0;
-    std::size_t received = 0;
+    std::size_t received = 0, startAt = 0, shift = 0, newShift = 0;
+    int restarts = 0;
     bool intact = true;
     std::function<void()> beforeChunk;
 };
@@ -89,16 +104,17 @@ TEST_F(TransferControlTest, BodiesArriveWholeInChunksOfExactlyTheAskedSize) {
 }
 
 TEST_F(TransferControlTest, FailuresAndStallsEndInState11WithOnlyTheBytesThatCame) {
-    WinInetTransferControl control(kShortTimeoutMs);
+    WinInetTransferControl control(kShortTimeoutMs, 0);
     Download(control, Url(L"/status/404/ZelbarSetup.exe"));
     EXPECT_EQ(states, std::vector<int>{11});
     EXPECT_EQ(control.ResponseCode(), TransferControl::kErrorHttpStatusBase + 404);
     EXPECT_TRUE(control.GetChunk(4096).empty()) << "the error page is never handed out";
-    for (const std::wstring path : {L"/reset/100000/30000/a.exe", L"/short/100000/30000/a.exe"}) {
+    for (const std::wstring path :
+         {L"/reset/3500000/1750000/a.exe", L"/short/3500000/1750000/a.exe"}) {
         Download(control, Url(path));
         EXPECT_EQ(states, (std::vector<int>{12, 11})) << Narrow(path);
         EXPECT_NE(control.ResponseCode(), 0u);
-        EXPECT_LE(received, 30000u);
+        EXPECT_EQ(received, 1750000u) << "every byte that came is handed out before the failure";
     }
     Download(control, L"http://127.0.0.1:1/a.exe");  // refused: nothing serves port 1
     EXPECT_EQ(states, std::vector<int>{11});
@@ -110,6 +126,38 @@ TEST_F(TransferControlTest, FailuresAndStallsEndInState11WithOnlyTheBytesThatCam
     Download(control, Url(L"/stallhead/30/a.exe"));
     EXPECT_EQ(states, std::vector<int>{11});
     EXPECT_EQ(control.ResponseCode(), TransferControl::kErrorTimeout);
+}
+
+TEST_F(TransferControlTest, BrokenBodiesResumeOrStartOverAndEndWithTheNewestSourcesBytes) {
+    WinInetTransferControl control(kShortTimeoutMs, 3, kShortPauseMs);
+    const struct {
+        const wchar_t* path;
+        int restarts;
+        std::size_t newShift;
+    } cases[] = {
+        // Cut before the first byte, in the middle with a reset, before the last byte.
+        {L"/cut/0,50000r,99999/file/100000/resume.exe", 0, 0},
+        {L"/cut/40000/norange/file/100000/norange.exe", 1, 0},
+        {L"/cut/40000/changing/file/100000/changing.exe", 1, 1},  // a new file on every request
+    };
+    for (const auto& c : cases) {
+        newShift = c.newShift;
+        Download(control, Url(c.path));
+        EXPECT_EQ(states, std::vector<int>{12}) << Narrow(c.path);
+        EXPECT_EQ(received, 100000u) << Narrow(c.path);
+        EXPECT_EQ(restarts, c.restarts) << Narrow(c.path);
+    }
+    EXPECT_EQ(control.Validator(), L"\"p100000-1\"");
+    EXPECT_EQ(control.ContentType(), L"application/octet-stream");
+    // A later attempt goes on from the caller's bytes while the file is the same.
+    newShift = 0;
+    for (const std::wstring validator : {L"\"p100000-0\"", L"\"older\""}) {
+        startAt = 60000;
+        control.ResumeFrom(60000, validator);
+        Download(control, Url(L"/file/100000/resume.exe"));
+        EXPECT_EQ(received, 100000u);
+        EXPECT_EQ(restarts, validator == L"\"older\"" ? 1 : 0);
+    }
 }
 
 TEST_F(TransferControlTest, CancelAndDestroyEndAStalledRequestAtOnceAndNoStateFollows) {
@@ -136,6 +184,13 @@ TEST_F(TransferControlTest, CancelAndDestroyEndAStalledRequestAtOnceAndNoStateFo
     // A late message for the cancelled or destroyed request must go nowhere.
     PumpUntil([] { return false; }, 300);
     EXPECT_TRUE(states.empty());
+    // Leaving the body unread cancels it during the pause before another attempt.
+    WinInetTransferControl pausing(kShortTimeoutMs, 3, kEndlessTimeoutMs);
+    beforeChunk = [] { PumpUntil([] { return false; }, 300); };
+    {
+        HangGuard guard("a cancel during a pause");
+        Download(pausing, Url(L"/cut/8192/file/100000/pause.exe"), 1);
+    }
 }
 
 TEST_F(TransferControlTest, MemoryStaysBoundedWhileTheReaderFallsBehind) {
