@@ -2,6 +2,7 @@
 // against tests/fixtures/server.py with the certificates of make-certs, and proxy.py.
 #include <gtest/gtest.h>
 
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -33,53 +34,42 @@ std::string Pattern(std::size_t count) {
     return bytes;
 }
 
-// A proxy in the user's Internet settings, as a company network sets it; the
-// values before are put back, for all Wine tests share one sandbox.
+// A proxy in the user's Internet settings, as a company network has it; what was
+// there before comes back, for all Wine tests share one sandbox.
 class SystemProxy {
 public:
     explicit SystemProxy(unsigned short port) {
-        HKEY key = nullptr;
-        ::RegCreateKeyExW(HKEY_CURRENT_USER,
-                          L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings", 0,
-                          nullptr, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, &key, nullptr);
-        key_.reset(key);
-        for (Saved& value : saved_) {
-            DWORD size = 0;
-            value.present = ::RegQueryValueExW(key, value.name, nullptr, &value.type, nullptr,
-                                               &size) == ERROR_SUCCESS;
-            value.data.resize(size);
-            if (value.present) {
-                ::RegQueryValueExW(key, value.name, nullptr, nullptr, value.data.data(), &size);
-            }
-        }
-        const DWORD enable = 1;
         const std::wstring server = L"127.0.0.1:" + std::to_wstring(port);
-        ::RegSetValueExW(key, L"ProxyEnable", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&enable),
-                         sizeof enable);
-        ::RegSetValueExW(key, L"ProxyServer", 0, REG_SZ,
-                         reinterpret_cast<const BYTE*>(server.c_str()),
-                         static_cast<DWORD>((server.size() + 1) * sizeof(wchar_t)));
+        const DWORD enable = 1;
+        Set(L"ProxyServer", REG_SZ, server.c_str(), (server.size() + 1) * sizeof(wchar_t));
+        Set(L"ProxyEnable", REG_DWORD, &enable, sizeof enable);
     }
     ~SystemProxy() {
-        for (const Saved& value : saved_) {
-            if (!value.present) {
-                ::RegDeleteValueW(key_.get(), value.name);
-                continue;
-            }
-            ::RegSetValueExW(key_.get(), value.name, 0, value.type, value.data.data(),
-                             static_cast<DWORD>(value.data.size()));
+        for (const auto& [name, type, data] : before_) {
+            if (type == REG_NONE) ::RegDeleteKeyValueW(HKEY_CURRENT_USER, kKey, name);
+            if (type != REG_NONE) Write(name, type, data.data(), data.size());
         }
     }
 
 private:
-    struct Saved {
-        const wchar_t* name;
-        bool present = false;
-        DWORD type = 0;
-        std::vector<BYTE> data;
-    };
-    UniqueRegKey key_;
-    Saved saved_[2] = {{L"ProxyEnable", false, 0, {}}, {L"ProxyServer", false, 0, {}}};
+    static constexpr const wchar_t* kKey =
+        L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
+    static void Write(const wchar_t* name, DWORD type, const void* data, std::size_t size) {
+        ::RegSetKeyValueW(HKEY_CURRENT_USER, kKey, name, type, data, static_cast<DWORD>(size));
+    }
+    void Set(const wchar_t* name, DWORD type, const void* data, std::size_t size) {
+        DWORD oldType = REG_NONE;
+        DWORD oldSize = 0;
+        ::RegGetValueW(HKEY_CURRENT_USER, kKey, name, RRF_RT_ANY, nullptr, nullptr, &oldSize);
+        std::vector<BYTE> old(oldSize);
+        if (::RegGetValueW(HKEY_CURRENT_USER, kKey, name, RRF_RT_ANY, &oldType, old.data(),
+                           &oldSize) != ERROR_SUCCESS) {
+            oldType = REG_NONE;
+        }
+        before_.push_back({name, oldType, old});
+        Write(name, type, data, size);
+    }
+    std::vector<std::tuple<const wchar_t*, DWORD, std::vector<BYTE>>> before_;
 };
 
 class TransferNetworkTest : public ::testing::Test {
@@ -88,7 +78,7 @@ protected:
         // Trusted as a company's own authority is; the other one never is.
         WinShell shell;
         const std::wstring trust = QuoteArgument(FixtureExe(L"trust_cert")) + L" " +
-                                   QuoteArgument(WinPath(kCerts + "ca.pem"));
+                                   QuoteArgument(WinPath(kCerts + "ca.der"));
         ASSERT_EQ(shell.Run(trust, WindowStyle::Hidden, true), 0u);
         server = new HttpTestServer(TlsArguments());
     }
