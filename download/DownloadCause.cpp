@@ -59,6 +59,7 @@ std::wstring OfError(std::uint32_t code, const std::wstring& url, bool bodyBegun
         case TC::kErrorCertificateAuthorityInvalid:
         case TC::kErrorCertificateErrors:
         case TC::kErrorCertificateRevoked:
+        case TC::kErrorCertificateRevocationFailed:
             return DownloadTexts::CertificateUntrusted(HostOf(url));
         case TC::kErrorCertificateNameInvalid:
             return DownloadTexts::CertificateForOtherName(HostOf(url));

@@ -40,6 +40,9 @@ public:
     static constexpr std::uint32_t kErrorCertificateNameInvalid = 12038;
     static constexpr std::uint32_t kErrorCertificateAuthorityInvalid = 12045;
     static constexpr std::uint32_t kErrorCertificateErrors = 12055;
+    // Wine's WinINet reports a certificate from an authority that is not
+    // trusted so, where Windows reports kErrorCertificateAuthorityInvalid.
+    static constexpr std::uint32_t kErrorCertificateRevocationFailed = 12057;
     static constexpr std::uint32_t kErrorCertificateRevoked = 12170;
     static constexpr std::uint32_t kErrorSecureFailure = 12175;
 

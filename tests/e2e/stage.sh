@@ -4,11 +4,10 @@
 # shellcheck source=../../tools/lib/display.sh
 . "$ZELBAR_SOURCE/tools/lib/display.sh"
 
-STAGE_SERVER_PID=""
+STAGE_PIDS=()
 STAGE_PREFIX="$ZELBAR_SANDBOX/prefix"
 STAGE_FIXTURES="$ZELBAR_BINARY/tests/fixtures"
-# Where the server serves the archive; a road may put /cut/... before it.
-STAGE_PROGRAM_PATH="${STAGE_PROGRAM_PATH:-/files/ZelbarSetup11.exe}"
+STAGE_CERTS="$STAGE_FIXTURES/trust_cert/certs"
 
 stage_fail() { echo "stage: FAILED: $*" >&2; exit 1; }
 stage_wine() { "$ZELBAR_SOURCE/tools/wine-run" "$@"; }
@@ -16,8 +15,9 @@ stage_wine() { "$ZELBAR_SOURCE/tools/wine-run" "$@"; }
 stage_winpath() { local p; p="Z:$(realpath -m "$1" | tr / '\\')"; [ -z "${2:-}" ] || p="${p//\\/\\\\}"; printf '%s' "$p"; }
 
 stage_stop() {
-    [ -z "$STAGE_SERVER_PID" ] || { kill "$STAGE_SERVER_PID" && wait "$STAGE_SERVER_PID"; } 2>/dev/null || true
-    STAGE_SERVER_PID=""
+    local pid
+    for pid in "${STAGE_PIDS[@]}"; do { kill "$pid" && wait "$pid"; } 2>/dev/null || true; done
+    STAGE_PIDS=()
     WINEPREFIX="$STAGE_PREFIX" timeout 30 wineserver -w >/dev/null 2>&1 || true
     display_stop
 }
@@ -26,12 +26,25 @@ stage_profile() { find "$STAGE_PREFIX/drive_c/users" -mindepth 1 -maxdepth 1 ! -
 stage_desktop() { echo "$(stage_profile)/Desktop"; }
 stage_programs() { echo "$(stage_profile)/AppData/Roaming/Microsoft/Windows/Start Menu/Programs"; }
 
+# stage_serve SCRIPT PORTFILE [ARGS...]: starts tests/fixtures/SCRIPT; its ports,
+# as it names them in PORTFILE, in STAGE_PORTS.
+stage_serve() {
+    rm -f "$2"
+    python3 "$ZELBAR_SOURCE/tests/fixtures/$1" --port-file "$2" --idle 600 "${@:3}" &
+    STAGE_PIDS+=($!)
+    for _ in $(seq 1 300); do [ -s "$2" ] && break; sleep 0.1; done
+    mapfile -t STAGE_PORTS 2>/dev/null <"$2" || stage_fail "$1 did not start"
+}
+
 # Sets up WORK: the fixture Access registered as Office 2003 does it, ".html"
 # opened by exit_with, which only notes the page in WORK/quickstart-opened.txt
 # (no browser outside the sandbox), no earlier installation, demo/product packed
 # into our extractor stub (its content kept in WORK/archive-content) and served
-# by tests/fixtures/server.py (its requests logged in WORK/server.log), and
-# WORK/app with the program and its settings.ini.
+# by tests/fixtures/server.py on STAGE_PORT (its requests logged in
+# WORK/server.log), and over HTTPS on STAGE_HTTPS_PORT
+# with an authority the sandbox trusts (STAGE_UNTRUSTED_PORT: one it does not
+# trust; STAGE_WRONGHOST_PORT: a certificate for another name), and WORK/app with
+# the program and a settings.ini for STAGE_PORT.
 stage_setup() {
     local work="$1" office="$STAGE_PREFIX/drive_c/Program Files/Microsoft Office/OFFICE11"
     rm -rf "$work/app" "$work/served" "$work/archive-content" "$work/quickstart-opened.txt" "$work/server.log"
@@ -64,26 +77,33 @@ EOF
     cp "$STAGE_FIXTURES/exit_with/exit_with.exe" "$work/archive-content/Update.exe"
     python3 "$ZELBAR_SOURCE/tests/fixtures/extractor/pack.py" "$STAGE_FIXTURES/extractor/zelbar_extractor.exe" \
         "$work/served/ZelbarSetup11.exe" "$work/archive-content" || stage_fail "the archive could not be packed"
-    rm -f "$work/server.port"
-    python3 "$ZELBAR_SOURCE/tests/fixtures/server.py" --files "$work/served" --port-file "$work/server.port" \
-        --log "$work/server.log" --idle 600 &
-    STAGE_SERVER_PID=$!
-    for _ in $(seq 1 300); do [ -s "$work/server.port" ] && break; sleep 0.1; done
-    STAGE_PORT="$(cat "$work/server.port")" || stage_fail "the download server did not start"
+    stage_wine "$STAGE_FIXTURES/trust_cert/trust_cert.exe" "$(stage_winpath "$STAGE_CERTS/ca.der")" ||
+        stage_fail "the test authority could not be trusted"
+    stage_serve server.py "$work/server.port" --files "$work/served" --log "$work/server.log" \
+        --tls "$STAGE_CERTS/localhost.pem" "$STAGE_CERTS/server.key" \
+        --tls "$STAGE_CERTS/untrusted.pem" "$STAGE_CERTS/server.key" \
+        --tls "$STAGE_CERTS/wronghost.pem" "$STAGE_CERTS/server.key"
+    read -r STAGE_PORT STAGE_HTTPS_PORT STAGE_UNTRUSTED_PORT STAGE_WRONGHOST_PORT <<<"${STAGE_PORTS[*]}"
 
     # page 1's messages name the Windows version the sandbox really has
-    local os
-    os="$(stage_wine cmd /c ver 2>/dev/null | grep -o '[0-9]\+\.[0-9]\+\.[0-9]\+' | head -n 1)"
-    [ -n "$os" ] || stage_fail "the sandbox names no Windows version"
-    iconv -f UTF-8 -t CP1252 <<EOF | sed 's/$/\r/' >"$work/app/settings.ini"
+    STAGE_OS="$(stage_wine cmd /c ver 2>/dev/null | grep -o '[0-9]\+\.[0-9]\+\.[0-9]\+' | head -n 1)"
+    [ -n "$STAGE_OS" ] || stage_fail "the sandbox names no Windows version"
+    cp "$ZELBAR_BINARY/ZelbarSetup.exe" "$work/app/"
+    stage_settings "$work" "http://127.0.0.1:$STAGE_PORT/size" "http://127.0.0.1:$STAGE_PORT/files/ZelbarSetup11.exe"
+}
+
+# stage_settings WORK SIZE_URL ARCHIVE_URL: WORK/app/settings.ini for these addresses.
+stage_settings() {
+    local os="$STAGE_OS"
+    iconv -f UTF-8 -t CP1252 <<EOF | sed 's/$/\r/' >"$1/app/settings.ini"
 [SupportedAccessVersions]
 Access.Application.11=Access 2003
 
 [GetFileSize]
-URL=http://127.0.0.1:$STAGE_PORT/size
+URL=$2
 
 [ProgramFile]
-URL=http://127.0.0.1:$STAGE_PORT$STAGE_PROGRAM_PATH
+URL=$3
 
 [osVer_$os]
 Meldung=Ihr Windows ($os) wird von Zelbar unterstützt.
@@ -106,19 +126,19 @@ StartmenuAnmeldung=Zelbar Anmeldung
 StartmenuHistory=Versionshinweise
 StartmenuSchnellstart=Schnellstart
 EOF
-    cp "$ZELBAR_BINARY/ZelbarSetup.exe" "$work/app/"
 }
 
-# Starts the wizard from WORK/app and walks tests/e2e/roads/install.road with the
-# driver; the page screenshots go into SHOTS as PNG. A wizard that did not get
-# through would wait for ever, so only this sandbox is then ended.
+# stage_road WORK SHOTS [ROAD]: starts the wizard from WORK/app and walks ROAD
+# (tests/e2e/roads/install.road) with the driver; the page screenshots go into
+# SHOTS as PNG. A wizard that did not get through would wait for ever, so only
+# this sandbox is then ended.
 stage_road() {
-    local work="$1" shots="$2" status=0 bmp wizard
+    local work="$1" shots="$2" road="${3:-$ZELBAR_SOURCE/tests/e2e/roads/install.road}" status=0 bmp wizard
     mkdir -p "$shots"
     stage_wine "$work/app/ZelbarSetup.exe" &
     wizard=$!
     stage_wine "$ZELBAR_BINARY/tests/e2e/zelbar_driver.exe" \
-        "$(stage_winpath "$ZELBAR_SOURCE/tests/e2e/roads/install.road")" "$(stage_winpath "$shots")" \
+        "$(stage_winpath "$road")" "$(stage_winpath "$shots")" \
         2>/dev/null || status=$?
     for bmp in "$shots"/*.bmp; do [ -e "$bmp" ] && convert "$bmp" "${bmp%.bmp}.png" && rm -f "$bmp"; done
     [ "$status" -eq 0 ] || WINEPREFIX="$STAGE_PREFIX" wineserver -k >/dev/null 2>&1 || true

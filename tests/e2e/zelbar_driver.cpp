@@ -2,9 +2,10 @@
 // process, by what a user sees and does. ROAD is UTF-8, a step a line, fields
 // split by tabs: "window TITLE" (where the next steps work), "click CAPTION"
 // (once enabled), "text TEXT" (wait until a control shows it), "answer TITLE
-// TEXT" (the message box must say TEXT; OK), "gone TITLE", "shot NAME" (the
-// window as SHOTS\NAME.bmp). TEXT ending in "*" is a prefix. A failing step
-// leaves SHOTS\failure.bmp of the whole screen and exit code 1.
+// TEXT [BUTTON]" (the message box must say TEXT; OK or BUTTON), "gone TITLE",
+// "shot NAME" (the window as SHOTS\NAME.bmp). TEXT ending in "*" is a prefix,
+// "*TEXT*" a part. A failing step leaves SHOTS\failure.bmp of the whole screen
+// and exit code 1.
 #include <windows.h>
 
 #include <cstdio>
@@ -35,6 +36,17 @@ std::wstring TextOf(HWND window) {
     return buffer;
 }
 
+// A button's text as the user reads it, without the mark of its access key.
+std::wstring Caption(HWND window) {
+    return Text::ReplaceAll(TextOf(window), L"&", L"");
+}
+
+bool IsText(HWND window) {
+    wchar_t name[16] = {};
+    ::GetClassNameW(window, name, 16);
+    return _wcsicmp(name, L"Static") == 0 && !TextOf(window).empty();
+}
+
 bool IsMessageBox(HWND window) {
     wchar_t name[16] = {};
     ::GetClassNameW(window, name, 16);
@@ -42,6 +54,8 @@ bool IsMessageBox(HWND window) {
 }
 
 bool Matches(const std::wstring& text, const std::wstring& pattern) {
+    if (pattern.size() > 1 && Text::StartsWith(pattern, L"*") && Text::EndsWith(pattern, L"*"))
+        return text.find(pattern.substr(1, pattern.size() - 2)) != std::wstring::npos;
     if (Text::EndsWith(pattern, L"*"))
         return Text::StartsWith(text, pattern.substr(0, pattern.size() - 1));
     return text == pattern;
@@ -88,8 +102,7 @@ void Run(const std::vector<std::wstring>& step, HWND& current, const std::wstrin
     } else if (command == L"click") {
         Need(Await([&] {
                  return found = Find(current, [&](HWND w) {
-                            return Text::ReplaceAll(TextOf(w), L"&", L"") == arg &&
-                                   ::IsWindowEnabled(w);
+                            return Caption(w) == arg && ::IsWindowEnabled(w);
                         });
              }),
              L"no enabled control " + arg);
@@ -99,13 +112,18 @@ void Run(const std::vector<std::wstring>& step, HWND& current, const std::wstrin
     } else if (command == L"text") {
         Need(Await([&] { return Find(current, [&](HWND w) { return Matches(TextOf(w), arg); }); }),
              L"nothing shows " + arg);
-    } else if (command == L"answer" && step.size() == 3) {
+    } else if (command == L"answer" && (step.size() == 3 || step.size() == 4)) {
         Need(Await([&] { return found = Find(nullptr, titled(true)); }), L"no message box " + arg);
-        // The box's text arrives a moment after its window.
-        Need(
-            Await([&] { return Find(found, [&](HWND w) { return Matches(TextOf(w), step[2]); }); }),
-            L"the message box " + arg + L" does not say " + step[2]);
-        ::PostMessageW(::GetDlgItem(found, IDOK), BM_CLICK, 0, 0);
+        // The box's text arrives a moment after its window; then it stays as it is.
+        HWND said = nullptr;
+        Need(Await([&] { return said = Find(found, [](HWND w) { return IsText(w); }); }),
+             L"the message box " + arg + L" shows no text");
+        Need(Matches(TextOf(said), step[2]),
+             L"the message box " + arg + L" says \"" + TextOf(said) + L"\", not " + step[2]);
+        HWND button = ::GetDlgItem(found, IDOK);
+        if (step.size() == 4) button = Find(found, [&](HWND w) { return Caption(w) == step[3]; });
+        Need(button != nullptr, L"the message box " + arg + L" has no button " + step.back());
+        ::PostMessageW(button, BM_CLICK, 0, 0);
         Need(Await([&] { return !::IsWindowVisible(found); }), L"the box stayed open: " + arg);
     } else if (command == L"gone") {
         Need(Await([&] { return !Find(nullptr, [&](HWND w) { return TextOf(w) == arg; }); }),

@@ -28,6 +28,7 @@ TEST(DownloadCauseTest, EveryKnownErrorNumberNamesItsCauseAndTheFailingHost) {
         {TC::kErrorCertificateAuthorityInvalid, DownloadTexts::CertificateUntrusted(host)},
         {TC::kErrorCertificateErrors, DownloadTexts::CertificateUntrusted(host)},
         {TC::kErrorCertificateRevoked, DownloadTexts::CertificateUntrusted(host)},
+        {TC::kErrorCertificateRevocationFailed, DownloadTexts::CertificateUntrusted(host)},
         {TC::kErrorCertificateNameInvalid, DownloadTexts::CertificateForOtherName(host)},
         {TC::kErrorCertificateDateInvalid, DownloadTexts::CertificateOutOfDate(host)},
         {TC::kErrorSecureFailure, DownloadTexts::SecureConnectionFailed(host)},

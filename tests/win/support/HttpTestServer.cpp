@@ -1,5 +1,6 @@
 #include "support/HttpTestServer.h"
 
+#include <sstream>
 #include <stdexcept>
 
 #include "platform/Handles_win.h"
@@ -8,15 +9,15 @@
 
 namespace wintest {
 
-HttpTestServer::HttpTestServer() {
+HttpTestServer::HttpTestServer(const std::wstring& arguments, const std::string& script) {
     const std::string portFile = std::string(ZELBAR_BINARY_DIR) + "/server-" +
                                  std::to_string(::GetCurrentProcessId()) + "-" +
                                  std::to_string(::GetTickCount64()) + ".port";
     portFile_ = WinPath(portFile);
     std::wstring commandLine =
         L"Z:\\usr\\bin\\python3 " +
-        QuoteArgument(Text::FromUtf8(ZELBAR_SOURCE_DIR "/tests/fixtures/server.py")) +
-        L" --idle 600 --port-file " + QuoteArgument(Text::FromUtf8(portFile));
+        QuoteArgument(Text::FromUtf8(ZELBAR_SOURCE_DIR "/tests/fixtures/" + script)) +
+        L" --idle 600 --port-file " + QuoteArgument(Text::FromUtf8(portFile)) + L" " + arguments;
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION started = {};
@@ -29,7 +30,8 @@ HttpTestServer::HttpTestServer() {
     if (!PollUntil([&] { return PathExists(portFile_); })) {
         throw std::runtime_error("the test server did not start (no port file)");
     }
-    port_ = static_cast<unsigned short>(std::stoi(ReadBytes(portFile_)));
+    std::istringstream ports(ReadBytes(portFile_));
+    for (unsigned port = 0; ports >> port;) ports_.push_back(static_cast<unsigned short>(port));
 }
 
 HttpTestServer::~HttpTestServer() {
@@ -41,7 +43,11 @@ HttpTestServer::~HttpTestServer() {
 }
 
 std::wstring HttpTestServer::Url(const std::wstring& path) const {
-    return L"http://127.0.0.1:" + std::to_wstring(port_) + path;
+    return L"http://127.0.0.1:" + std::to_wstring(Port()) + path;
+}
+
+std::wstring HttpTestServer::SecureUrl(std::size_t index, const std::wstring& path) const {
+    return L"https://localhost:" + std::to_wstring(ports_.at(index + 1)) + path;
 }
 
 }  // namespace wintest
