@@ -33,7 +33,7 @@ constexpr DWORD kBlockSize = 1024 * 1024;
 // a hundred small pieces a second would otherwise keep the machine busy
 // while the user only waits. The progress still moves every kGatherMs.
 constexpr DWORD kSmallRead = 64 * 1024;
-constexpr DWORD kGatherMs = 40;
+constexpr DWORD kGatherMs = 100;
 // WinINet's own time-outs only free its internal threads after we have given
 // up; ours (the wait on the completion) always comes first.
 constexpr DWORD kWinInetGraceMs = 10000;
