@@ -142,7 +142,7 @@ TEST_F(TransferControlTest, BodiesArriveWholeInChunksOfExactlyTheAskedSize) {
 TEST_F(TransferControlTest, FailuresAndStallsEndInState11WithOnlyTheBytesThatCame) {
     WinInetTransferControl control(kShortTimeoutMs, 0);
     for (const std::wstring path :
-         {L"/reset/3500000/1750000/a.exe", L"/short/3500000/1750000/a.exe"}) {
+         {L"/cut/1750000r/file/3500000/a.exe", L"/cut/1750000/file/3500000/a.exe"}) {
         Download(control, Url(path));
         EXPECT_EQ(states, (std::vector<int>{12, 11})) << Narrow(path);
         EXPECT_NE(control.ResponseCode(), 0u);
