@@ -22,6 +22,7 @@ protected:
     WinShell shell;
 };
 
+// The doubled backslash that checkVersions asks with is the e2e road's (Access found).
 TEST_F(WinShellTest, TrailingBackslashReadsTheDefaultValueAndANameTheParentKeysValue) {
     const std::wstring name = L"HKEY_CLASSES_ROOT\\" + progId;
     const std::wstring command = L"\"C:\\A B\\MSACCESS.EXE\" \"%1\"";
@@ -29,8 +30,6 @@ TEST_F(WinShellTest, TrailingBackslashReadsTheDefaultValueAndANameTheParentKeysV
     RegAdd(progId, L"Bezeichnung", L"Größe");
     RegAdd(progId, L"Pfad", L"%SystemRoot%\\notepad.exe", REG_EXPAND_SZ);
     EXPECT_EQ(shell.regRead(name + L"\\shell\\open\\command\\"), command);
-    EXPECT_EQ(shell.regRead(name + L"\\shell\\open\\command\\\\"),
-              command);  // as checkVersions asks
     EXPECT_EQ(shell.regRead(name + L"\\Bezeichnung"), L"Größe");
     EXPECT_EQ(shell.regRead(name + L"\\Pfad"), L"C:\\windows\\notepad.exe");
     // "shell" is a key, not a value of the ProgID, and has no default value

@@ -1,5 +1,7 @@
-// WinInetTransferControl and Wine's WinINet against tests/fixtures/server.py. Nothing is timed:
-// a time-out is a short one given to the control; "at once" is within a hang guard's cap.
+// WinInetTransferControl and Wine's WinINet against tests/fixtures/server.py, over HTTP, over
+// HTTPS with the certificates of make-certs, and through proxy.py as the system's proxy.
+// Nothing is timed: a time-out is a short one given to the control; "at once" is within a hang
+// guard's cap.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -8,6 +10,7 @@
 #include <utility>
 
 #include "platform/MessageLoop_win.h"
+#include "platform/Shell_win.h"
 #include "platform/TransferControl_win.h"
 #include "support/HttpTestServer.h"
 #include "support/TestSupport.h"
@@ -23,6 +26,10 @@ constexpr std::uint32_t kShortTimeoutMs = 1500;
 constexpr std::uint32_t kEndlessTimeoutMs = 10 * 60 * 1000;
 constexpr std::uint32_t kShortPauseMs = 10;
 
+const std::string kCerts = ZELBAR_BINARY_DIR "/tests/fixtures/trust_cert/certs/";
+// The server's TLS ports, in the order of their certificates in SetUpTestSuite.
+enum Tls : std::size_t { kTrusted, kUntrusted, kWrongHost, kExpired };
+
 std::string ServerBytes(std::size_t offset, std::size_t count) {
     std::string bytes(count, '\0');
     for (std::size_t i = 0; i < count; ++i) bytes[i] = static_cast<char>((offset + i) % 251);
@@ -36,9 +43,38 @@ std::size_t PrivateBytes() {
     return counters.PrivateUsage;
 }
 
+// A proxy in the user's Internet settings, as a company network has it; the sandbox, which
+// all Wine tests share, has none otherwise.
+struct SystemProxy {
+    static constexpr const wchar_t* kKey =
+        L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
+    explicit SystemProxy(unsigned short port) {
+        const std::wstring server = L"127.0.0.1:" + std::to_wstring(port);
+        const DWORD enable = 1;
+        ::RegSetKeyValueW(HKEY_CURRENT_USER, kKey, L"ProxyServer", REG_SZ, server.c_str(),
+                          static_cast<DWORD>((server.size() + 1) * sizeof(wchar_t)));
+        ::RegSetKeyValueW(HKEY_CURRENT_USER, kKey, L"ProxyEnable", REG_DWORD, &enable, 4);
+    }
+    ~SystemProxy() {
+        for (const wchar_t* name : {L"ProxyServer", L"ProxyEnable"})
+            ::RegDeleteKeyValueW(HKEY_CURRENT_USER, kKey, name);
+    }
+};
+
 class TransferControlTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { server = new HttpTestServer(); }
+    static void SetUpTestSuite() {
+        // Trusted as a company's own authority is; the other one never is.
+        const std::wstring trust = QuoteArgument(FixtureExe(L"trust_cert")) + L" " +
+                                   QuoteArgument(WinPath(kCerts + "ca.der"));
+        ASSERT_EQ(WinShell().Run(trust, WindowStyle::Hidden, true), 0u);
+        std::wstring tls;
+        for (const char* cert : {"localhost", "untrusted", "wronghost", "expired"}) {
+            tls += L" --tls " + QuoteArgument(Text::FromUtf8(kCerts + cert + ".pem")) + L" " +
+                   QuoteArgument(Text::FromUtf8(kCerts + "server.key"));
+        }
+        server = new HttpTestServer(tls);
+    }
     static void TearDownTestSuite() { delete server; }
     static std::wstring Url(const std::wstring& path) { return server->Url(path); }
 
@@ -105,20 +141,13 @@ TEST_F(TransferControlTest, BodiesArriveWholeInChunksOfExactlyTheAskedSize) {
 
 TEST_F(TransferControlTest, FailuresAndStallsEndInState11WithOnlyTheBytesThatCame) {
     WinInetTransferControl control(kShortTimeoutMs, 0);
-    Download(control, Url(L"/status/404/ZelbarSetup.exe"));
-    EXPECT_EQ(states, std::vector<int>{11});
-    EXPECT_EQ(control.ResponseCode(), TransferControl::kErrorHttpStatusBase + 404);
-    EXPECT_TRUE(control.GetChunk(4096).empty()) << "the error page is never handed out";
     for (const std::wstring path :
-         {L"/reset/3500000/1750000/a.exe", L"/short/3500000/1750000/a.exe"}) {
+         {L"/cut/1750000r/file/3500000/a.exe", L"/cut/1750000/file/3500000/a.exe"}) {
         Download(control, Url(path));
         EXPECT_EQ(states, (std::vector<int>{12, 11})) << Narrow(path);
         EXPECT_NE(control.ResponseCode(), 0u);
         EXPECT_EQ(received, 1750000u) << "every byte that came is handed out before the failure";
     }
-    Download(control, L"http://127.0.0.1:1/a.exe");  // refused: nothing serves port 1
-    EXPECT_EQ(states, std::vector<int>{11});
-
     Download(control, Url(L"/stall/100000/5000/30/a.exe"));
     EXPECT_EQ(states, (std::vector<int>{12, 11}));
     EXPECT_EQ(received, 5000u);
@@ -216,6 +245,43 @@ TEST_F(TransferControlTest, OpenUrlAnswersInTheAnsiCodePageOrThrowsTheFailuresNu
               TransferControl::kErrorTimeout);
     MSG waiting;
     EXPECT_FALSE(::PeekMessageW(&waiting, nullptr, WM_APP, WM_APP, PM_REMOVE));
+}
+
+TEST_F(TransferControlTest, HttpsFromATrustedServerArrivesAndFailuresBeforeTheBodyAreNamed) {
+    WinInetTransferControl control;
+    Download(control, server->SecureUrl(kTrusted, L"/file/300000/ZelbarSetup.exe"));
+    EXPECT_EQ(states, std::vector<int>{12});
+    EXPECT_EQ(received, 300000u);
+    const std::pair<std::wstring, std::uint32_t> failures[] = {
+        {server->SecureUrl(kUntrusted, L"/file/1000/a.exe"),
+         TransferControl::kErrorCertificateRevocationFailed},
+        {server->SecureUrl(kWrongHost, L"/file/1000/a.exe"),
+         TransferControl::kErrorCertificateNameInvalid},
+        {server->SecureUrl(kExpired, L"/file/1000/a.exe"),
+         TransferControl::kErrorCertificateDateInvalid},
+        // Nothing listens on port 1.
+        {L"http://127.0.0.1:1/a.exe", TransferControl::kErrorCannotConnect},
+    };
+    for (const auto& [url, error] : failures) {
+        Download(control, url);
+        EXPECT_EQ(states, std::vector<int>{11}) << Narrow(url);
+        EXPECT_EQ(control.ResponseCode(), error) << Narrow(url);
+        EXPECT_EQ(received, 0u) << Narrow(url);
+        EXPECT_EQ(ErrorOf([&] { control.OpenURL(url); }).code(), error) << Narrow(url);
+    }
+}
+
+// The refusal shows that the setting is followed; the e2e road's proxy log shows the requests.
+TEST_F(TransferControlTest, TheSystemProxyCarriesTheDownloadAndItsRefusalIsStatus407) {
+    WinInetTransferControl control;
+    for (const bool refuse : {false, true}) {
+        HttpTestServer proxy(refuse ? L"--refuse" : L"", "proxy.py");
+        SystemProxy setting(proxy.Port());
+        Download(control, Url(L"/file/200000/ZelbarSetup.exe"));
+        EXPECT_EQ(states, std::vector<int>{refuse ? 11 : 12});
+        EXPECT_EQ(received, refuse ? 0u : 200000u);
+    }
+    EXPECT_EQ(control.ResponseCode(), TransferControl::kErrorHttpStatusBase + 407);
 }
 
 }  // namespace
