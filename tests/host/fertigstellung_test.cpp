@@ -134,7 +134,8 @@ TEST_F(FertigstellungTest, OnlyChosenAndNamedShortcutsAreMadeAndTheRestStillHapp
     Shortcuts({L"Desktop=Zelbar", L"StartmenuFolder=Zelbar", L"StartmenuHistory=Neu"});
     finish.Fertigstellen({false, true, false});
     EXPECT_TRUE(Tree("user/Desktop").empty());
-    EXPECT_EQ(Tree("user/Startmenü/Programme"), (std::vector<std::string>{"Zelbar", "Zelbar/Neu.lnk"}));
+    EXPECT_EQ(Tree("user/Startmenü/Programme"),
+              (std::vector<std::string>{"Zelbar", "Zelbar/Neu.lnk"}));
     EXPECT_EQ(Installed("ZelbarProg.mdb"), "prog neu");
     EXPECT_TRUE(shell.runCommands.empty());
 }
