@@ -159,6 +159,7 @@ TEST_F(IniTest, FilesBreakingARuleAreRefused) {
         L"a=b|" + kSize, kSize + L"a=b", kSize + L"[Runtime]|; Kommentar",
         kSize + L"[Runtime]|Datei=", kSize + L"[Runtime]|=Wert", kSize + kMessage + L"|; Kommentar",
         kSize + kMessage + L"|=Wert", L"[GetFileSize]|\tURL=http://x",
+        L"[GetFileSize]|url=http://x",
         L"[SupportedAccessVersions]|Access.Application=Access||" + kSize,
         // A header without a blank line before it keeps the rule of the section above.
         L"[SupportedAccessVersions]|a.b.c=d|[ProgramFile]|URL=http://y||" + kSize,
@@ -188,31 +189,6 @@ TEST_F(IniTest, MessageSectionNeedsAllFourLinesWhereverItEnds) {
         }
         EXPECT_EQ(Check(file), ini::kBroken) << "at the end, without line " << missing;
         EXPECT_EQ(Check(file + L"|"), ini::kBroken) << "before a blank, without line " << missing;
-    }
-}
-
-TEST(LikePatternTest, PatternCoversTheWholeTextWithLetterCaseSignificant) {
-    const struct {
-        const wchar_t* text;
-        const wchar_t* pattern;
-        bool matches;
-    } cases[] = {// "?" is exactly one character.
-                 {L"a=b", L"?=?", true},
-                 {L"ab=b", L"?=?", false},
-                 // "*" is any run, also none, and gives back what the tokens after it need.
-                 {L"", L"*", true},
-                 {L"abc=def=g", L"?*=?*", true},
-                 {L"key=", L"?*=?*", false},
-                 // A character in brackets stands for itself.
-                 {L"[]", L"[[]*[]]", true},
-                 {L"[x", L"[[]*[]]", false},
-                 // Letter case counts, and nothing may stand before or after.
-                 {L"url=http://h", L"URL=http://*", false},
-                 {L"Meldung=x", L"Meldung", false}};
-    for (const auto& c : cases) {
-        EXPECT_EQ(Like(c.text, c.pattern), c.matches)
-            << ::testing::PrintToString(std::wstring(c.text)) << " ~ "
-            << ::testing::PrintToString(std::wstring(c.pattern));
     }
 }
 
