@@ -83,7 +83,10 @@ TEST(SystempruefungTest, WithoutSupportedAccessReasonAndCdOfferWithMailLinkLeave
 }
 
 TEST(SystempruefungTest, BlocksComeInTheOrderOfTheirSectionsWithTheirTextsAndLinksThenWeiter) {
-    const Section os{kOs, L"Windows <b>a#EQUAL#b</b>", L"Infos <a href#EQUAL#http://x/os>hier</a>",
+    // Only the first link counts, in any letter case, and every copy of it is replaced.
+    const Section os{kOs, L"Windows <b>a#EQUAL#b</b>",
+                     L"Infos <A HREF#EQUAL#http://x/os?a#EQUAL#1>hier</A> <a href#EQUAL#y>zwei</a> "
+                     L"<A HREF#EQUAL#http://x/os?a#EQUAL#1>hier</A>",
                      L"Service Pack: <a href#EQUAL#sp.exe>installieren</a>", L"OK"};
     const Section access{kAccess, L"Access 2003", L"<a href#EQUAL#leer></a> ",
                          L"Service Pack <a href#EQUAL#sp3.exe>laden", L"Warning"};
@@ -100,7 +103,8 @@ TEST(SystempruefungTest, BlocksComeInTheOrderOfTheirSectionsWithTheirTextsAndLin
         EXPECT_EQ(accessBlock.kind, MessageBlock::Kind::Access);
         // The message is shown as read, markup and all.
         EXPECT_EQ(osBlock.message, L"Windows <b>a#EQUAL#b</b>");
-        EXPECT_EQ(Shown(osBlock.info), L"Infos hier [http://x/os|hier]");
+        EXPECT_EQ(Shown(osBlock.info),
+                  L"Infos hier <a href=y>zwei</a> hier [http://x/os?a=1|hier]");
         EXPECT_EQ(Shown(osBlock.sp), L"Service Pack: installieren [sp.exe|installieren]");
         EXPECT_EQ(accessBlock.message, L"Access 2003");
         // Nothing left but blanks: the line stays hidden.

@@ -71,7 +71,7 @@ TEST_F(WebTest, SizeReplyIsASizeOnlyWhenItIsNoRefusalAndFitsTheTotal) {
         EXPECT_FALSE(SizeQuery(reply)) << Text::ToUtf8(reply);
         EXPECT_EQ(file.Filesize(), L"77");
     }
-    EXPECT_EQ(control.openedUrls.size(), 9u);
+    EXPECT_EQ(control.openedUrls.size(), 10u);
 }
 
 TEST_F(WebTest, BodyIsReadInFullChunksUntilOneOfAtMostOneByte) {
