@@ -383,13 +383,6 @@ INSTANTIATE_TEST_SUITE_P(
                        t.program.buttonDownload_Click();
                        EXPECT_TRUE(t.control.executedUrls.empty());
                    }},
-        CancelRoad{"SizeQueryAnsweredButStillRunning", "downloading stays closes",
-                   [](auto& t) {
-                       t.control.busyPassesAfterOpenUrl = 3;
-                       t.onYield = [&t] { t.PressCancel(); };
-                       t.program.buttonDownload_Click();
-                       EXPECT_TRUE(t.control.executedUrls.empty());
-                   }},
         // The request is abandoned at once, and the page says nothing more.
         CancelRoad{"DownloadBeforeItsFirstData", "",
                    [](auto& t) {
