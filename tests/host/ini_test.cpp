@@ -83,15 +83,6 @@ TEST_F(IniTest, SectionEndsAtEmptyHeaderShapedOrEqualsFreeLine) {
     }
 }
 
-TEST_F(IniTest, KeysKeepFileOrderAndAKeyRepeatedInOtherLetterCaseIsRefused) {
-    WriteIni(L"[Shortcuts]|Desktop=Zelbar|StartmenuFolder=Zelbar||[A]|Key=1|key=2");
-    const NameList keys = settings.GetKeys(L"Shortcuts");
-    EXPECT_EQ(ToVector(keys), (Names{L"Desktop", L"StartmenuFolder"}));
-    EXPECT_TRUE(keys.Contains(L"DESKTOP"));
-    EXPECT_FALSE(keys.Contains(L"StartmenuUpdate"));
-    EXPECT_THROW(settings.GetKeys(L"A"), NameListDuplicateError);
-}
-
 TEST_F(IniTest, SectionsAreTheTrimmedHeaderLinesWithoutAnyBracketAndMayReopen) {
     WriteIni(
         L"  [GetFileSize]  |URL=http://x|[[Ver]schachtelt]|[ mit Leer ]|[offen|zu]|\t[Tab]||[]");
