@@ -63,10 +63,11 @@ const std::wstring kMessage = L"[osVer_1]|Meldung=T|LinkInfo=|LinkSP=|Icon=OK";
 
 TEST_F(IniTest, LastMatchingLineWinsItsValueStopsAtTheSecondEqualsSignAndIsNotTrimmed) {
     WriteIni(
-        L"[GetFileSize]|URL=http://erste|URL=http://zweite||[ProgramFile]|URL=http://archiv||"
+        L"[GetFileSize]|URL=http://erste|URL=http://zweite||[ProgramFile]|URL=http://archiv/"
+        L"Größe€||"
         L"[GetFileSize]|URL=http://h/size.php?filename=Zelbar.exe");
     EXPECT_EQ(settings.GetValue(L"GetFileSize", L"URL"), L"http://h/size.php?filename");
-    EXPECT_EQ(settings.GetValue(L"ProgramFile", L"URL"), L"http://archiv");
+    EXPECT_EQ(settings.GetValue(L"ProgramFile", L"URL"), L"http://archiv/Größe€");
 
     // Spaces and letter case are significant.
     WriteIni(L"[Shortcuts] |Desktop=Zelbar||[Folder]| URL=http://a|Key = Wert||[folder]|URL=b");
