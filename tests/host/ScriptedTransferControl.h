@@ -21,14 +21,13 @@ public:
     static constexpr int kEndsSilently = -1;  // neither state 12 nor 11
     std::wstring reply;                       // of text requests
     std::optional<std::uint32_t> openUrlError;
-    int busyPassesAfterOpenUrl = 0;
     std::function<void()> whileWaitingForText;
     std::string body;                          // of downloads
     int firstState = kStateResponseCompleted;  // kStateError: an HTTP error status
     std::optional<std::size_t> failAfter;      // the connection breaks after this many bytes
     std::uint32_t responseCode = 0;            // reported with state 11
     std::wstring validator, contentType;
-    std::optional<std::size_t> restartAfter;   // then the body starts over as restartedBody
+    std::optional<std::size_t> restartAfter;  // then the body starts over as restartedBody
     std::string restartedBody;
 
     std::vector<std::wstring> openedUrls, executedUrls;
@@ -47,7 +46,6 @@ public:
             whileWaitingForText();
             if (cancelCalls > cancelsBefore) throw PlatformError(995, L"Abgebrochen");
         }
-        busyPasses_ = busyPassesAfterOpenUrl;
         if (openUrlError) throw PlatformError(*openUrlError, L"Anfrage gescheitert");
         return reply;
     }
@@ -62,7 +60,7 @@ public:
         pending_.push_back(firstState);
     }
 
-    bool StillExecuting() override { return busyPasses_ > 0 ? busyPasses_-- > 0 : executing_; }
+    bool StillExecuting() override { return executing_; }
 
     std::vector<std::uint8_t> GetChunk(std::size_t size) override {
         chunkSizesAsked.push_back(size);
@@ -121,7 +119,6 @@ private:
 
     StateHandler handler_;
     bool executing_ = false, failReported_ = false, restarted_ = false;
-    int busyPasses_ = 0;
     std::deque<int> pending_;
     std::size_t position_ = 0, available_ = 0, resumeOffset_ = 0;
 };

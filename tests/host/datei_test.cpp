@@ -3,10 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <vector>
 
-#include "TempFolder.h"
-#include "platform/PlatformError.h"
 #include "platform/PortableFileSystem.h"
 #include "platform/Text.h"
 
@@ -15,7 +12,6 @@ namespace {
 class DateiTest : public ::testing::Test {
 protected:
     PortableFileSystem fs;
-    TempFolder temp;
 
     Datei With(std::int32_t total, std::int32_t current = 0) {
         Datei d(fs);
@@ -71,31 +67,6 @@ TEST_F(DateiTest, DisplayTextUsesTheShortestGermanForm) {
         EXPECT_EQ(With(0, bytes).GetFormattedAktFilesize(L","), text) << bytes;
     }
     EXPECT_EQ(With(1536).GetFormattedFilesize(L"."), L"1.5 KB");
-}
-
-TEST_F(DateiTest, WritesChunksUnderTheUrlsNameFromTheFirstByteWithoutShorteningAndCountsThem) {
-    temp.WriteBytes("archive.exe", std::string(9000, 'x'));
-    Datei d(fs);
-    d.FolderLokal(temp.path() + L"\\");
-    d.url(L"http://host/download/archive.exe");
-    EXPECT_EQ(d.Folder(), L"http://host/download/");
-    EXPECT_THROW(d.WriteBytesToFile({1, 2}), PlatformError);  // nothing open yet
-    d.SetAktFilesize(7);
-    d.OpenFileForWrite();
-    d.WriteBytesToFile(std::vector<std::uint8_t>(4096, 'a'));
-    d.WriteBytesToFile(std::vector<std::uint8_t>(100, 'c'));
-    d.WriteBytesToFile({});
-    d.CloseFile();
-    d.CloseFile();  // nothing open: nothing to do
-    EXPECT_EQ(temp.ReadBytes("archive.exe"),
-              std::string(4096, 'a') + std::string(100, 'c') + std::string(4804, 'x'));
-    // Opening does not reset the count: a second transfer goes on from there.
-    EXPECT_EQ(d.GetAktFilesizeInBytes(), 4203);
-
-    d.FolderLokal(temp.path() + L"\\missing\\");
-    EXPECT_THROW(d.OpenFileForWrite(), PlatformError);
-    d.url(L"http://host/download/");
-    EXPECT_EQ(d.PfadLokal(), temp.path() + L"\\missing\\");
 }
 
 }  // namespace

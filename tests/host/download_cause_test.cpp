@@ -20,9 +20,6 @@ TEST(DownloadCauseTest, EveryKnownErrorNumberNamesItsCauseAndTheFailingHost) {
         {TC::kErrorConnectionReset, DownloadTexts::ConnectionRefused(host)},
         {TC::kErrorTimeout, DownloadTexts::kTimedOut},
         {TC::kErrorInternetTimeout, DownloadTexts::kTimedOut},
-        {TC::kErrorHttpStatusBase + 404, DownloadTexts::HttpStatus(404)},
-        {TC::kErrorHttpStatusBase + 403, DownloadTexts::HttpStatus(403)},
-        {TC::kErrorHttpStatusBase + 503, DownloadTexts::HttpStatus(503)},
         {TC::kErrorHttpStatusBase + 410, L"Der Server meldet den HTTP-Status 410."},
         {TC::kErrorHttpStatusBase + 407, DownloadTexts::kProxyLogin},
         {TC::kErrorCertificateAuthorityInvalid, DownloadTexts::CertificateUntrusted(host)},
@@ -35,7 +32,6 @@ TEST(DownloadCauseTest, EveryKnownErrorNumberNamesItsCauseAndTheFailingHost) {
         {112, DownloadTexts::kDiskFull},
         {39, DownloadTexts::kDiskFull},
         // Numbers the user cannot act on keep the general text.
-        {0, L""},
         {995, L""},
         {TC::kErrorHttpStatusBase, L""},
         {TC::kErrorHttpStatusBase + 1000, L""}};

@@ -30,33 +30,6 @@ LinkMarkup Linked(const std::wstring& before, const std::wstring& word,
 
 }  // namespace
 
-TEST(ExtractLinkTest, FirstCompleteLinkIsReducedToItsWordAndEqualEscapesRestored) {
-    struct Case {
-        const wchar_t* text;
-        const wchar_t* shown;
-        const wchar_t* target;
-        const wchar_t* linkText;
-    };
-    for (const Case& c :
-         {Case{L"Infos: <a href#EQUAL#http://zelbar.de/info?a#EQUAL#1>hier</a>", L"Infos: hier",
-               L"http://zelbar.de/info?a=1", L"hier"},
-          Case{L"Service-Pack: <A HREF=sp\\SP3.exe>installieren</A> jetzt",
-               L"Service-Pack: installieren jetzt", L"sp\\SP3.exe", L"installieren"},
-          // Only the first link counts, and every copy of it is replaced.
-          Case{L"<a href=x>eins</a> und <a href=y>zwei</a> und <a href=x>eins</a> nochmal",
-               L"eins und <a href=y>zwei</a> und eins nochmal", L"x", L"eins"},
-          // Incomplete markup stays as written.
-          Case{L"Text <a href#EQUAL#ziel>hier", L"Text <a href=ziel>hier", L"", L""},
-          Case{L"a#EQUAL#b ohne Link", L"a=b ohne Link", L"", L""}}) {
-        SCOPED_TRACE(testing::PrintToString(std::wstring(c.text)));
-        const LinkMarkup link = ExtractLink(c.text);
-        EXPECT_EQ(link.found, *c.target != 0);
-        EXPECT_EQ(link.text, c.shown);
-        EXPECT_EQ(link.target, c.target);
-        EXPECT_EQ(link.linkText, c.linkText);
-    }
-}
-
 TEST(LinkPlacementTest, LinkStartsWhereTheWordByWordLayoutPutsIt) {
     FixedWidthMeasure measure;
     struct Case {

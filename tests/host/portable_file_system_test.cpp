@@ -9,31 +9,11 @@
 
 namespace {
 
-using Lines = std::vector<std::wstring>;
-
 class PortableFileSystemTest : public ::testing::Test {
 protected:
     TempFolder tmp;
     PortableFileSystem fs;
 };
-
-TEST_F(PortableFileSystemTest, LinesEndAtCrLfOrLfAndAreWindows1252) {
-    tmp.WriteBytes("a.txt", "eins\r\nzwei\n\r\nMen\xFC \x80\r");
-    auto reader = fs.OpenTextFileForReading(tmp / L"a.txt");
-    Lines lines;
-    while (!reader->AtEndOfStream()) lines.push_back(reader->Readline());
-    EXPECT_EQ(lines, (Lines{L"eins", L"zwei", L"", L"Menü €"}));
-
-    tmp.WriteBytes("out.txt", "alter langer Inhalt\r\n");
-    auto writer = fs.OpenTextFileForWriting(tmp / L"out.txt");
-    writer->WriteLine(L"Menüeinträge");
-    writer->Write(L"Größe");
-    writer->Close();
-    EXPECT_EQ(tmp.ReadBytes("out.txt"),
-              "Men\xFC"
-              "eintr\xE4ge\r\nGr\xF6\xDF"
-              "e");
-}
 
 TEST_F(PortableFileSystemTest, ReadOnlyFilesAreDeletedOnlyWithForce) {
     tmp.WriteBytes("tree/ro.txt", "x");
@@ -63,25 +43,6 @@ TEST_F(PortableFileSystemTest, CopyReplacesMoveAndCreateFolderRefuseAnExistingNa
     fs.MoveFile(tmp / L"b.txt", tmp / L"ziel\\");
     EXPECT_FALSE(tmp.Exists("b.txt"));
     EXPECT_EQ(tmp.ReadBytes("ziel/b.txt"), "neu");
-}
-
-TEST_F(PortableFileSystemTest, GetFolderListsByNameAndTheBinaryWriterDoesNotShorten) {
-    tmp.WriteBytes("ordner/B.txt", "");  // by name whatever the letter case
-    tmp.WriteBytes("ordner/a.txt", "");
-    tmp.WriteBytes("ordner/unter/c.txt", "");
-    const FolderItem item = fs.GetFolder(tmp / L"ordner\\");
-    EXPECT_EQ(item.Files, (Lines{L"a.txt", L"B.txt"}));
-    EXPECT_EQ(item.SubFolders, (Lines{L"unter"}));
-
-    tmp.WriteBytes("bin.dat", "0123456789");
-    const std::uint8_t data[] = {'a', 'b', 0, 0xFF};
-    auto writer = fs.OpenBinaryForWrite(tmp / L"bin.dat");
-    writer->Write(data, 2);
-    writer->Write(data + 2, 2);
-    writer->Close();
-    EXPECT_EQ(tmp.ReadBytes("bin.dat"), std::string("ab\0\xFF"
-                                                    "456789",
-                                                    10));
 }
 
 }  // namespace

@@ -20,9 +20,6 @@ public:
     struct InputRequest {
         std::wstring prompt, title;
     };
-    struct SavedSetting {
-        std::wstring app, section, key, value;
-    };
 
     explicit FakeUi(std::wstring startFolder = std::wstring())
         : startFolder(std::move(startFolder)) {}
@@ -39,7 +36,6 @@ public:
     std::vector<Message> messages;
     std::vector<InputRequest> inputRequests;
     std::vector<std::wstring> openedUrls;
-    std::vector<SavedSetting> savedSettings;
     unsigned sleptMilliseconds = 0;
 
     MsgBoxResult MsgBox(const std::wstring& text, unsigned style,
@@ -64,10 +60,8 @@ public:
     void Sleep(unsigned milliseconds) override { sleptMilliseconds += milliseconds; }
     bool ShowHandCursor() override { return true; }
     void OpenUrl(const std::wstring& url) override { openedUrls.push_back(url); }
-    void SaveSetting(const std::wstring& app, const std::wstring& section, const std::wstring& key,
-                     const std::wstring& value) override {
-        savedSettings.push_back({app, section, key, value});
-    }
+    void SaveSetting(const std::wstring&, const std::wstring&, const std::wstring&,
+                     const std::wstring&) override {}
     std::wstring StartFolder() override { return startFolder; }
     LocalTime Now() override { return now; }
     std::wstring DecimalSeparator() override { return L","; }
