@@ -4,7 +4,7 @@
 // its own. Prints the throughput, the peak working set, the longest gap
 // between the ticks of a 10 ms timer during the large download, and the CPU
 // time our process and the wineserver spend while the slow one waits on the
-// network, and while a paced one arrives at a fixed rate (100 Mbit/s in
+// network (the median of three drips), and while a paced one arrives at a fixed rate (100 Mbit/s in
 // bench/download/run). bench/download/run starts the server, times curl and
 // runs this.
 //
@@ -13,6 +13,7 @@
 // The paths are the server's download paths (/file/<n>/<name>,
 // /drip/<n>/<rate>/<name>); their sizes come from its size query, as page 2
 // asks for them.
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cwchar>
@@ -306,7 +307,14 @@ int Run(const std::wstring& server, const std::wstring& largePath, const std::ws
         large.displaySeconds, large.events, bench.window().ticks(), bench.window().longestGapMs());
 
     const unsigned long wineserver = FindWineserver();
-    const CpuShare slow = MeasureCpu(bench, slowPath, wineserver, "slow");
+    // One drip's share varies by half between runs on a virtual machine; the
+    // median of three is what a repeated run reproduces.
+    std::vector<CpuShare> drips;
+    for (int i = 0; i < 3; ++i) drips.push_back(MeasureCpu(bench, slowPath, wineserver, "slow"));
+    std::sort(drips.begin(), drips.end(),
+              [](const CpuShare& a, const CpuShare& b) { return a.percent < b.percent; });
+    CpuShare slow = drips[1];
+    for (const CpuShare& drip : drips) slow.ok = slow.ok && drip.ok;
     CpuShare paced;
     if (!pacedPath.empty()) paced = MeasureCpu(bench, pacedPath, wineserver, "paced");
     ::RemoveDirectoryW(folder.c_str());
