@@ -11,6 +11,8 @@
 
 namespace {
 
+constexpr UINT_PTR kMoveTimerId = 1;
+
 COLORREF DrawnColor(std::int32_t color) {
     COLORREF drawn = 0;
     if (FAILED(::OleTranslateColor(static_cast<OLE_COLOR>(color), nullptr, &drawn))) {
@@ -21,8 +23,10 @@ COLORREF DrawnColor(std::int32_t color) {
 
 }  // namespace
 
-ImageProgressBar::ImageProgressBar(HWND parent, const TwipsRect& rect, Ui& ui)
-    : ui_(ui),
+ImageProgressBar::ImageProgressBar(HWND parent, const TwipsRect& rect, Ui& ui, const Clock& clock)
+    : Window(clock),
+      ui_(ui),
+      clock_(clock),
       color_(static_cast<std::int32_t>(::GetSysColor(COLOR_BTNFACE))),
       coverWidth_(rect.width) {
     CreateChild(parent, rect, true);
@@ -40,8 +44,46 @@ ImageProgressBar::ImageProgressBar(HWND parent, const TwipsRect& rect, Ui& ui)
 
 void ImageProgressBar::value(short v) {
     value_ = v;
-    SetCover(CoverWidth(v, max_, Rect().width));
+    const double width = CoverWidth(v, max_, Rect().width);
+    const std::uint64_t now = clock_.NowMs();
+    // The start and the end of a progress are never left waiting.
+    if (v == 0 || v == max_ || !lastMove_ || now - *lastMove_ >= kMoveIntervalMs) {
+        lastMove_ = now;
+        SetCover(width);
+    } else {
+        // Kept for the move when it is due; a change of DPI shows it at once.
+        coverWidth_ = width;
+        if (!moveWaiting_) {
+            moveWaiting_ =
+                ::SetTimer(hwnd(), kMoveTimerId,
+                           static_cast<UINT>(kMoveIntervalMs - (now - *lastMove_)), nullptr) != 0;
+            if (!moveWaiting_) SetCover(width);
+        }
+    }
     ui_.DoEvents();
+}
+
+bool ImageProgressBar::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    if (msg != WM_TIMER || wParam != kMoveTimerId) {
+        return Window::HandleMessage(msg, wParam, lParam, result);
+    }
+    MoveCoverWhenDue();
+    result = 0;
+    return true;
+}
+
+void ImageProgressBar::MoveCoverWhenDue() {
+    // The program's clock has the last word, not the system's timer.
+    const std::uint64_t now = clock_.NowMs();
+    const std::uint64_t since = now - lastMove_.value_or(now);
+    if (since < kMoveIntervalMs) {
+        ::SetTimer(hwnd(), kMoveTimerId, static_cast<UINT>(kMoveIntervalMs - since), nullptr);
+        return;
+    }
+    ::KillTimer(hwnd(), kMoveTimerId);
+    moveWaiting_ = false;
+    lastMove_ = now;
+    SetCover(coverWidth_);
 }
 
 void ImageProgressBar::SetCover(double width) {

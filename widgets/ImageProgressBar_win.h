@@ -1,7 +1,9 @@
 #pragma once
 #include <cstdint>
+#include <optional>
 #include <string>
 
+#include "platform/Clock_win.h"
 #include "platform/Ui.h"
 #include "platform/Window_win.h"
 
@@ -13,11 +15,20 @@ class ImageProgressBar : public Window {
 public:
     // Starts at Max 100 and value 0, the whole control covered. The inner
     // picture has no picture until a caller gives it one.
-    ImageProgressBar(HWND parent, const TwipsRect& rect, Ui& ui);
+    ImageProgressBar(HWND parent, const TwipsRect& rect, Ui& ui,
+                     const Clock& clock = SystemClock());
+
+    // The rectangle moves at most this often; a value written sooner is shown
+    // when the interval is over, and the ones written meanwhile never are.
+    // Under Wine every move of it costs two repaints and some twenty trips to
+    // the window system: on a slow download, a move for every pixel cost more
+    // CPU time than the transfer. This is the pace of the size line beside it.
+    static constexpr unsigned kMoveIntervalMs = Control::kTextIntervalMs;
 
     short value() const { return value_; }
     // Stores the value, sizes the covering rectangle to (Max - v) / Max of
-    // the control's width and yields to the event loop once. For Max 0
+    // the control's width (0 and Max at once, others at the pace above) and
+    // yields to the event loop once. For Max 0
     // (std::domain_error) or a value above Max (std::invalid_argument) the
     // value stays stored, the drawing stays and nothing is yielded.
     void value(short v);
@@ -52,11 +63,17 @@ public:
 
 protected:
     void OnVisibleChanged(bool visible) override;
+    bool HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
 private:
     void SetCover(double width);
+    void MoveCoverWhenDue();
 
     Ui& ui_;
+    const Clock& clock_;
+    // When the rectangle last moved for a value; none before the first.
+    std::optional<std::uint64_t> lastMove_;
+    bool moveWaiting_ = false;
     Picture* backgroundImage_ = nullptr;
     Picture* statusBar_ = nullptr;
     short max_ = 100;

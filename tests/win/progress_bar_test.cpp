@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "AssetIds.h"
+#include "FakeClock.h"
 #include "platform/Handles_win.h"
 #include "platform/MessageLoop_win.h"
 #include "support/PumpingFakeUi.h"
@@ -71,6 +72,28 @@ TEST(ProgressBarsTest, PictureIsUncoveredFromTheRightInItsColourAndThePlainBarGr
     EXPECT_EQ(ui.sleptMilliseconds, 101u * 30);
     EXPECT_EQ(shown(), PictureRow(0));
     EXPECT_EQ(plainShown(), std::vector<COLORREF>(320, kTitleBar));
+}
+
+TEST(ProgressBarsTest, ThePictureCoverMovesAtMostOncePerIntervalAndAtOnceAtItsEnds) {
+    PumpingFakeUi ui;
+    FakeClock clock;
+    Form1 form(ui);
+    ImageProgressBar bar(form.hwnd(), TwipsRect{0, 0, 3000, 300}, ui, clock);
+    const auto cover = [&] { return bar.StatusBar().Width(); };
+    const int whole = cover();
+    bar.value(10);
+    const int atTen = cover();
+    EXPECT_LT(atTen, whole);
+    // Too soon: the system's timer may fire, but the program's clock says wait.
+    bar.value(20);
+    PumpPendingMessages();
+    EXPECT_EQ(cover(), atTen);
+    clock.Advance(ImageProgressBar::kMoveIntervalMs);
+    EXPECT_TRUE(PumpUntil([&] { return cover() < atTen; }));
+    bar.value(0);
+    EXPECT_EQ(cover(), whole);
+    bar.value(100);
+    EXPECT_LT(cover(), atTen);
 }
 
 }  // namespace
