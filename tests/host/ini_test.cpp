@@ -92,7 +92,7 @@ const std::wstring kMessage = L"[osVer_1]|Meldung=T|LinkInfo=|LinkSP=|Icon=OK";
 
 }  // namespace
 
-TEST_F(IniTest, LastMatchingLineWinsItsValueStopsAtTheSecondEqualsSignAndIsNotTrimmed) {
+TEST_F(IniTest, LastMatchingLineWinsItsValueStopsAtTheSecondEqualsSignAndOnlyBlanksInsideCount) {
     WriteIni(
         L"[GetFileSize]|URL=http://erste|URL=http://zweite||[ProgramFile]|URL=http://archiv/"
         L"Größe€||"
