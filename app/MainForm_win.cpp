@@ -1,6 +1,7 @@
 #include "app/MainForm_win.h"
 
 #include "AssetIds.h"
+#include "platform/Path.h"
 #include "platform/PlatformError.h"
 #include "settings/ini.h"
 
@@ -153,15 +154,16 @@ void MainForm::CloseWithoutPrompt() {
 }
 
 void MainForm::DeleteTempFolder() {
-    // With no download folder recorded the path would be the installation
-    // folder itself, and deleting that would destroy the user's data.
-    if (tempFolder_.empty() || zelbarPath_.empty()) return;
-    const std::wstring path = GetZelbarPath() + tempFolder_;
-    try {
-        if (!platform_.fs.FolderExists(path)) return;
-        platform_.fs.DeleteFolder(path.substr(0, path.size() - 1), true);
-    } catch (const PlatformError&) {
-        // Whatever could not be removed stays; the user is not troubled with it.
+    // Only the folders the pages made, by the paths they had then: the
+    // installation folder may have changed since, and a folder of the same
+    // name in the new one is not ours.
+    for (const std::wstring& path : createdFolders_) {
+        try {
+            if (!platform_.fs.FolderExists(path)) continue;
+            platform_.fs.DeleteFolder(Path::WithoutTrailingBackslash(path), true);
+        } catch (const PlatformError&) {
+            // Whatever could not be removed stays; the user is not troubled with it.
+        }
     }
 }
 

@@ -2,6 +2,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/Platform.h"
 #include "platform/Window_win.h"
@@ -50,6 +51,7 @@ public:
     void SetZelbarPath(const std::wstring& path) override { zelbarPath_ = path; }
     std::wstring GetTempFolder() const override { return tempFolder_; }
     void SetTempFolder(const std::wstring& path) override { tempFolder_ = path; }
+    void RecordTempFolder(const std::wstring& path) override { createdFolders_.push_back(path); }
     void EnableButtonWeiter() override;
     void EnableButtonBeenden() override;
     void SetButtonCancelEnabled(bool enable) override;
@@ -91,6 +93,8 @@ private:
     std::wstring accessPath_;
     std::wstring zelbarPath_;
     std::wstring tempFolder_;
+    // Full paths of the temporary folders the pages made; the only ones ever deleted.
+    std::vector<std::wstring> createdFolders_;
     bool skipClosePrompt_ = false;
     bool closed_ = false;
     bool quitOnClose_ = true;

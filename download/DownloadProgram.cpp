@@ -11,6 +11,8 @@
 
 namespace {
 
+constexpr unsigned kRangeNotSatisfiable = 416;
+
 // The downloaded archive is written as <temporary folder>\<name>; a name that
 // could leave that folder, or none at all, is not written anywhere.
 bool IsPlainFileName(const std::wstring& name) {
@@ -94,6 +96,7 @@ void DownloadProgram::RunAttempt() {
     if (!attemptFolder_.empty()) earlierFolders_.push_back(attemptFolder_);
     tempFolder_ = name;
     attemptFolder_ = installationFolder + tempFolder_;
+    host_.RecordTempFolder(attemptFolder_);
 
     Datei oDatei(platform_.fs);
     oDatei.FolderLokal(attemptFolder_);
@@ -109,7 +112,9 @@ void DownloadProgram::DownloadProgramFile(Datei& oDatei) {
     const std::wstring sizeUrl = Text::TrimBlanks(settings_.GetValue(L"GetFileSize", L"URL"));
     oDatei.url(settings_.GetValue(L"ProgramFile", L"URL"));
     if (sizeUrl.empty()) {
-        FailureEnding();
+        // The start-up check lets a section without its address through; the
+        // button must not then do nothing at all.
+        FailWith(DownloadTexts::kSizeAddressMissing, MsgCritical);
         return;
     }
     if (!IsPlainFileName(oDatei.filename())) {
@@ -185,6 +190,8 @@ bool DownloadProgram::RoomForArchive(const Datei& oDatei, std::int64_t resumable
     const std::int64_t needed = archive - resumable;
     if (free < needed) {
         FailWith(DownloadTexts::NotEnoughSpace(SizeText(needed), SizeText(free)), MsgCritical);
+        // The message offers another folder.
+        view_.EnableFolderButton(true);
         return false;
     }
     // The archive unpacks beside itself, so about its size again is needed.
@@ -193,6 +200,8 @@ bool DownloadProgram::RoomForArchive(const Datei& oDatei, std::int64_t resumable
         DownloadTexts::LittleSpace(SizeText(free), SizeText(needed + archive)), MsgYesNoQuestion);
     if (answer == MsgBoxResult::Yes) return true;
     FailureEnding();
+    // Besides making room, another folder is the way on.
+    view_.EnableFolderButton(true);
     return false;
 }
 
@@ -241,9 +250,18 @@ std::wstring DownloadProgram::CauseOfFailedDownload(const Datei& oDatei,
                                                     const std::wstring& resumedWith,
                                                     std::int64_t startBytes) {
     const bool webPage = DownloadCause::IsWebPage(oInet_.ContentType(), oDatei.FirstBytes());
+    // Bytes of this attempt: past where it began, or a body the server began
+    // anew at byte 0 (the file changed), which may break before that place.
+    const bool bodyBegun =
+        oDatei.GetAktFilesizeInBytes() > startBytes || !oDatei.FirstBytes().empty();
+    if (SizeDisagrees(oDatei, webPage, bodyBegun)) {
+        // No later attempt brings what the size answer promised; continuing
+        // would fail the same way at every press.
+        partial_.reset();
+        return DownloadTexts::SizeDisagrees(SizeText(oDatei.GetFilesizeInBytes()));
+    }
     // A web page is no beginning of the archive, so nothing of it is continued.
     const bool resumable = !webPage && KeepPartial(oDatei, resumedWith);
-    const bool bodyBegun = oDatei.GetAktFilesizeInBytes() > startBytes;
     const std::wstring cause = DownloadCause::OfError(oWeb_.LastError(), oDatei.url(), bodyBegun);
     if (!cause.empty()) return cause;
     if (webPage) return DownloadTexts::kWebPage;
@@ -253,6 +271,17 @@ std::wstring DownloadProgram::CauseOfFailedDownload(const Datei& oDatei,
                                          SizeText(oDatei.GetFilesizeInBytes()));
     }
     return std::wstring();
+}
+
+// The server contradicts its own size answer: it ended a body of another
+// length without an error, or refused a range that begins where the part
+// already here ends (416: the file is no longer than that part).
+bool DownloadProgram::SizeDisagrees(const Datei& oDatei, bool webPage, bool bodyBegun) const {
+    if (oWeb_.LastError() == TransferControl::kErrorHttpStatusBase + kRangeNotSatisfiable) {
+        return true;
+    }
+    return !oWeb_.Failed() && !webPage && bodyBegun && oDatei.GetFilesizeInBytes() > 0 &&
+           oDatei.GetAktFilesizeInBytes() != oDatei.GetFilesizeInBytes();
 }
 
 bool DownloadProgram::FreeSpaceBelow(const std::wstring& folder, std::int64_t bytes) {
@@ -329,7 +358,11 @@ bool DownloadProgram::Unpack(const Datei& oDatei) {
     try {
         const std::wstring dataFile = installationFolder + kDataFile;
         if (fs.FileExists(dataFile)) {
-            fs.CopyFile(dataFile, folderLokal + InstallNames::BackupName(platform_.ui.Now()));
+            // Page 3 moves the copy into the installation folder, where an
+            // earlier backup of the same name would be replaced.
+            const std::wstring backup = InstallNames::FreeBackupName(
+                fs, {folderLokal, installationFolder}, platform_.ui.Now());
+            fs.CopyFile(dataFile, folderLokal + backup);
         }
         const std::wstring settingsFile = settings_.filename();
         fs.CopyFile(settingsFile, InstallNames::SettingsCopyPath(folderLokal, settingsFile));
@@ -354,7 +387,7 @@ bool DownloadProgram::Unpack(const Datei& oDatei) {
         // The program files did not all arrive: page 3 would move half an
         // installation into place.
         const bool diskFull = FreeSpaceBelow(folderLokal, oDatei.GetFilesizeInBytes());
-        FailWith(diskFull ? DownloadTexts::DownloadFailed(DownloadTexts::kDiskFull)
+        FailWith(diskFull ? DownloadTexts::UnpackFailedBecause(DownloadTexts::kDiskFull)
                           : DownloadTexts::UnpackFailed(exitCode),
                  MsgCritical);
         return false;

@@ -90,6 +90,7 @@ private:
     bool KeepPartial(const Datei& oDatei, const std::wstring& resumedWith);
     std::wstring CauseOfFailedDownload(const Datei& oDatei, const std::wstring& resumedWith,
                                        std::int64_t startBytes);
+    bool SizeDisagrees(const Datei& oDatei, bool webPage, bool bodyBegun) const;
     bool FreeSpaceBelow(const std::wstring& folder, std::int64_t bytes);
     void RemoveEarlierFolders();
     void LeaveFolders();

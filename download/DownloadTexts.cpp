@@ -71,6 +71,18 @@ std::wstring UnpackFailed(unsigned long exitCode) {
            Text::FromInt(static_cast<long long>(exitCode)) + L"). " + kTryAgain;
 }
 
+std::wstring UnpackFailedBecause(const std::wstring& cause) {
+    return WithDetail(
+        L"Die Datei wurde vollständig heruntergeladen, aber die Programmdateien "
+        L"konnten nicht entpackt werden.",
+        cause);
+}
+
+const wchar_t* const kSizeAddressMissing =
+    L"In der ini-Datei fehlt die Adresse für die Abfrage der Dateigröße (Abschnitt "
+    L"\u201e[GetFileSize]\u201c, Eintrag \u201eURL\u201c). Bitte wenden Sie sich an den "
+    L"Zelbar-Support.";
+
 std::wstring DownloadFailed(const std::wstring& cause) {
     return cause.empty() ? std::wstring(kDownloadError) : WithDetail(kFirstSentence, cause);
 }
@@ -135,6 +147,12 @@ std::wstring SecureConnectionFailed(const std::wstring& host) {
 std::wstring Incomplete(const std::wstring& got, const std::wstring& total) {
     return L"Die Datei ist unvollständig angekommen (" + got + L" von " + total +
            L"). Wenn Sie es erneut versuchen, wird der Download an dieser Stelle fortgesetzt.";
+}
+
+std::wstring SizeDisagrees(const std::wstring& announced) {
+    return L"Der Server nennt für die Datei eine Größe von " + announced +
+           L", sendet aber eine Datei anderer Größe. Bitte versuchen Sie es später erneut; "
+           L"besteht der Fehler weiter, wenden Sie sich bitte an den Zelbar-Support.";
 }
 
 const wchar_t* const kWebPage =

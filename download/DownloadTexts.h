@@ -23,6 +23,10 @@ std::wstring NoFileName(const std::wstring& url);
 std::wstring UnpackNotStarted(const std::wstring& detail);
 // The archive program ended with an exit code that means failure.
 std::wstring UnpackFailed(unsigned long exitCode);
+// The unpacking failed for a known cause (a full drive): its first sentence, then the cause.
+std::wstring UnpackFailedBecause(const std::wstring& cause);
+// The settings file names no address for the size query.
+extern const wchar_t* const kSizeAddressMissing;
 
 // A failed download whose cause is known: the first sentence of
 // kDownloadError, then the cause; an empty cause gives kDownloadError.
@@ -40,6 +44,8 @@ std::wstring CertificateForOtherName(const std::wstring& host);
 std::wstring CertificateOutOfDate(const std::wstring& host);
 std::wstring SecureConnectionFailed(const std::wstring& host);
 std::wstring Incomplete(const std::wstring& got, const std::wstring& total);
+// The server's answers contradict its size answer (announced, a display text).
+std::wstring SizeDisagrees(const std::wstring& announced);
 extern const wchar_t* const kWebPage;
 extern const wchar_t* const kDiskFull;
 

@@ -1,5 +1,6 @@
 #include "download/InstallNames.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "platform/Path.h"
@@ -43,8 +44,23 @@ std::wstring CreateTempFolder(FileSystem& fs, const std::wstring& installationFo
                                                  L"Ordner mehr frei.");
 }
 
-std::wstring BackupName(const LocalTime& t) {
-    return L"ZelbarData_" + DateTimeStamp(t) + L".mdb";
+std::wstring BackupName(const LocalTime& t, unsigned attempt) {
+    const std::wstring counter = attempt > 1 ? L"_" + Text::FromInt(attempt) : std::wstring();
+    return L"ZelbarData_" + DateTimeStamp(t) + counter + L".mdb";
+}
+
+std::wstring FreeBackupName(FileSystem& fs, const std::vector<std::wstring>& folders,
+                            const LocalTime& t) {
+    for (unsigned attempt = 1; attempt <= kMaxAttempts; ++attempt) {
+        const std::wstring name = BackupName(t, attempt);
+        const bool taken = std::any_of(folders.begin(), folders.end(), [&](const std::wstring& f) {
+            return fs.FileExists(f + name) || fs.FolderExists(f + name);
+        });
+        if (!taken) return name;
+    }
+    throw PlatformError(kErrorAlreadyExists,
+                        L"Für die Sicherungskopie der Datenbank ist kein "
+                        L"Name mehr frei.");
 }
 
 std::wstring InstallationFolder(const std::wstring& folderLokal, const std::wstring& tempFolder) {

@@ -1,6 +1,7 @@
 #pragma once
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/FileSystem.h"
 #include "platform/Ui.h"
@@ -26,8 +27,15 @@ std::wstring TempFolderName(const LocalTime& t, unsigned attempt = 1);
 std::wstring CreateTempFolder(FileSystem& fs, const std::wstring& installationFolder,
                               const LocalTime& t);
 
-// "ZelbarData_2027_3_9-1437.mdb".
-std::wstring BackupName(const LocalTime& t);
+// "ZelbarData_2027_3_9-1437.mdb" for the first copy at a moment;
+// "ZelbarData_..._2.mdb", "_3" ... for the further ones.
+std::wstring BackupName(const LocalTime& t, unsigned attempt = 1);
+
+// The first backup name at t that no file or folder takes in any of the
+// folders (each ending in "\"): page 3 moves the copy into the installation
+// folder, where it would replace an earlier backup of the same name.
+std::wstring FreeBackupName(FileSystem& fs, const std::vector<std::wstring>& folders,
+                            const LocalTime& t);
 
 // FolderLokal without the temporary folder name at its end: the installation
 // folder, ending in "\".

@@ -42,6 +42,15 @@ PlatformError StepFailed(const std::wstring& what, const std::wstring& path,
     return PlatformError(cause.code(), what + L": " + path + L"\r\n" + cause.message());
 }
 
+// ERROR_DIR_NOT_EMPTY: files of the temporary folder were not moved.
+constexpr std::uint32_t kErrorDirNotEmpty = 145;
+
+std::wstring IncompleteMove(const std::wstring& tempFolder) {
+    return L"Nicht alle Programmdateien wurden in den Installationsordner verschoben; die "
+           L"übrigen liegen noch im Ordner \u201e" +
+           tempFolder + L"\u201c.";
+}
+
 using Path::Join;
 
 FolderItem ReadFolder(const std::wstring& path, FileSystem& fs) {
@@ -58,6 +67,24 @@ void CreateOneFolder(const std::wstring& path, FileSystem& fs) {
     } catch (const PlatformError& e) {
         throw StepFailed(L"Der Ordner konnte nicht angelegt werden", path, e);
     }
+}
+
+// Removes the emptied tree from the bottom up, one empty folder at a time:
+// a file the move did not take keeps its folder, and so is never destroyed.
+// Returns whether the whole tree went.
+bool RemoveEmptiedTree(const std::wstring& folder, FileSystem& fs) {
+    const FolderItem item = ReadFolder(folder, fs);
+    bool empty = item.Files.empty();
+    for (const std::wstring& name : item.SubFolders) {
+        empty = RemoveEmptiedTree(Join(item.path, name), fs) && empty;
+    }
+    if (!empty) return false;
+    try {
+        fs.RemoveEmptyFolder(item.path);
+    } catch (const PlatformError&) {
+        return false;
+    }
+    return true;
 }
 
 void MoveOneFile(const std::wstring& source, const FolderItem& destination, FileSystem& fs) {
@@ -223,8 +250,18 @@ void Fertigstellung::MoveTempFolder() const {
     if (zelbarPath.empty() || tempFolder.empty()) return;
     const std::wstring tempPath = zelbarPath + tempFolder;
     if (!platform_.fs.FolderExists(tempPath)) return;
-    MoveFolderContents(ReadFolder(tempPath, platform_.fs), ReadFolder(zelbarPath, platform_.fs),
-                       platform_.fs);
+    const std::wstring named = Path::WithoutTrailingBackslash(tempPath);
+    try {
+        MoveFolderContents(ReadFolder(tempPath, platform_.fs), ReadFolder(zelbarPath, platform_.fs),
+                           platform_.fs);
+    } catch (const PlatformError& e) {
+        throw PlatformError(e.code(), e.message() + L"\r\n" + IncompleteMove(named));
+    }
+    // Deleting the whole tree at once would take along whatever the move
+    // did not see; only a tree that went completely was moved completely.
+    if (!RemoveEmptiedTree(named, platform_.fs)) {
+        throw PlatformError(kErrorDirNotEmpty, IncompleteMove(named));
+    }
     host_.DeleteTempFolder();
 }
 

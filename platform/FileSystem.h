@@ -24,6 +24,9 @@ public:
     virtual void Write(const std::wstring& text) = 0;
     // Writes the text followed by a carriage return and line feed.
     virtual void WriteLine(const std::wstring& text) = 0;
+    // Writes everything so far through to the disk, so that a file renamed
+    // into place after Close holds its text even after a power cut.
+    virtual void Flush() = 0;
     virtual void Close() = 0;
 };
 
@@ -60,6 +63,9 @@ public:
     virtual void CreateFolder(const std::wstring& path) = 0;
     // Removes the folder and everything in it; with force, read-only files too.
     virtual void DeleteFolder(const std::wstring& path, bool force) = 0;
+    // Removes the folder only when it is empty (a read-only one too); fails
+    // otherwise, so that nothing in it is ever lost.
+    virtual void RemoveEmptyFolder(const std::wstring& path) = 0;
     // With force, read-only files are removed too; fails when the file is in use.
     virtual void DeleteFile(const std::wstring& path, bool force) = 0;
 

@@ -1,5 +1,7 @@
 #include "platform/FileSystem_win.h"
 
+#include <functional>
+
 #include "platform/Handles_win.h"
 #include "platform/Path.h"
 #include "platform/PlatformError.h"
@@ -48,21 +50,37 @@ void DeleteOneFile(const std::wstring& path, DWORD attributes, bool force) {
     ThrowError(error, L"Die Datei konnte nicht gelöscht werden: " + path);
 }
 
-void DeleteTree(const std::wstring& folder, DWORD folderAttributes, bool force) {
+using FindNextEntry = std::function<bool(HANDLE, WIN32_FIND_DATAW&)>;
+
+// Calls visit for every entry of the folder but "." and "..". A listing that
+// stops for any reason but its end throws: taken as complete, it would let
+// the caller act on a folder it has only seen in part.
+template <typename Visit>
+void ForEachEntry(const std::wstring& folder, const FindNextEntry& next,
+                  const std::wstring& failure, Visit visit) {
+    WIN32_FIND_DATAW found;
+    UniqueFindHandle find(::FindFirstFileW(Join(folder, L"*").c_str(), &found));
+    if (!find) ThrowLastError(failure);
+    do {
+        if (!IsDots(found.cFileName)) visit(found);
+    } while (next(find.get(), found));
+    const DWORD error = ::GetLastError();
+    if (error != ERROR_NO_MORE_FILES) ThrowError(error, failure);
+}
+
+void DeleteTree(const std::wstring& folder, DWORD folderAttributes, bool force,
+                const FindNextEntry& next) {
     // A junction or symbolic link is removed itself; what it points to is not ours.
     if ((folderAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) {
-        WIN32_FIND_DATAW found;
-        UniqueFindHandle find(::FindFirstFileW(Join(folder, L"*").c_str(), &found));
-        if (!find) ThrowLastError(L"Der Ordner konnte nicht gelesen werden: " + folder);
-        do {
-            if (IsDots(found.cFileName)) continue;
-            const std::wstring child = Join(folder, found.cFileName);
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                DeleteTree(child, found.dwFileAttributes, force);
-            } else {
-                DeleteOneFile(child, found.dwFileAttributes, force);
-            }
-        } while (::FindNextFileW(find.get(), &found));
+        ForEachEntry(folder, next, L"Der Ordner konnte nicht gelesen werden: " + folder,
+                     [&](const WIN32_FIND_DATAW& found) {
+                         const std::wstring child = Join(folder, found.cFileName);
+                         if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                             DeleteTree(child, found.dwFileAttributes, force, next);
+                         } else {
+                             DeleteOneFile(child, found.dwFileAttributes, force);
+                         }
+                     });
     }
     if (force) ClearReadOnly(folder, folderAttributes);
     if (!::RemoveDirectoryW(folder.c_str())) {
@@ -165,6 +183,11 @@ public:
         WriteAll(Handle(), bytes.data(), bytes.size(), path_);
     }
     void WriteLine(const std::wstring& text) override { Write(text + L"\r\n"); }
+    void Flush() override {
+        if (!::FlushFileBuffers(Handle())) {
+            ThrowLastError(L"Die Datei konnte nicht geschrieben werden: " + path_);
+        }
+    }
     void Close() override { file_.reset(); }
 
 private:
@@ -227,7 +250,23 @@ void WinFileSystem::DeleteFolder(const std::wstring& path, bool force) {
     if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
         ThrowError(ERROR_PATH_NOT_FOUND, L"Der Ordner konnte nicht gelöscht werden: " + path);
     }
-    DeleteTree(folder, attributes, force);
+    DeleteTree(folder, attributes, force,
+               [this](HANDLE find, WIN32_FIND_DATAW& found) { return FindNext(find, found); });
+}
+
+void WinFileSystem::RemoveEmptyFolder(const std::wstring& path) {
+    const std::wstring folder = WithoutTrailingBackslash(path);
+    const DWORD attributes = AttributesOf(folder);
+    if (attributes != INVALID_FILE_ATTRIBUTES) ClearReadOnly(folder, attributes);
+    if (!::RemoveDirectoryW(folder.c_str())) {
+        const DWORD error = ::GetLastError();
+        if (attributes != INVALID_FILE_ATTRIBUTES) ::SetFileAttributesW(folder.c_str(), attributes);
+        ThrowError(error, L"Der Ordner konnte nicht gelöscht werden: " + path);
+    }
+}
+
+bool WinFileSystem::FindNext(HANDLE find, WIN32_FIND_DATAW& found) {
+    return ::FindNextFileW(find, &found) != FALSE;
 }
 
 void WinFileSystem::DeleteFile(const std::wstring& path, bool force) {
@@ -273,8 +312,10 @@ void WinFileSystem::ReplaceFile(const std::wstring& source, const std::wstring& 
     const bool readOnly =
         attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
     if (readOnly) ::SetFileAttributesW(destination.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
-    // No MOVEFILE_COPY_ALLOWED: a copy would not be one step.
-    if (!::MoveFileExW(source.c_str(), destination.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+    // No MOVEFILE_COPY_ALLOWED: a copy would not be one step. The new name is
+    // on the disk when the call returns.
+    if (!::MoveFileExW(source.c_str(), destination.c_str(),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         const DWORD error = ::GetLastError();
         if (readOnly) ::SetFileAttributesW(destination.c_str(), attributes);
         ThrowError(error, L"Die Datei " + destination + L" konnte nicht durch " + source +
@@ -294,17 +335,17 @@ FolderItem WinFileSystem::GetFolder(const std::wstring& path) {
     item.path = WithoutTrailingBackslash(std::wstring(full, length));
     item.Name = Path::IsDriveRoot(item.path) ? std::wstring() : Path::Name(item.path);
 
-    WIN32_FIND_DATAW found;
-    UniqueFindHandle find(::FindFirstFileW(Join(item.path, L"*").c_str(), &found));
-    if (!find) ThrowLastError(L"Der Ordner konnte nicht geöffnet werden: " + path);
-    do {
-        if (IsDots(found.cFileName)) continue;
-        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            item.SubFolders.emplace_back(found.cFileName);
-        } else {
-            item.Files.emplace_back(found.cFileName);
-        }
-    } while (::FindNextFileW(find.get(), &found));
+    const auto next = [this](HANDLE find, WIN32_FIND_DATAW& found) {
+        return FindNext(find, found);
+    };
+    ForEachEntry(item.path, next, L"Der Ordner konnte nicht geöffnet werden: " + path,
+                 [&](const WIN32_FIND_DATAW& found) {
+                     if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                         item.SubFolders.emplace_back(found.cFileName);
+                     } else {
+                         item.Files.emplace_back(found.cFileName);
+                     }
+                 });
     return item;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 #include "platform/FileSystem.h"
+#include "platform/WinApi.h"
 
 // The file system object on Win32. Every failure throws PlatformError with the
 // Windows error code and a German message naming the operation and the path.
@@ -9,6 +10,7 @@ public:
     bool FileExists(const std::wstring& path) override;
     void CreateFolder(const std::wstring& path) override;
     void DeleteFolder(const std::wstring& path, bool force) override;
+    void RemoveEmptyFolder(const std::wstring& path) override;
     void DeleteFile(const std::wstring& path, bool force) override;
 
     std::int64_t GetFileSize(const std::wstring& path) override;
@@ -29,4 +31,9 @@ public:
     // is empty text, as the scripting file system object answers. A missing
     // or unreadable file throws.
     std::wstring GetFileVersion(const std::wstring& path) override;
+
+protected:
+    // The next entry of a listing begun with FindFirstFileW (FindNextFileW);
+    // a test's double breaks it off part-way, as a network share may.
+    virtual bool FindNext(HANDLE find, WIN32_FIND_DATAW& found);
 };

@@ -162,6 +162,13 @@ public:
 
     void WriteLine(const std::wstring& text) override { Write(text + L"\r\n"); }
 
+    // Hands the text to the system; file streams reach no further.
+    void Flush() override {
+        errno = 0;
+        out_.flush();
+        if (!out_) FailWrite();
+    }
+
     void Close() override {
         if (!out_.is_open()) return;
         errno = 0;
@@ -254,6 +261,13 @@ void PortableFileSystem::DeleteFolder(const std::wstring& path, bool force) {
     }
     std::error_code ec;
     fs::remove_all(native, ec);
+    if (ec) Fail(ec.value(), L"Der Ordner " + Quoted(path) + L" konnte nicht gelöscht werden.");
+}
+
+void PortableFileSystem::RemoveEmptyFolder(const std::wstring& path) {
+    RequireFolder(path);
+    std::error_code ec;
+    fs::remove(ToPath(path), ec);
     if (ec) Fail(ec.value(), L"Der Ordner " + Quoted(path) + L" konnte nicht gelöscht werden.");
 }
 

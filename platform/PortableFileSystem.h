@@ -20,6 +20,7 @@ public:
     bool FileExists(const std::wstring& path) override;
     void CreateFolder(const std::wstring& path) override;
     void DeleteFolder(const std::wstring& path, bool force) override;
+    void RemoveEmptyFolder(const std::wstring& path) override;
     void DeleteFile(const std::wstring& path, bool force) override;
 
     std::int64_t GetFileSize(const std::wstring& path) override;

@@ -44,7 +44,8 @@ void ForEachKeyLine(TextReader& reader, const std::wstring& section, Visit visit
     const std::wstring header = HeaderOf(section);
     bool inSection = false;
     while (!reader.AtEndOfStream()) {
-        const std::wstring line = reader.Readline();
+        // Blanks around a line do not count, as for the start-up check.
+        const std::wstring line = Text::TrimBlanks(reader.Readline());
         if (!inSection) {
             inSection = line == header;
         } else if (EndsSection(line)) {
@@ -76,17 +77,20 @@ public:
     }
 
 private:
+    // Lines are matched as the readers see them, without the blanks around
+    // them, and written back as they were.
     void Take(const std::wstring& line) {
+        const std::wstring seen = Text::TrimBlanks(line);
         if (!inSection_) {
             out_.push_back(line);
-            inSection_ = line == header_;
+            inSection_ = seen == header_;
             sectionSeen_ = sectionSeen_ || inSection_;
-        } else if (line.empty() || IsHeaderShaped(line)) {
+        } else if (seen.empty() || IsHeaderShaped(seen)) {
             if (!written_) out_.push_back(pair_);
             written_ = true;
             out_.push_back(line);
             inSection_ = false;
-        } else if (SplitKeyLine(line).key == key_) {
+        } else if (SplitKeyLine(seen).key == key_) {
             out_.push_back(pair_);
             written_ = true;
         } else {
@@ -115,6 +119,9 @@ void WriteAllLines(FileSystem& fs, const std::wstring& path,
                    const std::vector<std::wstring>& lines) {
     const auto writer = fs.OpenTextFileForWriting(path);
     for (const std::wstring& line : lines) writer->WriteLine(line);
+    // Renamed over settings.ini before its text reached the disk, the copy
+    // could leave an empty settings file after a power cut.
+    writer->Flush();
     writer->Close();
 }
 

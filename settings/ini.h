@@ -13,7 +13,8 @@
 // exactly as "[" + name + "]", up to the first empty line, header-shaped line
 // ("[...]") or line without "="; a later copy of the header opens the section
 // again. A key is the text before the first "=", its value the text up to the
-// second "=". Where a key occurs more than once, the last line wins.
+// second "=". Where a key occurs more than once, the last line wins. Blanks
+// around a line do not count, as for the start-up check; inside it they do.
 //
 // Failures of the file system (missing or unreadable file) reach the caller as
 // PlatformError; this class reports nothing itself.

@@ -46,6 +46,9 @@ public:
     // The error number of the last request that failed (the control's, or
     // kErrorHttpStatusBase + status), 0 when it failed without one or did not fail.
     std::uint32_t LastError() const { return lastError_; }
+    // Whether the control reported an error during the last download; a
+    // download that failed without one ended with a body the server finished.
+    bool Failed() const { return failed_; }
 
     // While a text request waits for its answer and while a body is being read.
     bool isDownloading() const {

@@ -14,6 +14,10 @@ public:
     virtual void SetZelbarPath(const std::wstring& path) = 0;
     virtual std::wstring GetTempFolder() const = 0;
     virtual void SetTempFolder(const std::wstring& path) = 0;
+    // Records the full path of a temporary folder the wizard has created.
+    // DeleteTempFolder removes these folders and nothing else: the
+    // installation folder may change after a folder was made in it.
+    virtual void RecordTempFolder(const std::wstring& path) = 0;
 
     virtual void EnableButtonWeiter() = 0;
     virtual void EnableButtonBeenden() = 0;

@@ -1,5 +1,6 @@
 #pragma once
 #include <string>
+#include <vector>
 
 #include "platform/FileSystem.h"
 #include "wizard/WizardHost.h"
@@ -11,6 +12,7 @@ public:
     explicit FakeWizardHost(FileSystem& fs) : fs_(fs) {}
 
     std::wstring accessPath, zelbarPath, tempFolder;
+    std::vector<std::wstring> recordedFolders;
     int deleteTempFolderCalls = 0;
     int weiterEnabled = 0, beendenEnabled = 0, closeWithoutPromptCalls = 0;
     bool cancelEnabled = true, visible = true;
@@ -21,15 +23,16 @@ public:
     void SetZelbarPath(const std::wstring& path) override { zelbarPath = path; }
     std::wstring GetTempFolder() const override { return tempFolder; }
     void SetTempFolder(const std::wstring& path) override { tempFolder = path; }
+    void RecordTempFolder(const std::wstring& path) override { recordedFolders.push_back(path); }
     void EnableButtonWeiter() override { ++weiterEnabled; }
     void EnableButtonBeenden() override { ++beendenEnabled; }
     void SetButtonCancelEnabled(bool enable) override { cancelEnabled = enable; }
     void CloseWithoutPrompt() override { ++closeWithoutPromptCalls; }
     void DeleteTempFolder() override {
         ++deleteTempFolderCalls;
-        const std::wstring path = zelbarPath + tempFolder;
-        if (zelbarPath.empty() || tempFolder.empty() || !fs_.FolderExists(path)) return;
-        fs_.DeleteFolder(path.substr(0, path.size() - 1), true);
+        for (const std::wstring& path : recordedFolders) {
+            if (fs_.FolderExists(path)) fs_.DeleteFolder(path.substr(0, path.size() - 1), true);
+        }
     }
     bool Visible() const override { return visible; }
     void* OwnerWindow() const override { return nullptr; }

@@ -150,8 +150,9 @@ TEST_F(DownloadProgramTest, MissingFolderOrAddressEndsWithoutAnyRequest) {
                        {L"[GetFileSize]", L"URL=" + sizeUrl, L"[ProgramFile]", L"URL=" + url});
         program.buttonDownload_Click();
     };
+    // A settings file the start-up check let through says what it lacks.
     settings(L"  ", L"http://127.0.0.1/zelbar/ZelbarSetup11.exe");
-    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_EQ(ui.LastMessage(), DownloadTexts::kSizeAddressMissing);
     EXPECT_EQ(view.progress.back(), 0);
     EXPECT_TRUE(view.downloadEnabled);
     // Addresses that name no file the archive could be saved under.
@@ -184,6 +185,8 @@ struct Failure {
     unsigned style;
     std::size_t downloads;  // download requests sent
     std::size_t unpacks;    // archive programs run
+    // Whether the message sends the user to "Verzeichnis wechseln", which must then work.
+    bool folderButton = false;
 };
 
 class FailedAttemptTest : public DownloadProgramTest,
@@ -200,7 +203,7 @@ TEST_P(FailedAttemptTest, TellsTheUserAndCanBeTriedAgain) {
     EXPECT_EQ(ui.messages[0].style, GetParam().style);
     // The download can be tried again, nothing shows progress.
     EXPECT_TRUE(view.downloadEnabled);
-    EXPECT_FALSE(view.folderEnabled);
+    EXPECT_EQ(view.folderEnabled, GetParam().folderButton);
     EXPECT_EQ(view.filename, L"");
     EXPECT_EQ(view.filesizeLines.back(), L"");
     EXPECT_EQ(view.progress.back(), 0);
@@ -230,13 +233,13 @@ INSTANTIATE_TEST_SUITE_P(
         Failure{"SizeQueryFindsNoServer", [](auto& t) { t.control.openUrlError = 12007; },
                 Cause(DownloadTexts::NameNotResolved(L"127.0.0.1")), MsgOkOnly, 0, 0},
         Failure{"NotEnoughSpace", [](auto& t) { t.fs.freeSpace = 9999; },
-                DownloadTexts::NotEnoughSpace(L"9,77 KB", L"9,76 KB"), MsgCritical, 0, 0},
-        // "Nein" to the question ends the attempt without another word.
+                DownloadTexts::NotEnoughSpace(L"9,77 KB", L"9,76 KB"), MsgCritical, 0, 0, true},
+        // "Nein" to the question ends the attempt without another word; another folder may fit.
         Failure{"TooLittleSpaceToUnpack", [](auto& t) { t.fs.freeSpace = 15000; },
-                DownloadTexts::LittleSpace(L"14,65 KB", L"19,53 KB"), MsgYesNoQuestion, 0, 0},
-        // Without a validator the next attempt cannot continue, so nothing is promised.
-        Failure{"LengthDiffers", [](auto& t) { t.control.body.resize(9999); }, kError, MsgOkOnly, 1,
-                0},
+                DownloadTexts::LittleSpace(L"14,65 KB", L"19,53 KB"), MsgYesNoQuestion, 0, 0, true},
+        // The server ended the body itself: no later attempt brings the missing byte.
+        Failure{"CompleteBodyShorterThanAnnounced", [](auto& t) { t.control.body.resize(9999); },
+                Cause(DownloadTexts::SizeDisagrees(L"9,77 KB")), MsgOkOnly, 1, 0},
         Failure{"ArchiveNotOnTheServer",
                 [](auto& t) {
                     t.control.firstState = TransferControl::kStateError;
@@ -256,7 +259,7 @@ INSTANTIATE_TEST_SUITE_P(
                     t.shell.waitedExitCode = 2;
                     t.shell.onWaitedRun = [&t](const std::wstring&) { t.fs.freeSpace = 9999; };
                 },
-                Cause(DownloadTexts::kDiskFull), MsgCritical, 1, 1},
+                DownloadTexts::UnpackFailedBecause(DownloadTexts::kDiskFull), MsgCritical, 1, 1},
         Failure{"ArchiveCannotBeWritten",
                 [](auto& t) {
                     t.onYield = [&t] { std::filesystem::remove_all(t.tmp.Native(t.Temp())); };
@@ -305,6 +308,66 @@ TEST_F(DownloadProgramTest, NextAttemptContinuesWhatWasLeftAndSuccessRemovesEarl
     EXPECT_FALSE(tmp.Exists(Temp()));
     EXPECT_FALSE(tmp.Exists("Zelbar/temp_2024_3_9-1457_2"));
     EXPECT_TRUE(tmp.Exists("Zelbar/temp_fremd/keep.txt"));
+}
+
+// A size answer 1000 bytes above the file: the body ends complete but short. Neither that nor
+// the 416 for a range at the end of a kept part is continued, or every later press would fail
+// the same way.
+TEST_F(DownloadProgramTest, SizeAnswerTheFileContradictsIsSaidAndNothingIsContinued) {
+    Serve(10000);
+    control.validator = L"\"v1\"";
+    control.reply = L"11000";
+    program.buttonDownload_Click();
+    program.buttonDownload_Click();
+    EXPECT_TRUE(control.resumedFrom.empty());
+    EXPECT_EQ(ui.LastMessage(), Cause(DownloadTexts::SizeDisagrees(L"10,74 KB")));
+
+    control.reply = L"10000";
+    control.failAfter = 6000;
+    control.responseCode = TransferControl::kErrorConnectionReset;
+    program.buttonDownload_Click();
+    control.failAfter.reset();
+    control.firstState = TransferControl::kStateError;
+    control.responseCode = TransferControl::kErrorHttpStatusBase + 416;
+    program.buttonDownload_Click();
+    EXPECT_EQ(control.resumedFrom.size(), 1u);
+    EXPECT_EQ(ui.LastMessage(), Cause(DownloadTexts::SizeDisagrees(L"9,77 KB")));
+    control.firstState = TransferControl::kStateResponseCompleted;
+    program.buttonDownload_Click();
+    EXPECT_EQ(control.resumedFrom.size(), 1u);
+    EXPECT_EQ(host.weiterEnabled, 1);
+    EXPECT_EQ(ui.messages.size(), 4u);
+}
+
+// The file changed on the server: the resumed request is answered from byte 0 and breaks
+// before the old offset. Bytes came, so the server was reachable, and they are continued.
+TEST_F(DownloadProgramTest, RestartedBodyThatBreaksEarlyIsIncompleteNotUnreachable) {
+    Serve(10000);
+    control.validator = L"\"v1\"";
+    control.failAfter = 6000;
+    control.responseCode = TransferControl::kErrorConnectionReset;
+    program.buttonDownload_Click();
+    control.validator = L"\"v2\"";
+    control.restartAfter = 6000;
+    control.restartedBody = control.body.substr(0, 3000);
+    program.buttonDownload_Click();
+    EXPECT_EQ(ui.LastMessage(), Cause(DownloadTexts::Incomplete(L"2,93 KB", L"9,77 KB")));
+    control.failAfter.reset();
+    program.buttonDownload_Click();
+    EXPECT_EQ(control.resumedFrom.back(),
+              (std::pair<std::uint64_t, std::wstring>{3000, L"\"v2\""}));
+}
+
+// Two times of a day can give the same stamp (01:15:03 and 11:05:03); page 3 would then replace
+// the earlier backup in the installation folder.
+TEST_F(DownloadProgramTest, DataCopyNeverTakesTheNameOfAnEarlierBackup) {
+    tmp.WriteBytes("Zelbar/ZelbarData.mdb", "heute");
+    tmp.WriteBytes("Zelbar/ZelbarData_2024_3_9-1457.mdb", "morgens");
+    tmp.WriteBytes("Zelbar/ZelbarData_2024_3_9-1457_2.mdb", "mittags");
+    Serve(100);
+    program.buttonDownload_Click();
+    EXPECT_EQ(tmp.ReadBytes(Temp("ZelbarData_2024_3_9-1457_3.mdb")), "heute");
+    EXPECT_FALSE(tmp.Exists(Temp("ZelbarData_2024_3_9-1457.mdb")));
 }
 
 // Also the earlier attempt's part left where it was: leaving takes every attempt's folder.

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -54,6 +55,36 @@ public:
     }
 };
 
+// Notes what reached the disk by the time settings.ini was replaced.
+class JournalingFileSystem : public PortableFileSystem {
+public:
+    std::vector<std::string> journal;
+
+    std::unique_ptr<TextWriter> OpenTextFileForWriting(const std::wstring& path) override {
+        struct Noting : TextWriter {
+            std::unique_ptr<TextWriter> real;
+            std::vector<std::string>& journal;
+            Noting(std::unique_ptr<TextWriter> w, std::vector<std::string>& j)
+                : real(std::move(w)), journal(j) {}
+            void Write(const std::wstring& text) override { real->Write(text); }
+            void WriteLine(const std::wstring& text) override { real->WriteLine(text); }
+            void Flush() override {
+                journal.push_back("flush");
+                real->Flush();
+            }
+            void Close() override {
+                journal.push_back("close");
+                real->Close();
+            }
+        };
+        return std::make_unique<Noting>(PortableFileSystem::OpenTextFileForWriting(path), journal);
+    }
+    void ReplaceFile(const std::wstring& source, const std::wstring& destination) override {
+        journal.push_back("replace");
+        PortableFileSystem::ReplaceFile(source, destination);
+    }
+};
+
 // The section every file needs, the one [ProgramFile] needs, and one complete message.
 const std::wstring kSize = L"[GetFileSize]|URL=http://x||";
 const std::wstring kVersions = L"[SupportedAccessVersions]|a.b.c=d||";
@@ -61,7 +92,7 @@ const std::wstring kMessage = L"[osVer_1]|Meldung=T|LinkInfo=|LinkSP=|Icon=OK";
 
 }  // namespace
 
-TEST_F(IniTest, LastMatchingLineWinsItsValueStopsAtTheSecondEqualsSignAndIsNotTrimmed) {
+TEST_F(IniTest, LastMatchingLineWinsItsValueStopsAtTheSecondEqualsSignAndOnlyBlanksInsideCount) {
     WriteIni(
         L"[GetFileSize]|URL=http://erste|URL=http://zweite||[ProgramFile]|URL=http://archiv/"
         L"Größe€||"
@@ -69,11 +100,16 @@ TEST_F(IniTest, LastMatchingLineWinsItsValueStopsAtTheSecondEqualsSignAndIsNotTr
     EXPECT_EQ(settings.GetValue(L"GetFileSize", L"URL"), L"http://h/size.php?filename");
     EXPECT_EQ(settings.GetValue(L"ProgramFile", L"URL"), L"http://archiv/Größe€");
 
-    // Spaces and letter case are significant.
-    WriteIni(L"[Shortcuts] |Desktop=Zelbar||[Folder]| URL=http://a|Key = Wert||[folder]|URL=b");
-    EXPECT_EQ(settings.GetValue(L"Shortcuts", L"Desktop"), L"");
-    EXPECT_EQ(ToVector(settings.GetKeys(L"Folder")), (Names{L" URL", L"Key "}));
+    // Letter case and blanks inside a line are significant; blanks around it are not, as
+    // for the start-up check, which lets such a file through.
+    WriteIni(L"[Shortcuts] |Desktop=Zelbar||[Folder]| URL=http://a |Key = Wert||[folder]|URL=b");
+    EXPECT_EQ(settings.GetValue(L"Shortcuts", L"Desktop"), L"Zelbar");
+    EXPECT_EQ(ToVector(settings.GetKeys(L"Folder")), (Names{L"URL", L"Key "}));
+    EXPECT_EQ(settings.GetValue(L"Folder", L"URL"), L"http://a");
     EXPECT_EQ(settings.GetValue(L"folder", L"URL"), L"b");
+    WriteIni(L"  [GetFileSize]  |   URL=http://x   ");
+    ASSERT_EQ(settings.CheckIniFile(), ini::kUsable);
+    EXPECT_EQ(settings.GetValue(L"GetFileSize", L"URL"), L"http://x");
 }
 
 TEST_F(IniTest, SectionEndsAtEmptyHeaderShapedOrEqualsFreeLine) {
@@ -124,6 +160,15 @@ TEST_F(IniTest, FailedReplaceLeavesTheFileWholeAndTheNewTextInTheCopy) {
     EXPECT_THROW(ini(locked, ui).WriteKeyValuePair(L"S", L"k", L"neu"), PlatformError);
     EXPECT_EQ(IniBytes(), Crlf("[S]|k=alt"));
     EXPECT_EQ(tmp.ReadBytes("settings.ini.tmp"), Crlf("[S]|k=neu"));
+}
+
+// After a power cut a renamed file whose text was never flushed can be empty.
+TEST_F(IniTest, NewTextIsOnTheDiskBeforeItReplacesTheFile) {
+    WriteIni(L"[S]|k=alt");
+    JournalingFileSystem journaling;
+    ini(journaling, ui).WriteKeyValuePair(L"S", L"k", L"neu");
+    EXPECT_EQ(journaling.journal, (std::vector<std::string>{"flush", "close", "replace"}));
+    EXPECT_EQ(IniBytes(), Crlf("[S]|k=neu"));
 }
 
 TEST_F(IniTest, FilesKeepingEveryRuleAreUsable) {

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <filesystem>
 #include <map>
+#include <optional>
 
 #include "app/MainForm_win.h"
 #include "download/UserControlDownloadProgram_win.h"
@@ -160,6 +161,14 @@ void ExpectRelaidAt144Dpi(HWND top) {
     }
 }
 
+// The real file system on a drive with as much room as a test orders.
+struct OrderedRoom : WinFileSystem {
+    std::optional<std::int64_t> freeSpace;
+    std::int64_t FreeSpace(const std::wstring& folder) override {
+        return freeSpace ? *freeSpace : WinFileSystem::FreeSpace(folder);
+    }
+};
+
 class MainFormTest : public ::testing::Test {
 protected:
     MainFormTest() {
@@ -289,7 +298,7 @@ protected:
 
     TempFolder temp_;
     PumpingFakeUi ui_;
-    WinFileSystem files_;
+    OrderedRoom files_;
     WinShell shell_;
     WmiOsInfo os_;
     Platform platform_{files_, shell_, os_, ui_};
@@ -508,6 +517,47 @@ TEST_F(MainFormTest, AbbrechenDuringARealTransferClosesOnceTheTransferHasStopped
     EXPECT_TRUE(form.Closed());
     ExpectShown(2, 1, kNotice, 64);  // after the question
     EXPECT_FALSE(PathExists(temp_ / L"temp_2026_12_5-10920"));
+    EXPECT_TRUE(errors_.empty());
+}
+
+// "Nicht genug Platz" sends the user to "Verzeichnis wechseln", which must work then. Leaving
+// after another folder was chosen removes the folder the attempt made, not the folder of that
+// name in the new place.
+TEST_F(MainFormTest, NotEnoughSpaceLeavesTheFolderButtonAndLeavingTakesOnlyTheFolderMade) {
+    HttpTestServer server;
+    WriteBytes(temp_ / L"settings.ini",
+               Narrow(L"[SupportedAccessVersions]\r\nAccess.Application.11=Access 2003\r\n\r\n"
+                      L"[GetFileSize]\r\nURL=" +
+                      server.Url(L"/size") + L"\r\n\r\n[ProgramFile]\r\nURL=" +
+                      server.Url(L"/file/2000000/ZelbarSetup11.exe") + L"\r\n"));
+    files_.freeSpace = 1000000;
+    const std::wstring small = temp_ / L"klein", other = temp_ / L"anders";
+    ::CreateDirectoryW(small.c_str(), nullptr);
+    UserControlDownloadProgram* page = nullptr;
+    MainForm& form = FormOnPage(2, [&](MainForm& f, WizardPages& pages) {
+        auto real = std::make_unique<UserControlDownloadProgram>(
+            f.hwnd(), MainForm::kDownloadPageRect, f, f.platform(), oInet_);
+        page = real.get();
+        page->SetLabelPfad(small);
+        pages.downloadPage = std::move(real);
+    });
+    ui_.now = {2026, 12, 5, 10, 9, 20};
+    Press(page->buttonDownload);
+    ExpectShown(1, 0, L"Auf dem Laufwerk des Installationsordners ist nicht genug Platz frei",
+                MsgCritical, L"Zelbar Setup");
+    EXPECT_TRUE(::IsWindowEnabled(page->buttonOrdnerAuswaehlen.hwnd()));
+    EXPECT_TRUE(PathExists(small + L"\\temp_2026_12_5-10920"));
+
+    // What the folder chooser hands back for another folder.
+    page->SetLabelPfad(other);
+    form.SetZelbarPath(other + L"\\");
+    std::filesystem::create_directories(other + L"\\temp_2026_12_5-10920");
+    WriteBytes(other + L"\\temp_2026_12_5-10920\\fremd.txt", "nicht unser");
+    ui_.msgBoxAnswers = {MsgBoxResult::Yes};
+    Press(form.buttonAbbrechen);
+    EXPECT_TRUE(form.Closed());
+    EXPECT_FALSE(PathExists(small + L"\\temp_2026_12_5-10920"));
+    EXPECT_TRUE(PathExists(other + L"\\temp_2026_12_5-10920\\fremd.txt"));
     EXPECT_TRUE(errors_.empty());
 }
 

@@ -106,6 +106,42 @@ TEST_F(WinFileSystemTest, GetFolderAndDrivesNameWhatTheSystemLists) {
                             [](const DriveItem& d) { return d.path == L"C:" && d.isReady; }));
 }
 
+// A network share that drops its connection after `entries` entries of a listing.
+class BreakingShare : public WinFileSystem {
+public:
+    int entries = 0;
+
+protected:
+    bool FindNext(HANDLE find, WIN32_FIND_DATAW& found) override {
+        if (--entries < 0) {
+            ::SetLastError(ERROR_NETNAME_DELETED);
+            return false;
+        }
+        return WinFileSystem::FindNext(find, found);
+    }
+};
+
+// Taken as complete, a broken listing moved only part of the files, and removing the folder
+// then destroyed the rest; only what was removed before the break may be gone.
+TEST_F(WinFileSystemTest, ListingThatBreaksOffIsAnErrorNotAShorterFolder) {
+    for (const wchar_t* name : {L"a.mdb", L"b.mdb", L"c.mdb", L"d.mdb", L"e.mdb", L"f.mdb"}) {
+        WriteBytes(temp / name, "x");
+    }
+    BreakingShare share;
+    share.entries = 4;
+    EXPECT_EQ(ErrorOf([&] { share.GetFolder(temp.path()); }).code(), ERROR_NETNAME_DELETED);
+    share.entries = 4;
+    EXPECT_EQ(ErrorOf([&] { share.DeleteFolder(temp.path(), true); }).code(),
+              ERROR_NETNAME_DELETED);
+    EXPECT_GE(fs.GetFolder(temp.path()).Files.size(), 1u);
+
+    EXPECT_THROW(fs.RemoveEmptyFolder(temp.path()), PlatformError);
+    fs.CreateFolder(temp / L"leer");
+    ASSERT_TRUE(::SetFileAttributesW((temp / L"leer").c_str(), FILE_ATTRIBUTE_READONLY));
+    fs.RemoveEmptyFolder(temp / L"leer\\");
+    EXPECT_FALSE(PathExists(temp / L"leer"));
+}
+
 TEST_F(WinFileSystemTest, TextGoesThroughTheAnsiCodePageLineByLine) {
     ASSERT_EQ(::GetACP(), 1252u) << "the sandbox should run with a German locale";
     const std::wstring file = temp / L"settings.ini";
@@ -115,6 +151,7 @@ TEST_F(WinFileSystemTest, TextGoesThroughTheAnsiCodePageLineByLine) {
         writer->WriteLine(L"[Größe]");
         writer->Write(L"Preis=5 € für Äpfel, ");
         writer->WriteLine(L"Pfeil→");
+        writer->Flush();
     }
     EXPECT_EQ(ReadBytes(file),
               "[Gr\xF6\xDF"
