@@ -27,7 +27,8 @@
 //
 // Everything runs on the UI thread inside the download button's handler; the
 // transfer's waiting loops yield, so the wizard's "Abbrechen" (and with it
-// Cancel) is served while a download runs.
+// Cancel) is served while a download runs. Before the archive runs, its
+// signature is checked; while its program runs, the window keeps answering.
 class DownloadProgram {
 public:
     static constexpr const wchar_t* kDefaultFolder = L"C:\\Zelbar";
