@@ -7,6 +7,7 @@
 #include "app/MainForm_win.h"
 #include "download/UserControlDownloadProgram_win.h"
 #include "finish/UserControlShortcuts_win.h"
+#include "platform/ArchiveTrust_win.h"
 #include "platform/Clock_win.h"
 #include "platform/FileSystem_win.h"
 #include "platform/Handles_win.h"
@@ -48,7 +49,8 @@ int RunWizard() {
     WinShell shell;
     WmiOsInfo os;
     WinUi ui(SystemClock());
-    const Platform platform{fs, shell, os, ui};
+    WinArchiveTrust trust(ZELBAR_ARCHIVE_SIGNER);
+    const Platform platform{fs, shell, os, ui, trust};
 
     // Created before the window and ended after it: no transfer outlives the wizard.
     WinInetTransferControl oInet;

@@ -20,6 +20,29 @@ bool IsPlainFileName(const std::wstring& name) {
     return name.find_first_of(L"\\/:") == std::wstring::npos;
 }
 
+// How long one look at the running archive program may keep the window from its messages.
+constexpr unsigned kProgramLookMs = 100;
+// After the archive program ended, its file is tried this often until it can go.
+constexpr unsigned kReleaseLookMs = 100;
+constexpr unsigned kReleaseWaitMs = 2000;
+
+// Why the checked archive must not run; empty when it may.
+std::wstring SignatureRefusal(const CheckedFile& archive, const std::wstring& pinned) {
+    switch (archive.State()) {
+        case SignatureState::Broken:
+            return DownloadTexts::SignatureBroken();
+        case SignatureState::Untrusted:
+            return DownloadTexts::SignatureUntrusted(archive.Signer());
+        case SignatureState::None:
+            // The archives are unsigned unless the publisher demands a signer.
+            return pinned.empty() ? std::wstring() : DownloadTexts::SignatureMissing(pinned);
+        case SignatureState::Trusted:
+            break;
+    }
+    if (pinned.empty() || archive.Signer() == pinned) return std::wstring();
+    return DownloadTexts::SignatureByOther(archive.Signer(), pinned);
+}
+
 }  // namespace
 
 DownloadProgram::DownloadProgram(WizardHost& host, const Platform& platform, DownloadPageView& view,
@@ -352,6 +375,24 @@ void DownloadProgram::InstallProgramFiles(Datei& oDatei) {
 
 bool DownloadProgram::Unpack(const Datei& oDatei) {
     FileSystem& fs = platform_.fs;
+    const std::wstring archive = oDatei.PfadLokal();
+    // Held from the check until its program has started, so that the program
+    // that runs is the one checked.
+    std::unique_ptr<CheckedFile> checked;
+    try {
+        checked = platform_.trust.Check(archive);
+    } catch (const PlatformError& e) {
+        FailWith(DownloadTexts::UnpackNotStarted(e.message()), MsgCritical);
+        return false;
+    }
+    const std::wstring refusal = SignatureRefusal(*checked, platform_.trust.PinnedSigner());
+    if (!refusal.empty()) {
+        checked.reset();
+        Discard(archive);
+        FailWith(refusal, MsgCritical);
+        return false;
+    }
+
     const std::wstring folderLokal = oDatei.FolderLokal();
     const std::wstring installationFolder =
         InstallNames::InstallationFolder(folderLokal, tempFolder_);
@@ -374,15 +415,20 @@ bool DownloadProgram::Unpack(const Datei& oDatei) {
     const std::wstring unpackFolder = InstallNames::UnpackFolder(folderLokal);
     view_.SetLabelFilesize(DownloadTexts::kUnpacking);
 
-    unsigned long exitCode = 0;
+    std::unique_ptr<RunningProgram> program;
     try {
-        exitCode =
-            platform_.shell.Run(InstallNames::UnpackCommandLine(oDatei.PfadLokal(), unpackFolder),
-                                WindowStyle::Hidden, true);
+        program = platform_.shell.Start(InstallNames::UnpackCommandLine(archive, unpackFolder),
+                                        WindowStyle::Hidden);
     } catch (const PlatformError& e) {
+        checked.reset();
         FailWith(DownloadTexts::UnpackNotStarted(e.message()), MsgCritical);
         return false;
     }
+    checked.reset();
+    // The window goes on answering meanwhile: it repaints, and a close asks
+    // its question. Its buttons stay off until the step ends.
+    while (!program->Ended(kProgramLookMs)) platform_.ui.DoEvents();
+    const unsigned long exitCode = program->ExitCode();
     if (!InstallNames::UnpackSucceeded(exitCode)) {
         // The program files did not all arrive: page 3 would move half an
         // installation into place.
@@ -395,16 +441,28 @@ bool DownloadProgram::Unpack(const Datei& oDatei) {
     // Left while the archive program ran: what is left of the step is skipped.
     if (phase_ == Phase::StoppingInstall) return false;
 
-    if (fs.FileExists(oDatei.PfadLokal())) {
-        // The archive program may still hold its own file for a moment after it ended.
-        platform_.ui.Sleep(2000);
+    // The archive program may still hold its own file for a moment after it ended.
+    for (unsigned waited = 0; fs.FileExists(archive); waited += kReleaseLookMs) {
         try {
-            fs.DeleteFile(oDatei.PfadLokal(), true);
+            fs.DeleteFile(archive, true);
+            break;
         } catch (const PlatformError&) {
             // The archive then stays in the temporary folder; nothing depends on it.
+            if (waited >= kReleaseWaitMs) break;
         }
+        platform_.ui.Pause(kReleaseLookMs);
     }
     return true;
+}
+
+// A refused archive goes, and with it any chance of continuing its bytes.
+void DownloadProgram::Discard(const std::wstring& archive) {
+    partial_.reset();
+    try {
+        platform_.fs.DeleteFile(archive, true);
+    } catch (const PlatformError&) {
+        // It stays in the attempt's temporary folder, which goes when the wizard does.
+    }
 }
 
 void DownloadProgram::FailureEnding() {

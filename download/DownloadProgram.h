@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -26,7 +27,8 @@
 //
 // Everything runs on the UI thread inside the download button's handler; the
 // transfer's waiting loops yield, so the wizard's "Abbrechen" (and with it
-// Cancel) is served while a download runs.
+// Cancel) is served while a download runs. Before the archive runs, its
+// signature is checked; while its program runs, the window keeps answering.
 class DownloadProgram {
 public:
     static constexpr const wchar_t* kDefaultFolder = L"C:\\Zelbar";
@@ -64,7 +66,8 @@ private:
         // The size query and the download, up to the install step. Data flows
         // while oWeb_ reports Downloading.
         Transfer,
-        // The install step: copies and unpacking, without a yield.
+        // The install step: copies and unpacking. The window answers while the
+        // archive program runs, but nothing of the page can be pressed.
         Installing,
         // Left while data flowed: the transfer stops after the chunk in hand
         // and its cancelled event closes the wizard.
@@ -99,6 +102,7 @@ private:
     void oWeb_Cancelled();
     void InstallProgramFiles(Datei& oDatei);
     bool Unpack(const Datei& oDatei);
+    void Discard(const std::wstring& archive);
     void FailureEnding();
     void FailWith(const std::wstring& text, unsigned style);
     // Whether the user asked to leave; the sequence then ends without a word.

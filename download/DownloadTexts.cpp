@@ -21,6 +21,8 @@ std::wstring Quoted(const std::wstring& text) {
     return L"\u201e" + text + L"\u201c";
 }
 
+const wchar_t kNotRun[] = L" Die Datei wurde gelöscht und nicht ausgeführt. ";
+
 }  // namespace
 
 const wchar_t* const kDownloadError =
@@ -82,6 +84,35 @@ const wchar_t* const kSizeAddressMissing =
     L"In der ini-Datei fehlt die Adresse für die Abfrage der Dateigröße (Abschnitt "
     L"\u201e[GetFileSize]\u201c, Eintrag \u201eURL\u201c). Bitte wenden Sie sich an den "
     L"Zelbar-Support.";
+
+std::wstring SignatureBroken() {
+    return L"Die digitale Signatur der heruntergeladenen Datei ist ungültig: Die Datei wurde beim "
+           L"Herunterladen beschädigt oder unterwegs verändert." +
+           std::wstring(kNotRun) +
+           L"Bitte klicken Sie erneut auf \u201eDateien herunterladen\u201c, um sie neu "
+           L"herunterzuladen. Tritt der Fehler wieder auf, wenden Sie sich bitte an den "
+           L"Zelbar-Support.";
+}
+
+std::wstring SignatureMissing(const std::wstring& pinned) {
+    return L"Die heruntergeladene Datei ist nicht digital signiert. Dieses Setup führt nur "
+           L"Dateien aus, die von " +
+           Quoted(pinned) + L" signiert sind." + kNotRun + kAskSupport;
+}
+
+std::wstring SignatureByOther(const std::wstring& signer, const std::wstring& pinned) {
+    return L"Die heruntergeladene Datei ist von " + Quoted(signer) + L" signiert, nicht von " +
+           Quoted(pinned) + L". Dieses Setup führt nur Dateien von " + Quoted(pinned) + L" aus." +
+           kNotRun + kAskSupport;
+}
+
+std::wstring SignatureUntrusted(const std::wstring& signer) {
+    const std::wstring by = signer.empty() ? std::wstring() : L" von " + Quoted(signer);
+    return L"Das Zertifikat, mit dem die heruntergeladene Datei" + by +
+           L" signiert ist, stammt von keiner Zertifizierungsstelle, der dieser Computer "
+           L"vertraut." +
+           kNotRun + kAskSupport;
+}
 
 std::wstring DownloadFailed(const std::wstring& cause) {
     return cause.empty() ? std::wstring(kDownloadError) : WithDetail(kFirstSentence, cause);

@@ -28,6 +28,15 @@ std::wstring UnpackFailedBecause(const std::wstring& cause);
 // The settings file names no address for the size query.
 extern const wchar_t* const kSizeAddressMissing;
 
+// The archive was refused before it ran, and deleted: its signature does not
+// match its bytes; it has none though the signer is pinned; another than the
+// pinned signer signed it; no trusted root authority vouches for its signer
+// (whose name may be unknown, then empty).
+std::wstring SignatureBroken();
+std::wstring SignatureMissing(const std::wstring& pinned);
+std::wstring SignatureByOther(const std::wstring& signer, const std::wstring& pinned);
+std::wstring SignatureUntrusted(const std::wstring& signer);
+
 // A failed download whose cause is known: the first sentence of
 // kDownloadError, then the cause; an empty cause gives kDownloadError.
 std::wstring DownloadFailed(const std::wstring& cause);

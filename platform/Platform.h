@@ -1,4 +1,5 @@
 #pragma once
+#include "platform/ArchiveTrust.h"
 #include "platform/FileSystem.h"
 #include "platform/OsInfo.h"
 #include "platform/Shell.h"
@@ -11,4 +12,5 @@ struct Platform {
     Shell& shell;
     OsInfo& os;
     Ui& ui;
+    ArchiveTrust& trust;
 };

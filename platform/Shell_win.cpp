@@ -137,7 +137,40 @@ void WinShell::Run(const std::wstring& commandLine) {
     }
 }
 
-unsigned long WinShell::Run(const std::wstring& commandLine, WindowStyle style, bool wait) {
+namespace {
+
+class WinRunningProgram : public RunningProgram {
+public:
+    WinRunningProgram(HANDLE process, std::wstring commandLine)
+        : process_(process), commandLine_(std::move(commandLine)) {}
+
+    bool Ended(unsigned milliseconds) override {
+        // Input already waiting counts as an arrival, so that a caller who
+        // handles messages between the calls never sleeps on top of them.
+        HANDLE process = process_.get();
+        const DWORD woke = ::MsgWaitForMultipleObjectsEx(1, &process, milliseconds, QS_ALLINPUT,
+                                                         MWMO_INPUTAVAILABLE);
+        if (woke == WAIT_FAILED) {
+            ThrowLastError(L"Auf das Programm konnte nicht gewartet werden: " + commandLine_);
+        }
+        return woke == WAIT_OBJECT_0 || ::WaitForSingleObject(process, 0) == WAIT_OBJECT_0;
+    }
+
+    unsigned long ExitCode() override {
+        DWORD exitCode = 0;
+        if (!::GetExitCodeProcess(process_.get(), &exitCode)) {
+            ThrowLastError(L"Das Ergebnis des Programms konnte nicht gelesen werden: " +
+                           commandLine_);
+        }
+        return exitCode;
+    }
+
+private:
+    UniqueKernelHandle process_;
+    std::wstring commandLine_;
+};
+
+UniqueKernelHandle StartProcess(const std::wstring& commandLine, WindowStyle style) {
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESHOWWINDOW;
@@ -150,8 +183,14 @@ unsigned long WinShell::Run(const std::wstring& commandLine, WindowStyle style, 
                           &startup, &started)) {
         ThrowLastError(L"Das Programm konnte nicht gestartet werden: " + commandLine);
     }
-    UniqueKernelHandle process(started.hProcess);
     UniqueKernelHandle thread(started.hThread);
+    return UniqueKernelHandle(started.hProcess);
+}
+
+}  // namespace
+
+unsigned long WinShell::Run(const std::wstring& commandLine, WindowStyle style, bool wait) {
+    UniqueKernelHandle process = StartProcess(commandLine, style);
     if (!wait) return 0;
     // The window handles nothing while the program runs: what it last said
     // (such as the unpack line) has to be on the screen before that.
@@ -159,11 +198,13 @@ unsigned long WinShell::Run(const std::wstring& commandLine, WindowStyle style, 
     if (::WaitForSingleObject(process.get(), INFINITE) != WAIT_OBJECT_0) {
         ThrowLastError(L"Auf das Programm konnte nicht gewartet werden: " + commandLine);
     }
-    DWORD exitCode = 0;
-    if (!::GetExitCodeProcess(process.get(), &exitCode)) {
-        ThrowLastError(L"Das Ergebnis des Programms konnte nicht gelesen werden: " + commandLine);
-    }
-    return exitCode;
+    return WinRunningProgram(process.release(), commandLine).ExitCode();
+}
+
+std::unique_ptr<RunningProgram> WinShell::Start(const std::wstring& commandLine,
+                                                WindowStyle style) {
+    return std::make_unique<WinRunningProgram>(StartProcess(commandLine, style).release(),
+                                               commandLine);
 }
 
 std::wstring WinShell::SpecialFolders(const std::wstring& name) {

@@ -17,6 +17,8 @@ public:
     void Run(const std::wstring& commandLine) override;
     // Starts a program (not a document) with CreateProcessW.
     unsigned long Run(const std::wstring& commandLine, WindowStyle style, bool wait) override;
+    std::unique_ptr<RunningProgram> Start(const std::wstring& commandLine,
+                                          WindowStyle style) override;
 
     // Unknown names throw, so that nothing is ever written beside a bogus path.
     std::wstring SpecialFolders(const std::wstring& name) override;

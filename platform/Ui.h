@@ -34,6 +34,8 @@ public:
     // Processes pending window and transfer events, then returns.
     virtual void DoEvents() = 0;
     virtual void Sleep(unsigned milliseconds) = 0;
+    // Waits that long while the window goes on handling its messages.
+    virtual void Pause(unsigned milliseconds) = 0;
 
     // Loads the system hand cursor (32649) and makes it current when the
     // handle is valid; returns whether it was.

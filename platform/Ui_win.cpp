@@ -56,6 +56,17 @@ void WinUi::Sleep(unsigned milliseconds) {
     ::Sleep(milliseconds);
 }
 
+void WinUi::Pause(unsigned milliseconds) {
+    const std::uint64_t end = clock_.NowMs() + milliseconds;
+    for (std::uint64_t now = clock_.NowMs(); now < end; now = clock_.NowMs()) {
+        const DWORD woke = ::MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<DWORD>(end - now),
+                                                         QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        if (woke == WAIT_FAILED) ThrowLastError(L"Das Warten ist fehlgeschlagen.");
+        // A WM_QUIT stays posted for the main loop; the pause just ends.
+        if (woke == WAIT_OBJECT_0 && !PumpPendingMessages()) return;
+    }
+}
+
 bool WinUi::ShowHandCursor() {
     HCURSOR hand = ::LoadCursorW(nullptr, MAKEINTRESOURCEW(32649));
     if (hand == nullptr) return false;

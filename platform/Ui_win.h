@@ -22,6 +22,8 @@ public:
     // what waits there; a call sooner after the last look returns at once.
     void DoEvents() override;
     void Sleep(unsigned milliseconds) override;
+    // Measured by the same clock as DoEvents' pace.
+    void Pause(unsigned milliseconds) override;
 
     bool ShowHandCursor() override;
     void OpenUrl(const std::wstring& url) override;

@@ -92,6 +92,13 @@ EOF
     stage_settings "$work" "http://127.0.0.1:$STAGE_PORT/size" "http://127.0.0.1:$STAGE_PORT/files/ZelbarSetup11.exe"
 }
 
+# stage_sign CERT IN OUT [changed]: OUT is the archive IN signed with the test
+# certificate CERT (publisher, other, selfsigned; see trust_cert/make-certs).
+stage_sign() {
+    bash "$ZELBAR_SOURCE/tests/fixtures/trust_cert/sign-archive" "$STAGE_CERTS" "$@" ||
+        stage_fail "the archive could not be signed"
+}
+
 # stage_settings WORK SIZE_URL ARCHIVE_URL: WORK/app/settings.ini for these addresses.
 stage_settings() {
     local os="$STAGE_OS"

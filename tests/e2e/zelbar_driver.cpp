@@ -3,10 +3,16 @@
 // split by tabs: "window TITLE" (where the next steps work), "click CAPTION"
 // (once enabled), "text TEXT" (wait until a control shows it), "answer TITLE
 // TEXT [BUTTON]" (the message box must say TEXT; OK or BUTTON), "gone TITLE",
-// "shot NAME" (the window as SHOTS\NAME.bmp). TEXT ending in "*" is a prefix,
+// "shot NAME" (the window as SHOTS\NAME.bmp), "responsive PROGRAM [TITLE]" (once
+// the program PROGRAM runs, the window must answer within 500 ms until it ends;
+// with TITLE it is also closed once, and its question TITLE must come, and is
+// answered "Nein", while the program still runs). TEXT ending in "*"
+// is a prefix,
 // "*TEXT*" a part. A failing step leaves SHOTS\failure.bmp of the whole screen
 // and exit code 1.
 #include <windows.h>
+
+#include <tlhelp32.h>
 
 #include <cstdio>
 #include <fstream>
@@ -77,6 +83,20 @@ HWND Find(HWND parent, Test test) {
     return search.second;
 }
 
+bool ProgramRuns(const std::wstring& exe) {
+    HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return false;
+    PROCESSENTRY32W entry = {};
+    entry.dwSize = sizeof entry;
+    bool found = false;
+    for (BOOL more = ::Process32FirstW(snapshot, &entry); more && !found;
+         more = ::Process32NextW(snapshot, &entry)) {
+        found = _wcsicmp(entry.szExeFile, exe.c_str()) == 0;
+    }
+    ::CloseHandle(snapshot);
+    return found;
+}
+
 // Polls until the check comes true; false when the wait is taken for a hang.
 template <typename Check>
 bool Await(Check check) {
@@ -125,6 +145,29 @@ void Run(const std::vector<std::wstring>& step, HWND& current, const std::wstrin
         Need(button != nullptr, L"the message box " + arg + L" has no button " + step.back());
         ::PostMessageW(button, BM_CLICK, 0, 0);
         Need(Await([&] { return !::IsWindowVisible(found); }), L"the box stayed open: " + arg);
+    } else if (command == L"responsive" && current) {
+        Need(Await([&] { return ProgramRuns(arg); }), L"the program " + arg + L" never ran");
+        const std::wstring question = step.size() > 2 ? step[2] : L"";
+        bool asked = question.empty();
+        if (!asked) ::PostMessageW(current, WM_CLOSE, 0, 0);
+        int answered = 0;
+        while (ProgramRuns(arg)) {
+            DWORD_PTR result = 0;
+            Need(::SendMessageTimeoutW(current, WM_NULL, 0, 0, SMTO_NORMAL, 500, &result) != 0,
+                 L"the window did not answer while " + arg + L" ran");
+            if (HWND box = asked ? nullptr : Find(nullptr, [&](HWND w) {
+                    return IsMessageBox(w) && TextOf(w) == question;
+                })) {
+                HWND no = Find(box, [](HWND w) { return Caption(w) == L"Nein"; });
+                Need(no != nullptr, L"the question " + question + L" has no button Nein");
+                ::PostMessageW(no, BM_CLICK, 0, 0);
+                asked = true;
+            }
+            Need(++answered < 3000, L"the program " + arg + L" does not end");
+            ::Sleep(100);
+        }
+        Need(asked, L"no question " + question + L" while " + arg + L" ran");
+        Say(L"the window answered " + Text::FromInt(answered) + L" times while " + arg + L" ran");
     } else if (command == L"gone") {
         Need(Await([&] { return !Find(nullptr, [&](HWND w) { return TextOf(w) == arg; }); }),
              L"still open: " + arg);

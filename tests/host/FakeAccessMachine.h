@@ -3,6 +3,7 @@
 #include <memory>
 #include <string>
 
+#include "FakeArchiveTrust.h"
 #include "FakeShell.h"
 #include "FakeUi.h"
 #include "FixedOsInfo.h"
@@ -64,5 +65,6 @@ struct FakeAccessMachine {
     VersionedFileSystem fs;
     FakeRegistryShell shell;
     FixedOsInfo os;
-    Platform platform{fs, shell, os, ui};
+    FakeArchiveTrust trust;
+    Platform platform{fs, shell, os, ui, trust};
 };

@@ -28,6 +28,10 @@ public:
     bool waitedRunFails = false;
     std::function<void(const std::wstring&)> onWaitedRun;
     WindowStyle waitedRunStyle = WindowStyle::Normal;
+    // A started program: what happens as it starts, and how many looks at it
+    // find it still running; onWaitedRun is its work, done as it ends.
+    std::function<void()> onStart;
+    int looksWhileRunning = 0;
 
     static std::filesystem::path Native(std::wstring path) {
         for (wchar_t& c : path) c = c == L'\\' ? L'/' : c;
@@ -55,6 +59,14 @@ public:
         if (onWaitedRun) onWaitedRun(commandLine);
         return waitedExitCode;
     }
+    std::unique_ptr<RunningProgram> Start(const std::wstring& commandLine,
+                                          WindowStyle style) override {
+        runCommands.push_back(commandLine);
+        waitedRunStyle = style;
+        if (waitedRunFails) throw PlatformError(2, L"Nicht gefunden: " + commandLine);
+        if (onStart) onStart();
+        return std::make_unique<Program>(*this, commandLine);
+    }
     std::wstring SpecialFolders(const std::wstring& name) override {
         if (name == L"desktop") return desktop;
         if (name == L"Programs") return programs;
@@ -65,6 +77,25 @@ public:
     }
 
 private:
+    class Program : public RunningProgram {
+    public:
+        Program(FakeShell& shell, std::wstring commandLine)
+            : shell_(shell), commandLine_(std::move(commandLine)) {}
+        bool Ended(unsigned) override {
+            if (looks_++ < shell_.looksWhileRunning) return false;
+            if (!ended_ && shell_.onWaitedRun) shell_.onWaitedRun(commandLine_);
+            ended_ = true;
+            return true;
+        }
+        unsigned long ExitCode() override { return shell_.waitedExitCode; }
+
+    private:
+        FakeShell& shell_;
+        std::wstring commandLine_;
+        int looks_ = 0;
+        bool ended_ = false;
+    };
+
     class FileShortcut : public Shortcut {
     public:
         explicit FileShortcut(std::wstring linkPath) : linkPath_(std::move(linkPath)) {}

@@ -5,6 +5,7 @@
 #include <optional>
 #include <stdexcept>
 
+#include "FakeArchiveTrust.h"
 #include "FakeShell.h"
 #include "FakeUi.h"
 #include "FakeWizardHost.h"
@@ -45,6 +46,13 @@ class TestDisk : public PortableFileSystem {
 public:
     std::optional<std::int64_t> freeSpace;
     std::optional<std::uint32_t> writeError;
+    // Deletions refused, as for a file its program still holds.
+    int lockedDeletes = 0;
+
+    void DeleteFile(const std::wstring& path, bool force) override {
+        if (lockedDeletes > 0 && lockedDeletes--) throw PlatformError(32, L"In Gebrauch: " + path);
+        PortableFileSystem::DeleteFile(path, force);
+    }
 
     std::int64_t FreeSpace(const std::wstring& folder) override {
         return freeSpace ? *freeSpace : PortableFileSystem::FreeSpace(folder);
@@ -105,7 +113,8 @@ public:
     TestDisk fs;
     FakeShell shell;
     FixedOsInfo os;
-    Platform platform{fs, shell, os, ui};
+    FakeArchiveTrust trust;
+    Platform platform{fs, shell, os, ui, trust};
     FakeWizardHost host{fs};
     RecordingView view;
     ScriptedTransferControl control;
@@ -138,7 +147,8 @@ TEST_F(DownloadProgramTest, AttemptUnpacksBesideTheDataCopyAndTheSettingsCopy) {
     EXPECT_EQ(tmp.ReadBytes("Zelbar/ZelbarData.mdb"), "daten");
     EXPECT_EQ(tmp.ReadBytes(Temp("settings.ini")), tmp.ReadBytes("start/settings.ini"));
     EXPECT_FALSE(tmp.Exists(Temp("ZelbarSetup11.exe")));
-    EXPECT_EQ(ui.sleptMilliseconds, 2000u);
+    // The archive could go at once, so nothing waited for it.
+    EXPECT_EQ(ui.pausedMilliseconds, 0u);
     EXPECT_EQ(host.weiterEnabled, 1);
     EXPECT_FALSE(view.downloadEnabled);
     EXPECT_TRUE(ui.messages.empty());
@@ -486,7 +496,11 @@ INSTANTIATE_TEST_SUITE_P(
         // The rest of the install step is skipped; the wizard stays until the next press.
         CancelRoad{"Unpacking", "working stays kept",
                    [](auto& t) {
-                       t.shell.onWaitedRun = [&t](const std::wstring&) {
+                       // The close arrives through the window's messages while
+                       // the archive program runs.
+                       t.shell.looksWhileRunning = 3;
+                       t.onYield = [&t] {
+                           if (t.shell.runCommands.empty()) return;
                            t.PressCancel();
                            t.host.visible = false;
                        };
@@ -502,3 +516,130 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
+
+namespace {
+
+struct Release {
+    const char* name;
+    int lockedDeletes;
+    unsigned paused;  // milliseconds the window waited, handling its messages
+    bool archiveGone;
+};
+
+class ReleaseTest : public DownloadProgramTest, public ::testing::WithParamInterface<Release> {};
+
+}  // namespace
+
+// While the archive program runs, the page looks at it between the window's
+// messages; then it waits only as long as the program still holds its file.
+TEST_P(ReleaseTest, WindowAnswersUntilTheArchiveCanGo) {
+    Serve(8192);
+    fs.lockedDeletes = GetParam().lockedDeletes;
+    shell.looksWhileRunning = 4;
+    int heldAtStart = -1;
+    shell.onStart = [&] { heldAtStart = trust.heldFiles; };
+    int yieldsAfterStart = 0;
+    onYield = [&] {
+        if (!shell.runCommands.empty()) {
+            ++yieldsAfterStart;
+            // Nothing of the page can be pressed meanwhile.
+            EXPECT_FALSE(view.downloadEnabled || view.folderEnabled || host.cancelEnabled);
+        }
+    };
+
+    program.buttonDownload_Click();
+
+    // Every look at the running program and every pause served the window.
+    EXPECT_EQ(yieldsAfterStart, 4 + static_cast<int>(GetParam().paused / 100));
+    EXPECT_EQ(heldAtStart, 1);
+    EXPECT_EQ(trust.heldFiles, 0);
+    EXPECT_EQ(ui.pausedMilliseconds, GetParam().paused);
+    EXPECT_EQ(ui.sleptMilliseconds, 0u);
+    EXPECT_EQ(tmp.Exists(Temp("ZelbarSetup11.exe")), !GetParam().archiveGone);
+    EXPECT_EQ(view.filesizeLines.back(), DownloadTexts::kDone);
+    EXPECT_EQ(host.weiterEnabled, 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(ArchiveFile, ReleaseTest,
+                         ::testing::Values(Release{"FreeAtOnce", 0, 0, true},
+                                           Release{"FreeAfterThreeLooks", 3, 300, true},
+                                           Release{"FreeJustInTime", 20, 2000, true},
+                                           Release{"NeverFree", 1000, 2000, false}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+namespace {
+
+struct Signed {
+    const char* name;
+    std::wstring pinned;
+    SignatureState state;
+    std::wstring signer;
+    std::wstring refusal;  // empty: the archive runs
+};
+
+class SignatureTest : public DownloadProgramTest, public ::testing::WithParamInterface<Signed> {};
+
+const std::wstring kPublisher = L"Zelbar Test Publisher";
+
+}  // namespace
+
+TEST_P(SignatureTest, OnlyAnArchiveTheBuildAcceptsRuns) {
+    tmp.WriteBytes("Zelbar/ZelbarData.mdb", "daten");
+    trust.pinned = GetParam().pinned;
+    trust.state = GetParam().state;
+    trust.signer = GetParam().signer;
+    Serve(8192);
+    control.validator = L"\"v1\"";
+
+    program.buttonDownload_Click();
+
+    ASSERT_EQ(trust.checked.size(), 1u);
+    EXPECT_EQ(trust.checked[0], tmp / L"Zelbar\\temp_2024_3_9-1457\\ZelbarSetup11.exe");
+    EXPECT_EQ(trust.heldFiles, 0);
+    EXPECT_EQ(tmp.ReadBytes("Zelbar/ZelbarData.mdb"), "daten");
+    if (GetParam().refusal.empty()) {
+        EXPECT_EQ(shell.runCommands.size(), 1u);
+        EXPECT_TRUE(ui.messages.empty());
+        EXPECT_EQ(host.weiterEnabled, 1);
+        return;
+    }
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].text, GetParam().refusal);
+    EXPECT_EQ(ui.messages[0].style, MsgCritical);
+    // Nothing ran, nothing was prepared beside it, and its bytes are gone.
+    EXPECT_TRUE(shell.runCommands.empty());
+    EXPECT_FALSE(tmp.Exists(Temp("ZelbarSetup11.exe")));
+    EXPECT_FALSE(tmp.Exists(Temp("ZelbarData_2024_3_9-1457.mdb")));
+    EXPECT_EQ(host.weiterEnabled, 0);
+    EXPECT_TRUE(view.downloadEnabled);
+
+    // The next press fetches the whole archive again, even from a server
+    // that offers to continue.
+    ui.now.minute = 58;
+    program.buttonDownload_Click();
+    EXPECT_TRUE(control.resumedFrom.empty());
+    EXPECT_EQ(trust.checked.size(), 2u);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Archive, SignatureTest,
+    ::testing::Values(
+        Signed{"UnsignedRunsWithoutAPinnedSigner", L"", SignatureState::None, L"", L""},
+        Signed{"IntactRuns", L"", SignatureState::Trusted, L"Irgendwer", L""},
+        Signed{"PinnedSignerRuns", kPublisher, SignatureState::Trusted, kPublisher, L""},
+        Signed{"ChangedAfterSigning", L"", SignatureState::Broken, L"",
+               DownloadTexts::SignatureBroken()},
+        Signed{"ChangedAfterSigningByThePinnedSigner", kPublisher, SignatureState::Broken,
+               kPublisher, DownloadTexts::SignatureBroken()},
+        Signed{"UntrustedChain", L"", SignatureState::Untrusted, kPublisher,
+               DownloadTexts::SignatureUntrusted(kPublisher)},
+        Signed{"PinnedNameOnAnUntrustedCertificate", kPublisher, SignatureState::Untrusted,
+               kPublisher, DownloadTexts::SignatureUntrusted(kPublisher)},
+        Signed{"UnsignedThoughPinned", kPublisher, SignatureState::None, L"",
+               DownloadTexts::SignatureMissing(kPublisher)},
+        Signed{"AnotherSigner", kPublisher, SignatureState::Trusted, L"Fremder Herausgeber",
+               DownloadTexts::SignatureByOther(L"Fremder Herausgeber", kPublisher)},
+        Signed{"PinnedNameInOtherLetterCase", kPublisher, SignatureState::Trusted,
+               L"zelbar test publisher",
+               DownloadTexts::SignatureByOther(L"zelbar test publisher", kPublisher)}),
+    [](const auto& info) { return std::string(info.param.name); });

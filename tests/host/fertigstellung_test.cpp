@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <functional>
 
+#include "FakeArchiveTrust.h"
 #include "FakeShell.h"
 #include "FakeUi.h"
 #include "FakeWizardHost.h"
@@ -91,7 +92,8 @@ public:
     FakeUi ui{tmp / L"start"};
     FakeShell shell;
     FixedOsInfo os;
-    Platform platform{fs, shell, os, ui};
+    FakeArchiveTrust trust;
+    Platform platform{fs, shell, os, ui, trust};
     FakeWizardHost host{fs};
     Fertigstellung finish{host, platform};
 };

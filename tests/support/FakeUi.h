@@ -37,6 +37,7 @@ public:
     std::vector<InputRequest> inputRequests;
     std::vector<std::wstring> openedUrls;
     unsigned sleptMilliseconds = 0;
+    unsigned pausedMilliseconds = 0;
 
     MsgBoxResult MsgBox(const std::wstring& text, unsigned style,
                         const std::wstring& title = kAppTitle) override {
@@ -58,6 +59,11 @@ public:
         if (const auto hook = onDoEvents) hook();  // a copy: the hook may replace itself
     }
     void Sleep(unsigned milliseconds) override { sleptMilliseconds += milliseconds; }
+    // Time passes for the code under test, which may handle messages meanwhile.
+    void Pause(unsigned milliseconds) override {
+        pausedMilliseconds += milliseconds;
+        DoEvents();
+    }
     bool ShowHandCursor() override { return true; }
     void OpenUrl(const std::wstring& url) override { openedUrls.push_back(url); }
     void SaveSetting(const std::wstring&, const std::wstring&, const std::wstring&,

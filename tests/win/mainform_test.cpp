@@ -12,6 +12,7 @@
 #include "download/UserControlDownloadProgram_win.h"
 #include "finish/UserControlShortcuts_win.h"
 #include "folderchooser/OrdnerAuswahlDialog_win.h"
+#include "platform/ArchiveTrust_win.h"
 #include "platform/FileSystem_win.h"
 #include "platform/MessageLoop_win.h"
 #include "platform/OsInfo_win.h"
@@ -301,7 +302,8 @@ protected:
     OrderedRoom files_;
     WinShell shell_;
     WmiOsInfo os_;
-    Platform platform_{files_, shell_, os_, ui_};
+    WinArchiveTrust trust_{L""};
+    Platform platform_{files_, shell_, os_, ui_, trust_};
     WinInetTransferControl oInet_;
     std::unique_ptr<MainForm> form_;
     std::unique_ptr<OrdnerAuswahlDialog> dialog_;

@@ -54,6 +54,26 @@ TEST_F(WinShellTest, RunStartsProgramsWithTheirParametersAndWaitsForTheExitCode)
     EXPECT_THROW(shell.Run(QuoteArgument(temp / L"Schnellstart.html")), PlatformError);
 }
 
+// The wizard watches the archive program between its window's messages.
+TEST_F(WinShellTest, StartedProgramIsWatchedWithoutKeepingAMessageWaiting) {
+    const std::wstring done = temp / L"fertig.txt";
+    auto program = shell.Start(exitWith + L" 7 8000 " + QuoteArgument(done), WindowStyle::Hidden);
+    // A message in the queue ends the look at once, seconds before the
+    // program ends (exit_with writes its file at its very end).
+    ::PostThreadMessageW(::GetCurrentThreadId(), WM_APP, 0, 0);
+    EXPECT_FALSE(program->Ended(120000));
+    EXPECT_FALSE(PathExists(done));
+    MSG msg;
+    ASSERT_TRUE(::PeekMessageW(&msg, nullptr, WM_APP, WM_APP, PM_REMOVE));
+    int looks = 0;
+    while (!program->Ended(100) && ++looks < 3000) {  // the cap only guards against a hang
+    }
+    EXPECT_EQ(program->ExitCode(), 7u);
+    EXPECT_TRUE(PathExists(done));
+    EXPECT_THROW(shell.Start(QuoteArgument(temp / L"setup.exe"), WindowStyle::Hidden),
+                 PlatformError);
+}
+
 // Nothing the wizard writes may leave the sandbox: wineboot once linked these
 // folders to the home folder, and the runner replaces those links.
 TEST_F(WinShellTest, SpecialFoldersAreRealFoldersInsideTheSandbox) {

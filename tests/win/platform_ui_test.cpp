@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "FakeClock.h"
+#include "platform/Clock_win.h"
 #include "platform/InputBox_win.h"
 #include "platform/TextMeasure_win.h"
 #include "platform/Ui_win.h"
@@ -76,6 +77,20 @@ TEST_F(WinUiTest, DoEventsLooksAtTheQueueOncePerIntervalAndLeavesQuitForTheMainL
     ui.DoEvents();
     ASSERT_TRUE(::PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
     EXPECT_EQ(msg.wParam, 5u);
+}
+
+// The real clock: only how the pause ends is checked, never how long it took.
+TEST_F(WinUiTest, PauseHandlesTheWindowsMessagesAndEndsAtAQuit) {
+    WinUi paced(SystemClock());
+    ::PostMessageW(main.get(), WM_APP, 0, 0);
+    paced.Pause(50);
+    MSG msg;
+    EXPECT_FALSE(::PeekMessageW(&msg, main.get(), WM_APP, WM_APP, PM_NOREMOVE));
+
+    ::PostQuitMessage(3);
+    paced.Pause(600000);  // returns at the quit, long before this
+    ASSERT_TRUE(::PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    EXPECT_EQ(msg.wParam, 3u);
 }
 
 TEST_F(WinUiTest, OpenUrlStartsTheSchemesHandler) {
