@@ -46,6 +46,9 @@ public:
     // The error number of the last request that failed (the control's, or
     // kErrorHttpStatusBase + status), 0 when it failed without one or did not fail.
     std::uint32_t LastError() const { return lastError_; }
+    // The validator of the release whose bytes the last download left in its
+    // file; empty when no reply named one, or nothing is known of the bytes.
+    const std::wstring& WrittenValidator() const { return writtenValidator_; }
 
     // While a text request waits for its answer and while a body is being read.
     bool isDownloading() const {
@@ -87,6 +90,7 @@ private:
     bool failed_ = false;
     // The running download continues the file on disk.
     bool resuming_ = false;
+    std::wstring writtenValidator_;
     std::uint32_t lastError_ = 0;
     // The user's request to stop; it outlasts the transfer it stopped, so that
     // whatever request the page still sends ends as cancelled too.
