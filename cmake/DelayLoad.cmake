@@ -8,8 +8,9 @@
 #   zelbar_delay_load(TARGET dll...)
 #
 # Replaces each named import library (as given to target_link_libraries, e.g.
-# "version") among TARGET's link libraries by its delay-import library, and
-# adds the helper that loads them on first use.
+# "version") among TARGET's link libraries by its delay-import library. The
+# helper that loads a DLL on first use (__delayLoadHelper2) is mingw-w64's own,
+# in libmingwex; it calls LoadLibrary, which the program's search limit governs.
 
 find_program(ZELBAR_DLLTOOL NAMES ${CMAKE_C_COMPILER_TARGET}-dlltool x86_64-w64-mingw32-dlltool dlltool REQUIRED)
 find_program(ZELBAR_NM NAMES x86_64-w64-mingw32-nm nm REQUIRED)
@@ -47,7 +48,6 @@ function(zelbar_delay_load target)
                 add_dependencies(${target} zelbar_delay_${dll})
             endif()
         endforeach()
-        list(APPEND libs delayimp)
         set_target_properties(${target} PROPERTIES ${property} "${libs}")
     endforeach()
 endfunction()

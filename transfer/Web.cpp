@@ -82,8 +82,8 @@ bool Web::DownloadFile(Datei& oDatei, const std::wstring& resumeValidator) {
     try {
         writtenValidator_.clear();
         resuming_ = !resumeValidator.empty() && fs_.FileExists(oDatei.PfadLokal());
-        if (resuming_) writtenValidator_ = resumeValidator;
         if (resuming_) {
+            writtenValidator_ = resumeValidator;
             oInet_->ResumeFrom(static_cast<std::uint64_t>(fs_.GetFileSize(oDatei.PfadLokal())),
                                resumeValidator);
         }
