@@ -7,6 +7,7 @@
 #include "download/InstallNames.h"
 #include "platform/Path.h"
 #include "platform/PlatformError.h"
+#include "platform/ResumePlan.h"
 #include "platform/Text.h"
 
 namespace {
@@ -174,7 +175,7 @@ void DownloadProgram::DownloadProgramFile(Datei& oDatei) {
             oWeb_Cancelled();
             return;
         }
-        KeepPartial(oDatei, validator);
+        KeepPartial(oDatei);
         FailWith(DownloadCause::IsDiskFull(e.code())
                      ? DownloadTexts::DownloadFailed(DownloadTexts::kDiskFull)
                      : DownloadTexts::DownloadBroken(e.message()),
@@ -189,9 +190,8 @@ void DownloadProgram::DownloadProgramFile(Datei& oDatei) {
 
     if (!downloaded) {
         // Silence here would leave the user with an empty size line and no idea why.
-        FailWith(
-            DownloadTexts::DownloadFailed(CauseOfFailedDownload(oDatei, validator, startBytes)),
-            MsgOkOnly);
+        FailWith(DownloadTexts::DownloadFailed(CauseOfFailedDownload(oDatei, startBytes)),
+                 MsgOkOnly);
         return;
     }
     view_.SetLabelFilesize(DownloadTexts::kAllDownloaded);
@@ -229,9 +229,10 @@ bool DownloadProgram::RoomForArchive(const Datei& oDatei, std::int64_t resumable
 }
 
 std::int64_t DownloadProgram::ResumableBytes(const Datei& oDatei) const {
-    // Another address, or a file no shorter than the whole, is no part of this archive.
-    if (!partial_ || partial_->url != oDatei.url()) return 0;
-    if (partial_->size >= oDatei.GetFilesizeInBytes()) return 0;
+    if (!partial_ || !ResumePlan::Continues({partial_->url, partial_->validator, partial_->size},
+                                            oDatei.url(), oDatei.GetFilesizeInBytes())) {
+        return 0;
+    }
     return platform_.fs.FileExists(partial_->path) ? partial_->size : 0;
 }
 
@@ -249,12 +250,11 @@ std::wstring DownloadProgram::MovePartial(const Datei& oDatei) {
 
 // Remembers what the failed attempt left on disk for the next one; returns
 // whether that can be continued.
-bool DownloadProgram::KeepPartial(const Datei& oDatei, const std::wstring& resumedWith) {
+bool DownloadProgram::KeepPartial(const Datei& oDatei) {
     partial_.reset();
-    // A request that failed before its reply names no validator of its own;
-    // the bytes on disk are still those of the one it resumed.
-    std::wstring validator = oInet_.Validator();
-    if (validator.empty()) validator = resumedWith;
+    // Remembered under the release of the bytes on disk, which is not always
+    // the last reply's: a restart may have failed to empty the file.
+    const std::wstring validator = oWeb_.WrittenValidator();
     const std::wstring path = oDatei.PfadLokal();
     if (validator.empty() || !platform_.fs.FileExists(path)) return false;
     std::int64_t size = 0;
@@ -263,15 +263,16 @@ bool DownloadProgram::KeepPartial(const Datei& oDatei, const std::wstring& resum
     } catch (const PlatformError&) {
         return false;
     }
-    if (size <= 0 || size >= oDatei.GetFilesizeInBytes()) return false;
+    if (!ResumePlan::Continues({oDatei.url(), validator, size}, oDatei.url(),
+                               oDatei.GetFilesizeInBytes())) {
+        return false;
+    }
     partial_ = Partial{path, oDatei.url(), validator, size};
     return true;
 }
 
 // The cause paragraph of a download that returned false; empty when unknown.
-std::wstring DownloadProgram::CauseOfFailedDownload(const Datei& oDatei,
-                                                    const std::wstring& resumedWith,
-                                                    std::int64_t startBytes) {
+std::wstring DownloadProgram::CauseOfFailedDownload(const Datei& oDatei, std::int64_t startBytes) {
     const bool webPage = DownloadCause::IsWebPage(oInet_.ContentType(), oDatei.FirstBytes());
     // Bytes of this attempt: past where it began, or a body the server began
     // anew at byte 0 (the file changed), which may break before that place.
@@ -284,7 +285,7 @@ std::wstring DownloadProgram::CauseOfFailedDownload(const Datei& oDatei,
         return DownloadTexts::SizeDisagrees(SizeText(oDatei.GetFilesizeInBytes()));
     }
     // A web page is no beginning of the archive, so nothing of it is continued.
-    const bool resumable = !webPage && KeepPartial(oDatei, resumedWith);
+    const bool resumable = !webPage && KeepPartial(oDatei);
     const std::wstring cause = DownloadCause::OfError(oWeb_.LastError(), oDatei.url(), bodyBegun);
     if (!cause.empty()) return cause;
     if (webPage) return DownloadTexts::kWebPage;

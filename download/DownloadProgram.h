@@ -90,9 +90,8 @@ private:
     bool RoomForArchive(const Datei& oDatei, std::int64_t resumable);
     std::int64_t ResumableBytes(const Datei& oDatei) const;
     std::wstring MovePartial(const Datei& oDatei);
-    bool KeepPartial(const Datei& oDatei, const std::wstring& resumedWith);
-    std::wstring CauseOfFailedDownload(const Datei& oDatei, const std::wstring& resumedWith,
-                                       std::int64_t startBytes);
+    bool KeepPartial(const Datei& oDatei);
+    std::wstring CauseOfFailedDownload(const Datei& oDatei, std::int64_t startBytes);
     bool SizeDisagrees(const Datei& oDatei, bool webPage, bool bodyBegun) const;
     bool FreeSpaceBelow(const std::wstring& folder, std::int64_t bytes);
     void RemoveEarlierFolders();

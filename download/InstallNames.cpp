@@ -36,7 +36,7 @@ std::wstring CreateTempFolder(FileSystem& fs, const std::wstring& installationFo
         const std::wstring path = installationFolder + name;
         // A file of that name blocks the folder just as a folder does.
         if (fs.FolderExists(path) || fs.FileExists(UnpackFolder(path))) continue;
-        fs.CreateFolder(path);
+        fs.CreatePrivateFolder(path);
         return name;
     }
     throw PlatformError(kErrorAlreadyExists, L"Im Ordner \u201e" + installationFolder +

@@ -22,8 +22,9 @@ std::wstring DateTimeStamp(const LocalTime& t);
 std::wstring TempFolderName(const LocalTime& t, unsigned attempt = 1);
 
 // Creates a fresh temporary folder in the installation folder (which ends in
-// "\") and returns its name relative to it. A name that is taken already gets
-// the next counter. Throws PlatformError when no folder can be made there.
+// "\") and returns its name relative to it, a folder for the user alone. A
+// name that is taken already gets the next counter. Throws PlatformError when
+// no folder can be made there.
 std::wstring CreateTempFolder(FileSystem& fs, const std::wstring& installationFolder,
                               const LocalTime& t);
 

@@ -61,6 +61,9 @@ public:
     virtual bool FileExists(const std::wstring& path) = 0;
     // Creates the last level of the path; fails when it exists or the parent is missing.
     virtual void CreateFolder(const std::wstring& path) = 0;
+    // The same, for the user alone: only the user, the system and the
+    // administrators may read or change what is in it.
+    virtual void CreatePrivateFolder(const std::wstring& path) = 0;
     // Removes the folder and everything in it; with force, read-only files too.
     virtual void DeleteFolder(const std::wstring& path, bool force) = 0;
     // Removes the folder only when it is empty (a read-only one too); fails

@@ -7,6 +7,8 @@
 #include "platform/PlatformError.h"
 #include "platform/Text.h"
 
+#include <sddl.h>
+
 namespace {
 
 // Folder paths arrive with or without a trailing backslash; the Win32 calls
@@ -237,6 +239,52 @@ bool WinFileSystem::FileExists(const std::wstring& path) {
 
 void WinFileSystem::CreateFolder(const std::wstring& path) {
     if (!::CreateDirectoryW(WithoutTrailingBackslash(path).c_str(), nullptr)) {
+        ThrowLastError(L"Der Ordner konnte nicht erstellt werden: " + path);
+    }
+}
+
+namespace {
+
+// The process user's SID as text ("S-1-5-21-...").
+std::wstring CurrentUserSid() {
+    HANDLE raw = nullptr;
+    if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &raw)) {
+        ThrowLastError(L"Der angemeldete Benutzer konnte nicht ermittelt werden");
+    }
+    const UniqueKernelHandle token(raw);
+    DWORD size = 0;
+    ::GetTokenInformation(token.get(), TokenUser, nullptr, 0, &size);
+    std::vector<std::uint8_t> buffer(size);
+    wchar_t* text = nullptr;
+    if (size == 0 || !::GetTokenInformation(token.get(), TokenUser, buffer.data(), size, &size) ||
+        !::ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid, &text)) {
+        ThrowLastError(L"Der angemeldete Benutzer konnte nicht ermittelt werden");
+    }
+    const UniqueLocalMemory owned(text);
+    return text;
+}
+
+}  // namespace
+
+UniqueLocalMemory PrivateFolderDescriptor() {
+    // The installation folder under C:\ lets every local user change files
+    // in it; what the wizard downloads into its attempt folder is run. A
+    // protected list (nothing inherited) with full access for the user,
+    // SYSTEM and the Administrators, for the folder and all created in it.
+    const std::wstring sddl =
+        L"D:P(A;OICI;FA;;;" + CurrentUserSid() + L")(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)";
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (!::ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl.c_str(), SDDL_REVISION_1,
+                                                                &descriptor, nullptr)) {
+        ThrowLastError(L"Die Zugriffsrechte des Ordners konnten nicht festgelegt werden");
+    }
+    return UniqueLocalMemory(descriptor);
+}
+
+void WinFileSystem::CreatePrivateFolder(const std::wstring& path) {
+    const UniqueLocalMemory descriptor = PrivateFolderDescriptor();
+    SECURITY_ATTRIBUTES attributes{sizeof attributes, descriptor.get(), FALSE};
+    if (!::CreateDirectoryW(WithoutTrailingBackslash(path).c_str(), &attributes)) {
         ThrowLastError(L"Der Ordner konnte nicht erstellt werden: " + path);
     }
 }

@@ -1,6 +1,11 @@
 #pragma once
 #include "platform/FileSystem.h"
 #include "platform/WinApi.h"
+#include "platform/Handles_win.h"
+
+// The security descriptor that CreatePrivateFolder gives its folder: for the
+// process's user, SYSTEM and the Administrators alone.
+UniqueLocalMemory PrivateFolderDescriptor();
 
 // The file system object on Win32. Every failure throws PlatformError with the
 // Windows error code and a German message naming the operation and the path.
@@ -9,6 +14,7 @@ public:
     bool FolderExists(const std::wstring& path) override;
     bool FileExists(const std::wstring& path) override;
     void CreateFolder(const std::wstring& path) override;
+    void CreatePrivateFolder(const std::wstring& path) override;
     void DeleteFolder(const std::wstring& path, bool force) override;
     void RemoveEmptyFolder(const std::wstring& path) override;
     void DeleteFile(const std::wstring& path, bool force) override;

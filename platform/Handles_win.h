@@ -33,6 +33,10 @@ struct FindHandleTraits {
     static HANDLE Invalid() { return INVALID_HANDLE_VALUE; }
     static void Close(HANDLE h) { ::FindClose(h); }
 };
+struct LocalMemoryTraits {
+    static HLOCAL Invalid() { return nullptr; }
+    static void Close(HLOCAL h) { ::LocalFree(h); }
+};
 struct WindowTraits {
     static HWND Invalid() { return nullptr; }
     static void Close(HWND h) { ::DestroyWindow(h); }
@@ -47,6 +51,8 @@ using UniqueBitmap = UniqueHandle<HBITMAP, GdiObjectTraits<HBITMAP>>;
 using UniqueBrush = UniqueHandle<HBRUSH, GdiObjectTraits<HBRUSH>>;
 using UniqueFindHandle = UniqueHandle<HANDLE, FindHandleTraits>;
 using UniqueWindow = UniqueHandle<HWND, WindowTraits>;
+// Memory the system allocated with LocalAlloc for the caller (descriptors, SID texts).
+using UniqueLocalMemory = UniqueHandle<HLOCAL, LocalMemoryTraits>;
 
 // Holds one COM interface pointer and releases it.
 template <typename T>

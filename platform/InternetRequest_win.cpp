@@ -188,18 +188,13 @@ void InternetRequest::Attempt(const std::function<void()>& responseStarted) {
     Open();
     Send();
     const ReplyHeaders reply = ReadReplyHeaders(CheckStatus());
-    switch (plan_.Judge(reply)) {
-        case ResumePlan::Verdict::AskWhole:
-            throw AskAgain{};
-        case ResumePlan::Verdict::Refuse:
-            Fail(TransferControl::kErrorHttpStatusBase + static_cast<std::uint32_t>(reply.status));
-        case ResumePlan::Verdict::Restart:
-            channel_.Restart();
-            break;
-        case ResumePlan::Verdict::Append:
-            break;
+    const ResumePlan::Verdict verdict = plan_.Judge(reply);
+    if (verdict == ResumePlan::Verdict::AskWhole) throw AskAgain{};
+    if (verdict == ResumePlan::Verdict::Refuse) {
+        Fail(TransferControl::kErrorHttpStatusBase + static_cast<std::uint32_t>(reply.status));
     }
-    channel_.Describe(plan_.Validator(), QueryText(HTTP_QUERY_CONTENT_TYPE));
+    channel_.Describe(plan_.Validator(), QueryText(HTTP_QUERY_CONTENT_TYPE),
+                      verdict == ResumePlan::Verdict::Restart);
     if (!std::exchange(started_, true) && responseStarted) responseStarted();
     ReadBody();
 }

@@ -249,6 +249,15 @@ void PortableFileSystem::CreateFolder(const std::wstring& path) {
     }
 }
 
+void PortableFileSystem::CreatePrivateFolder(const std::wstring& path) {
+    CreateFolder(path);
+    std::error_code ec;
+    fs::permissions(ToPath(path), fs::perms::owner_all, fs::perm_options::replace, ec);
+    if (ec) {
+        Fail(ec.value(), L"Der Ordner " + Quoted(path) + L" konnte nicht geschützt werden.");
+    }
+}
+
 void PortableFileSystem::DeleteFolder(const std::wstring& path, bool force) {
     RequireFolder(path);
     const fs::path native = ToPath(path);

@@ -19,6 +19,7 @@ public:
     bool FolderExists(const std::wstring& path) override;
     bool FileExists(const std::wstring& path) override;
     void CreateFolder(const std::wstring& path) override;
+    void CreatePrivateFolder(const std::wstring& path) override;
     void DeleteFolder(const std::wstring& path, bool force) override;
     void RemoveEmptyFolder(const std::wstring& path) override;
     void DeleteFile(const std::wstring& path, bool force) override;

@@ -61,7 +61,19 @@ bool WorthAnotherTry(std::uint32_t error) {
     }
 }
 
+// Whether the reply carries the release `validator` names. A reply that names
+// none cannot show that it does.
+bool SameRelease(const ReplyHeaders& reply, const std::wstring& validator) {
+    return !validator.empty() && (reply.eTag == validator || reply.lastModified == validator);
+}
+
 }  // namespace
+
+bool ResumePlan::Continues(const KeptPart& part, const std::wstring& url, std::int64_t length) {
+    // Without a validator the server could not say whether the file is still
+    // the one these bytes began; a part as long as the whole is none of it.
+    return part.url == url && !part.validator.empty() && part.size > 0 && part.size < length;
+}
 
 ResumePlan::ResumePlan(unsigned retries, std::uint32_t firstPauseMs, std::uint64_t offset,
                        std::wstring validator)
@@ -91,8 +103,12 @@ ResumePlan::Verdict ResumePlan::Judge(const ReplyHeaders& reply) {
         return verdict;
     }
     const auto range = ParseContentRange(reply.contentRange);
-    // A range is trusted only where it was asked for under the validator, or from byte 0.
-    const bool fits = range && range->first == received_ && (received_ == 0 || AsksRange());
+    // A range is trusted only where it was asked for under the validator and
+    // comes of that release, or from byte 0. A cache that drops If-Range
+    // answers a range of a file replaced meanwhile, and joined to ours it
+    // would make an archive of two releases at the right length.
+    const bool fits = range && range->first == received_ &&
+                      (received_ == 0 || (AsksRange() && SameRelease(reply, validator_)));
     if (!fits) {
         // Taking bytes from elsewhere would leave a hole or a seam in the
         // file; the whole file is the one answer that is sure to fit.

@@ -20,6 +20,14 @@ struct ReplyHeaders {
     std::wstring lastModified;
 };
 
+// What a broken-off attempt left on disk for a later one.
+struct KeptPart {
+    std::wstring url;
+    // Of the release whose bytes the file holds; empty when none told it.
+    std::wstring validator;
+    std::int64_t size = 0;
+};
+
 // The decisions of one download that may break off and be asked for again:
 // which range the next request asks for, whether a reply continues the body,
 // starts it over or is refused, and whether a failure is worth another try.
@@ -41,6 +49,10 @@ public:
         Refuse,
     };
     enum class Next { Retry, GiveUp, Abandoned };
+
+    // Whether a later attempt at `url`, whose archive is `length` bytes long,
+    // may go on from `part`: only a true beginning of one known release.
+    static bool Continues(const KeptPart& part, const std::wstring& url, std::int64_t length);
 
     // `offset` bytes of a file that carried `validator` are the caller's already.
     ResumePlan(unsigned retries, std::uint32_t firstPauseMs, std::uint64_t offset = 0,

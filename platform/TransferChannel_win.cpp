@@ -57,15 +57,12 @@ bool TransferChannel::Abandoned() const {
     return abandoned_;
 }
 
-void TransferChannel::Restart() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    ring_.Clear();
-    ++body_;
-}
-
-void TransferChannel::Describe(std::wstring validator, std::wstring contentType) {
+void TransferChannel::Describe(std::wstring validator, std::wstring contentType, bool restart) {
     std::lock_guard<std::mutex> lock(mutex_);
     reply_ = {std::move(validator), std::move(contentType)};
+    if (!restart) return;
+    ring_.Clear();
+    ++body_;
 }
 
 TransferChannel::Reply TransferChannel::Described() const {

@@ -26,11 +26,12 @@ public:
     bool Abandoned() const;
     // Signalled (and left signalled) by Abandon.
     HANDLE AbandonEvent() const { return abandon_.get(); }
-    // The body begins anew at byte 0: unread bytes of the old one are dropped,
-    // and what is taken from now on carries the next body number.
-    void Restart();
-    // The reply that carries the body, for the UI thread to read.
-    void Describe(std::wstring validator, std::wstring contentType);
+    // The reply that carries the body, for the UI thread to read. With
+    // `restart` the body begins anew at byte 0: unread bytes of the old one
+    // are dropped, and what is taken from now on carries the next body number.
+    // Both at once, so that a reader who sees the new body finds its reply,
+    // whose validator names the bytes it writes.
+    void Describe(std::wstring validator, std::wstring contentType, bool restart = false);
 
     struct Taken {
         std::size_t count;

@@ -8,6 +8,7 @@
 #include "platform/MessageLoop_win.h"
 #include "platform/PlatformError.h"
 #include "platform/TransferChannel_win.h"
+#include "platform/Ui_win.h"
 
 namespace {
 
@@ -183,9 +184,11 @@ LRESULT CALLBACK WinInetTransferControl::WndProc(HWND hwnd, UINT msg, WPARAM wPa
             self->OnFinished(sequence, static_cast<std::uint32_t>(lParam));
         }
     } catch (const PlatformError& error) {
-        ::MessageBoxW(nullptr, error.message().c_str(), L"Zelbar Setup", MB_OK | MB_ICONERROR);
+        ::MessageBoxW(WizardDialogOwner(), error.message().c_str(), L"Zelbar Setup",
+                      MB_OK | MB_ICONERROR);
     } catch (...) {
-        ::MessageBoxW(nullptr, L"Bei der Übertragung ist ein unerwarteter Fehler aufgetreten.",
+        ::MessageBoxW(WizardDialogOwner(),
+                      L"Bei der Übertragung ist ein unerwarteter Fehler aufgetreten.",
                       L"Zelbar Setup", MB_OK | MB_ICONERROR);
     }
     return 0;

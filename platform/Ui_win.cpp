@@ -14,7 +14,36 @@ namespace {
 
 const wchar_t kSettingsRoot[] = L"Software\\VB and VBA Program Settings\\";
 
+BOOL CALLBACK TakeUnownedWindow(HWND window, LPARAM found) {
+    if (!::IsWindowVisible(window) || ::GetWindow(window, GW_OWNER) != nullptr) return TRUE;
+    *reinterpret_cast<HWND*>(found) = window;
+    return FALSE;
+}
+
+// The taskbar button blinks until the user brings the wizard to the front.
+void AttractAttention(HWND owner) {
+    const HWND front = ::GetForegroundWindow();
+    if (owner == nullptr || (front != nullptr && ::GetWindowThreadProcessId(front, nullptr) ==
+                                                     ::GetCurrentThreadId())) {
+        return;
+    }
+    FLASHWINFO flash = {sizeof flash, ::GetAncestor(owner, GA_ROOTOWNER),
+                        FLASHW_TRAY | FLASHW_TIMERNOFG, 0, 0};
+    ::FlashWindowEx(&flash);
+}
+
 }  // namespace
+
+HWND WizardDialogOwner() {
+    // The thread's active window is none while another program is in front;
+    // a box without owner would then leave the wizard clickable behind it.
+    if (const HWND active = ::GetActiveWindow()) return active;
+    HWND wizard = nullptr;
+    ::EnumThreadWindows(::GetCurrentThreadId(), TakeUnownedWindow,
+                        reinterpret_cast<LPARAM>(&wizard));
+    // A dialog of the wizard that is open (the folder chooser) owns it in turn.
+    return wizard == nullptr ? nullptr : ::GetLastActivePopup(wizard);
+}
 
 WinUi::WinUi() : WinUi(SystemClock()) {}
 
@@ -22,14 +51,16 @@ WinUi::WinUi(const Clock& clock) : clock_(clock) {}
 
 MsgBoxResult WinUi::MsgBox(const std::wstring& text, unsigned style, const std::wstring& title) {
     Control::ShowWaitingTexts();
-    const int answer = ::MessageBoxW(::GetActiveWindow(), text.c_str(), title.c_str(), style);
+    const HWND owner = WizardDialogOwner();
+    AttractAttention(owner);
+    const int answer = ::MessageBoxW(owner, text.c_str(), title.c_str(), style);
     if (answer == 0) ThrowLastError(L"Die Meldung konnte nicht angezeigt werden: " + text);
     return static_cast<MsgBoxResult>(answer);
 }
 
 std::wstring WinUi::InputBox(const std::wstring& prompt, const std::wstring& title) {
     Control::ShowWaitingTexts();
-    return ::InputBox::Show(::GetActiveWindow(), prompt, title);
+    return ::InputBox::Show(WizardDialogOwner(), prompt, title);
 }
 
 void WinUi::MkDir(const std::wstring& path) {

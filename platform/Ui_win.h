@@ -5,8 +5,16 @@
 #include "platform/Clock.h"
 #include "platform/Ui.h"
 
+#include "platform/WinApi.h"
+
+// The window that owns the wizard's message boxes: the thread's active
+// window, or, while another program is in front, the wizard's top-level
+// window or the dialog it has open; none before the wizard has a window.
+HWND WizardDialogOwner();
+
 // The user-interface and system services on Win32. Message and input boxes
-// are owned by the thread's active window. Failures throw PlatformError.
+// are owned by WizardDialogOwner(); when the wizard is in the background, a
+// message box also makes its taskbar button flash. Failures throw PlatformError.
 class WinUi : public Ui {
 public:
     // DoEvents paces itself by the program's clock, or by the one given.

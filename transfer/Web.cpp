@@ -80,8 +80,10 @@ bool Web::DownloadFile(Datei& oDatei, const std::wstring& resumeValidator) {
     currentFile_ = &oDatei;
     phase_ = Phase::AwaitingResponse;
     try {
+        writtenValidator_.clear();
         resuming_ = !resumeValidator.empty() && fs_.FileExists(oDatei.PfadLokal());
         if (resuming_) {
+            writtenValidator_ = resumeValidator;
             oInet_->ResumeFrom(static_cast<std::uint64_t>(fs_.GetFileSize(oDatei.PfadLokal())),
                                resumeValidator);
         }
@@ -136,6 +138,7 @@ void Web::ReadBody() {
             file.OpenFileForAppend();
         } else {
             file.OpenFileForWrite();
+            writtenValidator_ = oInet_->Validator();
         }
         ReadChunks();
         file.CloseFile();
@@ -161,7 +164,11 @@ void Web::ReadChunks() {
     do {
         ui_.DoEvents();
         chunk = oInet_->GetChunk(kChunkSize);
-        if (oInet_->BodyRestarted()) file.StartOver();
+        if (oInet_->BodyRestarted()) {
+            // Until the old bytes are gone, they are what the file holds.
+            file.StartOver();
+            writtenValidator_ = oInet_->Validator();
+        }
         file.WriteBytesToFile(chunk);
         if (file.GetAktFilesizeInBytes() < highestShown) continue;
         highestShown = file.GetAktFilesizeInBytes();

@@ -49,6 +49,9 @@ public:
     // Whether the control reported an error during the last download; a
     // download that failed without one ended with a body the server finished.
     bool Failed() const { return failed_; }
+    // The validator of the release whose bytes the last download left in its
+    // file; empty when no reply named one, or nothing is known of the bytes.
+    const std::wstring& WrittenValidator() const { return writtenValidator_; }
 
     // While a text request waits for its answer and while a body is being read.
     bool isDownloading() const {
@@ -90,6 +93,7 @@ private:
     bool failed_ = false;
     // The running download continues the file on disk.
     bool resuming_ = false;
+    std::wstring writtenValidator_;
     std::uint32_t lastError_ = 0;
     // The user's request to stop; it outlasts the transfer it stopped, so that
     // whatever request the page still sends ends as cancelled too.

@@ -152,3 +152,19 @@ stage_road() {
     wait "$wizard" 2>/dev/null || true
     return "$status"
 }
+
+# stage_new_release WORK: a new release of the archive beside the served one,
+# WORK/served/ZelbarSetup11.exe.new, of the same length (History.txt's letters
+# shifted), with its content in WORK/new-content and a later date; prints the
+# first byte at which the two releases differ.
+stage_new_release() {
+    local work="$1" old="$1/served/ZelbarSetup11.exe" new="$1/served/ZelbarSetup11.exe.new"
+    rm -rf "$work/new-content"
+    cp -r "$work/archive-content" "$work/new-content"
+    tr 'a-y' 'b-z' <"$work/archive-content/History.txt" >"$work/new-content/History.txt"
+    python3 "$ZELBAR_SOURCE/tests/fixtures/extractor/pack.py" "$STAGE_FIXTURES/extractor/zelbar_extractor.exe" \
+        "$new" "$work/new-content" || stage_fail "the new release could not be packed"
+    touch -d '2025-01-01 12:00' "$new"
+    [ "$(stat -c %s "$old")" = "$(stat -c %s "$new")" ] || stage_fail "the new release's length differs"
+    { cmp "$old" "$new" || true; } | sed -n 's/.* byte \([0-9]*\),.*/\1/p'
+}

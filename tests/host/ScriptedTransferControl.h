@@ -29,6 +29,7 @@ public:
     std::wstring validator, contentType;
     std::optional<std::size_t> restartAfter;  // then the body starts over as restartedBody
     std::string restartedBody;
+    std::optional<std::wstring> restartedValidator;  // the new body's, when it names another
 
     std::vector<std::wstring> openedUrls, executedUrls;
     std::vector<std::size_t> chunkSizesAsked;
@@ -67,6 +68,7 @@ public:
         if (restartAfter && position_ == *restartAfter) {
             restartAfter.reset();
             body = restartedBody;
+            if (restartedValidator) validator = *restartedValidator;
             position_ = 0;
             available_ = body.size();
             restarted_ = true;

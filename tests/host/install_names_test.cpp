@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include <string>
 
 #include "TempFolder.h"
@@ -18,6 +20,9 @@ TEST(InstallNamesTest, TakenNamesGetTheNextCounterWhetherAFolderOrAFileHoldsThem
     EXPECT_EQ(CreateTempFolder(fs, install, t), L"temp_2026_12_5-10920\\");
     EXPECT_EQ(CreateTempFolder(fs, install, t), L"temp_2026_12_5-10920_2\\");
     EXPECT_TRUE(temp.Exists("temp_2026_12_5-10920_2"));
+    // What is downloaded into it is run: the folder is the user's alone.
+    EXPECT_EQ(std::filesystem::status(temp.Native("temp_2026_12_5-10920_2")).permissions(),
+              std::filesystem::perms::owner_all);
 
     // 1:15:03 and 11:05:03 both give 1153.
     temp.WriteBytes("temp_2026_6_1-1153_2", "x");

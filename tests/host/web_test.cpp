@@ -106,6 +106,44 @@ TEST_F(WebTest, ABodyThatStartsOverEmptiesTheFileAndTheSizeLineWaitsUntilItIsBac
     EXPECT_EQ(sizesSeen, (std::vector<std::int64_t>{4096, 8192, 8192, 12288, 16384, 20000, 20000}));
 }
 
+TEST_F(WebTest, TheFileIsNamedByTheReleaseOfTheBytesItHolds) {
+    struct Case {
+        const char* name;
+        std::wstring resumedWith;  // empty: a new file
+        int firstState;
+        std::optional<std::wstring> restartedAs;
+        std::wstring written;
+    };
+    const int read = TransferControl::kStateResponseCompleted;
+    const Case cases[] = {
+        {"a new file", L"", read, std::nullopt, L"\"a\""},
+        {"a continued file", L"\"a\"", read, std::nullopt, L"\"a\""},
+        {"continued, no reply read", L"\"a\"", TransferControl::kStateError, std::nullopt,
+         L"\"a\""},
+        {"a new file, no reply read", L"", ScriptedTransferControl::kEndsSilently, std::nullopt,
+         L""},
+        {"continued, then another release from byte 0", L"\"a\"", read, L"\"b\"", L"\"b\""},
+        // Bytes no validator names can never be continued.
+        {"continued, then a release naming none", L"\"a\"", read, L"", L""},
+    };
+    for (const Case& c : cases) {
+        temp.WriteBytes("ZelbarSetup.exe", Bytes(2000));
+        control.validator = L"\"a\"";
+        control.firstState = c.firstState;
+        control.body = Bytes(10000);
+        control.failAfter = 6000;
+        control.restartAfter.reset();
+        if (c.restartedAs) {
+            control.restartAfter = 2000;  // at once, where the continued file ends
+            control.restartedBody = Bytes(6000);
+            control.restartedValidator = c.restartedAs;
+        }
+        file.SetFilesize(10000);
+        EXPECT_FALSE(web.DownloadFile(file, c.resumedWith)) << c.name;
+        EXPECT_EQ(web.WrittenValidator(), c.written) << c.name;
+    }
+}
+
 TEST_F(WebTest, ErrorStatusNoResponseOrABreakFailUnlessTheLengthIsComplete) {
     control.firstState = TransferControl::kStateError;
     EXPECT_FALSE(Download("<html>Not Found</html>", 22));

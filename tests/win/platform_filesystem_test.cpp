@@ -2,8 +2,15 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
+#include <vector>
+
+#include "platform/WinApi.h"
+
+#include <sddl.h>
 
 #include "platform/FileSystem_win.h"
+#include "platform/Handles_win.h"
 #include "support/TestSupport.h"
 
 using namespace wintest;
@@ -30,6 +37,63 @@ TEST_F(WinFileSystemTest, FilesAndFoldersAreToldApartAndFoldersAreMadeOneLevelAt
     fs.CreateFolder(temp / L"neu\\");
     EXPECT_TRUE(fs.FolderExists(temp / L"neu"));
     EXPECT_THROW(fs.CreateFolder(temp / L"a\\b"), PlatformError);
+}
+
+// SIDs the way the access list is compared: as text.
+std::wstring SidText(PSID sid) {
+    wchar_t* text = nullptr;
+    if (!::ConvertSidToStringSidW(sid, &text)) return L"(none)";
+    const UniqueLocalMemory owned(text);
+    return text;
+}
+
+std::wstring WellKnown(WELL_KNOWN_SID_TYPE type) {
+    std::uint8_t sid[SECURITY_MAX_SID_SIZE];
+    DWORD size = sizeof sid;
+    return ::CreateWellKnownSid(type, nullptr, sid, &size) ? SidText(sid) : L"(none)";
+}
+
+std::wstring UserSid() {
+    HANDLE token = nullptr;
+    ::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &token);
+    const UniqueKernelHandle owned(token);
+    std::vector<std::uint8_t> buffer(256);
+    DWORD size = 0;
+    if (!::GetTokenInformation(token, TokenUser, buffer.data(), 256, &size)) return L"(none)";
+    return SidText(reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid);
+}
+
+// Wine does not keep a folder's descriptor (it reports a list of its own
+// making), so the descriptor the folder is created with is read as the
+// system reads it: each entry's kind, flags, rights and SID.
+TEST_F(WinFileSystemTest, APrivateFolderIsTheUsersSystemsAndAdministratorsAlone) {
+    const UniqueLocalMemory descriptor = PrivateFolderDescriptor();
+    ASSERT_TRUE(::IsValidSecurityDescriptor(descriptor.get()));
+    SECURITY_DESCRIPTOR_CONTROL control = 0;
+    DWORD revision = 0;
+    ASSERT_TRUE(::GetSecurityDescriptorControl(descriptor.get(), &control, &revision));
+    // Protected: nothing of the installation folder's list is inherited.
+    EXPECT_TRUE(control & SE_DACL_PROTECTED);
+    BOOL present = FALSE, defaulted = FALSE;
+    PACL acl = nullptr;
+    ASSERT_TRUE(::GetSecurityDescriptorDacl(descriptor.get(), &present, &acl, &defaulted));
+    ASSERT_TRUE(present && acl != nullptr);
+    std::vector<std::wstring> entries;
+    for (DWORD i = 0; i < acl->AceCount; ++i) {
+        ACCESS_ALLOWED_ACE* ace = nullptr;
+        ASSERT_TRUE(::GetAce(acl, i, reinterpret_cast<void**>(&ace)));
+        EXPECT_EQ(ace->Header.AceType, ACCESS_ALLOWED_ACE_TYPE);
+        // For the folder and everything later created in it.
+        EXPECT_EQ(ace->Header.AceFlags, OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE);
+        EXPECT_EQ(ace->Mask, static_cast<ACCESS_MASK>(FILE_ALL_ACCESS));
+        entries.push_back(SidText(&ace->SidStart));
+    }
+    EXPECT_EQ(entries, (std::vector<std::wstring>{UserSid(), WellKnown(WinLocalSystemSid),
+                                                  WellKnown(WinBuiltinAdministratorsSid)}));
+
+    fs.CreatePrivateFolder(temp / L"privat\\");
+    EXPECT_TRUE(fs.FolderExists(temp / L"privat"));
+    EXPECT_THROW(fs.CreatePrivateFolder(temp / L"privat"), PlatformError);
 }
 
 TEST_F(WinFileSystemTest, DeleteTakesReadOnlyEntriesOnlyWithForceAndNeverAFileInUse) {

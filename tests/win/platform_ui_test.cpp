@@ -2,6 +2,10 @@
 // StartFolder and SaveSetting are the e2e road's (settings.ini found, the folder saved).
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <optional>
+#include <thread>
+
 #include "FakeClock.h"
 #include "platform/Clock_win.h"
 #include "platform/InputBox_win.h"
@@ -22,16 +26,68 @@ protected:
                                         nullptr, nullptr, nullptr)};
 };
 
+// Another program's window, in front while the test thread shows its boxes.
+class OtherProgram {
+public:
+    OtherProgram()
+        : thread_([this] {
+              UniqueWindow window(::CreateWindowExW(0, L"STATIC", L"Anderes Programm",
+                                                    WS_OVERLAPPEDWINDOW | WS_VISIBLE, 50, 50, 300,
+                                                    200, nullptr, nullptr, nullptr, nullptr));
+              ::SetForegroundWindow(window.get());
+              id_ = ::GetCurrentThreadId();
+              window_ = window.get();
+              MSG msg;
+              while (::GetMessageW(&msg, nullptr, 0, 0) > 0) ::DispatchMessageW(&msg);
+          }) {
+        PollUntil([this] { return window_.load() != nullptr; });
+    }
+    ~OtherProgram() {
+        ::PostThreadMessageW(id_, WM_QUIT, 0, 0);
+        thread_.join();
+    }
+    HWND window() const { return window_; }
+
+private:
+    std::atomic<HWND> window_{nullptr};
+    std::atomic<DWORD> id_{0};
+    std::thread thread_;
+};
+
 // The answering threads check the dialogs while the test thread shows them.
-TEST_F(WinUiTest, MsgBoxShowsItsTextOverTheActiveWindowAndReturnsTheAnswer) {
+TEST_F(WinUiTest, MsgBoxIsOwnedByTheWizardWhicheverWindowIsInFront) {
     const std::wstring question = L"Möchten Sie Zelbar-Setup wirklich beenden?";
-    ::SetActiveWindow(main.get());  // Wine under load may not have activated it yet
-    DialogAnswerer answer(L"Zelbar Setup", [&](HWND box) {
-        EXPECT_NE(FindChildByText(box, question), nullptr);
-        EXPECT_EQ(::GetWindow(box, GW_OWNER), main.get());
-        ::PostMessageW(box, WM_COMMAND, IDYES, 0);
-    });
-    EXPECT_EQ(ui.MsgBox(question, MsgYesNoQuestion), MsgBoxResult::Yes);
+    struct Case {
+        const char* name;
+        bool otherInFront;
+        bool dialogOpen;  // the wizard shows a dialog of its own, as the folder chooser
+    };
+    for (const Case& c :
+         {Case{"the wizard in front", false, false}, Case{"another program in front", true, false},
+          Case{"its dialog open, another program in front", true, true}}) {
+        UniqueWindow dialog;
+        if (c.dialogOpen) {
+            dialog.reset(::CreateWindowExW(0, L"STATIC", L"Ordner", WS_POPUP | WS_VISIBLE, 60, 60,
+                                           200, 100, main.get(), nullptr, nullptr, nullptr));
+            ::EnableWindow(main.get(), FALSE);
+        }
+        ::SetActiveWindow(c.dialogOpen ? dialog.get() : main.get());
+        std::optional<OtherProgram> other;
+        if (c.otherInFront) {
+            other.emplace();
+            // Wine under load may take a moment to hand over the activation.
+            PumpUntil([] { return ::GetActiveWindow() == nullptr; });
+            ASSERT_EQ(::GetActiveWindow(), nullptr) << c.name;
+        }
+        const HWND owner = c.dialogOpen ? dialog.get() : main.get();
+        DialogAnswerer answer(L"Zelbar Setup", [&](HWND box) {
+            EXPECT_NE(FindChildByText(box, question), nullptr) << c.name;
+            EXPECT_EQ(::GetWindow(box, GW_OWNER), owner) << c.name;
+            ::PostMessageW(box, WM_COMMAND, IDYES, 0);
+        });
+        EXPECT_EQ(ui.MsgBox(question, MsgYesNoQuestion), MsgBoxResult::Yes) << c.name;
+        ::EnableWindow(main.get(), TRUE);
+    }
 }
 
 TEST_F(WinUiTest, InputBoxMakesRoomForALongPromptAndGivesEmptyTextWhenCancelled) {
