@@ -1,7 +1,7 @@
 #pragma once
 #include "platform/FileSystem.h"
-#include "platform/WinApi.h"
 #include "platform/Handles_win.h"
+#include "platform/WinApi.h"
 
 // The security descriptor that CreatePrivateFolder gives its folder: for the
 // process's user, SYSTEM and the Administrators alone.
