@@ -1,5 +1,7 @@
 #include "app/MainForm_win.h"
 
+#include <algorithm>
+
 #include "AssetIds.h"
 #include "platform/Path.h"
 #include "platform/PlatformError.h"
@@ -151,6 +153,11 @@ void MainForm::SetButtonCancelEnabled(bool enable) {
 void MainForm::CloseWithoutPrompt() {
     skipClosePrompt_ = true;
     Close();
+}
+
+void MainForm::KeepTempFolder(const std::wstring& path) {
+    createdFolders_.erase(std::remove(createdFolders_.begin(), createdFolders_.end(), path),
+                          createdFolders_.end());
 }
 
 void MainForm::DeleteTempFolder() {

@@ -52,6 +52,7 @@ public:
     std::wstring GetTempFolder() const override { return tempFolder_; }
     void SetTempFolder(const std::wstring& path) override { tempFolder_ = path; }
     void RecordTempFolder(const std::wstring& path) override { createdFolders_.push_back(path); }
+    void KeepTempFolder(const std::wstring& path) override;
     void EnableButtonWeiter() override;
     void EnableButtonBeenden() override;
     void SetButtonCancelEnabled(bool enable) override;

@@ -255,11 +255,14 @@ void Fertigstellung::MoveTempFolder() const {
         MoveFolderContents(ReadFolder(tempPath, platform_.fs), ReadFolder(zelbarPath, platform_.fs),
                            platform_.fs);
     } catch (const PlatformError& e) {
+        // The message sends the user to this folder; leaving must not empty it.
+        host_.KeepTempFolder(tempPath);
         throw PlatformError(e.code(), e.message() + L"\r\n" + IncompleteMove(named));
     }
     // Deleting the whole tree at once would take along whatever the move
     // did not see; only a tree that went completely was moved completely.
     if (!RemoveEmptiedTree(named, platform_.fs)) {
+        host_.KeepTempFolder(tempPath);
         throw PlatformError(kErrorDirNotEmpty, IncompleteMove(named));
     }
     host_.DeleteTempFolder();

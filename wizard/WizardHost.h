@@ -18,6 +18,9 @@ public:
     // DeleteTempFolder removes these folders and nothing else: the
     // installation folder may change after a folder was made in it.
     virtual void RecordTempFolder(const std::wstring& path) = 0;
+    // The user was told that files are still in this folder: leaving the
+    // wizard must no longer remove it.
+    virtual void KeepTempFolder(const std::wstring& path) = 0;
 
     virtual void EnableButtonWeiter() = 0;
     virtual void EnableButtonBeenden() = 0;

@@ -1,4 +1,5 @@
 #pragma once
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,10 @@ public:
     std::wstring GetTempFolder() const override { return tempFolder; }
     void SetTempFolder(const std::wstring& path) override { tempFolder = path; }
     void RecordTempFolder(const std::wstring& path) override { recordedFolders.push_back(path); }
+    void KeepTempFolder(const std::wstring& path) override {
+        recordedFolders.erase(std::remove(recordedFolders.begin(), recordedFolders.end(), path),
+                              recordedFolders.end());
+    }
     void EnableButtonWeiter() override { ++weiterEnabled; }
     void EnableButtonBeenden() override { ++beendenEnabled; }
     void SetButtonCancelEnabled(bool enable) override { cancelEnabled = enable; }

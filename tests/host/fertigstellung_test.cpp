@@ -198,6 +198,7 @@ TEST_F(FertigstellungTest, FailedReplaceNamesTheFileKeepsBothCopiesAndCanBeRepea
 // the message says where.
 TEST_F(FertigstellungTest, FileTheMoveMissedIsNeverDestroyedAndItsFolderIsNamed) {
     Downloaded("Vorlagen/Brief.dot", "brief");
+    host.RecordTempFolder(host.zelbarPath + host.tempFolder);
     fs.unlisted = L"Brief.dot";
     const std::string message = MessageOf([&] { finish.Fertigstellen({false, false, true}); });
     EXPECT_NE(message.find(Text::ToUtf8(host.zelbarPath) + "temp_2024_3_9-1457\u201c"),
@@ -207,6 +208,9 @@ TEST_F(FertigstellungTest, FileTheMoveMissedIsNeverDestroyedAndItsFolderIsNamed)
     EXPECT_EQ(tmp.ReadBytes("Zelbar/temp_2024_3_9-1457/Vorlagen/Brief.dot"), "brief");
     EXPECT_EQ(Installed("ZelbarProg.mdb"), "prog neu");
     EXPECT_TRUE(shell.runCommands.empty());
+    // Leaving now ("Abbrechen") must not take what the message points to.
+    host.DeleteTempFolder();
+    EXPECT_EQ(tmp.ReadBytes("Zelbar/temp_2024_3_9-1457/Vorlagen/Brief.dot"), "brief");
 
     fs.unlisted.clear();
     finish.Fertigstellen({false, false, true});
