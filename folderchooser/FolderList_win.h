@@ -46,6 +46,8 @@ public:
     bool HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
     // Re-applies the row height after a DPI change.
     void ApplyDpi();
+    // Opens the highlighted folder (a double-click, or Enter).
+    void OpenHighlighted();
 
 private:
     struct Entry {
@@ -57,7 +59,6 @@ private:
 
     void Fill(const std::wstring& path);
     void Draw(const DRAWITEMSTRUCT& item) const;
-    void OpenHighlighted();
     int RowHeight() const;
 
     Control* control_;

@@ -20,7 +20,7 @@
 // gone, Discarded() is true, and the caller reads Tag of a fresh dialog.
 class OrdnerAuswahlDialog : public Window {
 public:
-    static constexpr const wchar_t* kTitle = L"Name des Dialogfeldes";
+    static constexpr const wchar_t* kTitle = L"Installationsordner auswählen";
 
     OrdnerAuswahlDialog(WizardHost& host, const Platform& platform);
     ~OrdnerAuswahlDialog() override;
@@ -44,6 +44,7 @@ public:
 protected:
     bool HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
     bool OnCloseRequest() override;
+    bool OnEnterKey(HWND focus) override;
     void OnDestroyed() override;
     void ApplyDpi(UINT dpi) override;
 

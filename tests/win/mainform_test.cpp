@@ -20,6 +20,7 @@
 #include "support/PumpingFakeUi.h"
 #include "support/TestSupport.h"
 #include "syscheck/UserControlStartPage_win.h"
+#include "widgets/ColorContrast.h"
 
 namespace {
 using namespace wintest;
@@ -94,7 +95,7 @@ void ExpectLinkOverWord(HWND page, const Label& message, Label& link) {
     SCOPED_TRACE(Narrow(link.Caption()));
     ASSERT_TRUE(link.Visible());
     EXPECT_TRUE(link.Font().underline);
-    EXPECT_EQ(link.ForeColor(), RGB(0, 0, 255));
+    EXPECT_GE(ColorContrast::Ratio(link.ForeColor(), ::GetSysColor(COLOR_BTNFACE)), 4.5);
     RECT r;
     ::GetWindowRect(link.hwnd(), &r);
     POINT middle{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
@@ -273,7 +274,7 @@ protected:
         HWND focus = from.hwnd();
         ::SetFocus(focus);
         do {
-            visited.push_back(WindowText(focus));
+            visited.push_back(Text::ReplaceAll(WindowText(focus), L"&", L""));
             ::PostMessageW(focus, WM_KEYDOWN, VK_TAB, 0);
             PumpPendingMessages();
             focus = ::GetFocus();
