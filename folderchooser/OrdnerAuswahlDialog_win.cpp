@@ -129,13 +129,6 @@ bool OrdnerAuswahlDialog::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, 
     return false;
 }
 
-bool OrdnerAuswahlDialog::OnEnterKey(HWND focus) {
-    // Enter in the folder list opens the highlighted folder, as a double-click does.
-    if (focus != dir1_->control().hwnd()) return false;
-    dir1_->OpenHighlighted();
-    return true;
-}
-
 bool OrdnerAuswahlDialog::OnCloseRequest() {
     discarded_ = true;
     ReleaseOwner();

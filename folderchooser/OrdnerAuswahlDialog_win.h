@@ -44,7 +44,6 @@ public:
 protected:
     bool HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
     bool OnCloseRequest() override;
-    bool OnEnterKey(HWND focus) override;
     void OnDestroyed() override;
     void ApplyDpi(UINT dpi) override;
 

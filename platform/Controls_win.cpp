@@ -65,7 +65,8 @@ void HandFocusOn(HWND leaving) {
     HWND next = ::GetNextDlgTabItem(root, leaving, FALSE);
     if (next && next != leaving && !::IsChild(leaving, next) && ::IsWindowEnabled(next) &&
         ::IsWindowVisible(next)) {
-        ::SetFocus(next);
+        // Through the window, which also moves the default button's look.
+        ::SendMessageW(root, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(next), TRUE);
         return;
     }
     // Nothing else takes it: the window itself keeps the keys (Escape still works).

@@ -223,7 +223,28 @@ void Window::SetDefaultButton(Button* button) {
 
 void Window::FocusControl(HWND control) {
     savedFocus_ = control;
-    if (::GetActiveWindow() == hwnd_ && control) ::SetFocus(control);
+    if (::GetActiveWindow() == hwnd_ && control) {
+        ::SetFocus(control);
+        ShowDefaultFor(control);
+    }
+}
+
+void Window::ShowDefaultFor(HWND focus) {
+    // As in the system's dialogs: a focused push button is the one Enter
+    // presses and looks it; otherwise the window's default button does.
+    HWND look = focus && ::IsChild(hwnd_, focus) && IsPushButton(focus) ? focus
+                : defaultButton_                                        ? defaultButton_->hwnd()
+                                                                        : nullptr;
+    for (const auto& entry : controls_) {
+        HWND button = entry.control->hwnd();
+        if (entry.control->kind() != ControlKind::Button || !IsPushButton(button)) continue;
+        const bool isDefault =
+            (::GetWindowLongW(button, GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON;
+        if (isDefault != (button == look)) {
+            ::SendMessageW(button, BM_SETSTYLE, button == look ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON,
+                           TRUE);
+        }
+    }
 }
 
 HWND Window::FirstTabStop(HWND container) {
@@ -243,6 +264,7 @@ void Window::RestoreFocus() {
         target = Usable(first) ? first : hwnd_;
     }
     ::SetFocus(target);
+    ShowDefaultFor(target);
 }
 
 void Window::PressButton(HWND button) {
@@ -264,7 +286,6 @@ bool Window::HandleDialogKey(WPARAM wParam) {
         PressButton(focus);
         return true;
     }
-    if (ours && OnEnterKey(focus)) return true;
     if (defaultButton_ && Usable(defaultButton_->hwnd())) PressButton(defaultButton_->hwnd());
     return true;
 }
@@ -401,8 +422,13 @@ LRESULT Window::DefaultHandling(UINT msg, WPARAM wParam, LPARAM lParam) {
             HWND target = LOWORD(lParam) ? reinterpret_cast<HWND>(wParam)
                                          : ::GetNextDlgTabItem(hwnd_, ::GetFocus(), wParam != 0);
             if (target) ::SetFocus(target);
+            ShowDefaultFor(target);
             return 0;
         }
+        case DM_GETDEFID:
+            // Asked by the dialog keys: Enter, and where the default look goes back.
+            if (!topLevel_ || !defaultButton_) break;
+            return MAKELRESULT(::GetDlgCtrlID(defaultButton_->hwnd()), DC_HASDEFID);
         case WM_SYSCOLORCHANGE: {
             // Common controls learn the new colours from their parent.
             for (HWND child = ::GetWindow(hwnd_, GW_CHILD); child;

@@ -116,9 +116,6 @@ protected:
 
     // Names the action that a failing click handler belonged to.
     virtual std::wstring DescribeClick(const Control& control) const;
-    // Enter with the focus on `focus`, which is no push button; return true
-    // when the window acted on it (else the default button is pressed).
-    virtual bool OnEnterKey(HWND /*focus*/) { return false; }
 
 private:
     friend void RegisterWindowClasses();
@@ -129,6 +126,7 @@ private:
     bool HandleDialogKey(WPARAM wParam);
     void PressButton(HWND button);
     void RestoreFocus();
+    void ShowDefaultFor(HWND focus);
 
     const Clock& clock_;
     HWND hwnd_ = nullptr;

@@ -39,6 +39,7 @@ ImageProgressBar::ImageProgressBar(HWND parent, const TwipsRect& rect, Ui& ui, c
     // has to lie above the picture it covers.
     statusBar_->BringToFront();
     statusBar_->SetFillColor(DrawnColor(color_));
+    ::SetWindowTextW(hwnd(), L"Fortschritt");
     backgroundImage_->SetAccessibleName(L"Fortschrittsbild");
     statusBar_->SetAccessibleName(L"Abdeckung des Fortschrittsbilds");
     // The progress as screen readers and other programs read it: the system's
