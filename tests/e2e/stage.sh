@@ -38,8 +38,8 @@ stage_serve() {
 
 # Sets up WORK: the fixture Access registered as Office 2003 does it, ".html"
 # opened by exit_with, which only notes the page in WORK/quickstart-opened.txt
-# (no browser outside the sandbox; web links likewise, in WORK/link-opened.txt), no earlier installation, demo/product packed
-# into our extractor stub (its content kept in WORK/archive-content) and served
+# (no browser outside the sandbox), web links likewise in WORK/link-opened.txt,
+# no earlier installation, demo/product packed into our extractor stub (its content kept in WORK/archive-content) and served
 # by tests/fixtures/server.py on STAGE_PORT (its requests logged in
 # WORK/server.log), and over HTTPS on STAGE_HTTPS_PORT
 # with an authority the sandbox trusts (STAGE_UNTRUSTED_PORT: one it does not
