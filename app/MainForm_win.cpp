@@ -6,6 +6,7 @@
 #include "platform/Path.h"
 #include "platform/PlatformError.h"
 #include "settings/ini.h"
+#include "widgets/ColorContrast.h"
 
 namespace {
 
@@ -30,9 +31,10 @@ constexpr int kClientHeight = 5085;
 
 const struct {
     ControlSpec buttonWeiter{
-        ControlKind::Button, L"Weiter", {5640, 4560, 1455, 375}, 1, true, false};
-    ControlSpec buttonAbbrechen{ControlKind::Button, L"Abbrechen", {4080, 4560, 1455, 375}, 2};
-    ControlSpec buttonBeenden{ControlKind::Button, L"Beenden", {5640, 4560, 1455, 375}, 6};
+        ControlKind::Button, L"&Weiter", {5640, 4560, 1455, 375}, 1, true, false};
+    ControlSpec buttonAbbrechen{ControlKind::Button, L"&Abbrechen", {4080, 4560, 1455, 375}, 2};
+    // In the place of "Weiter", shown instead of it when a failed check ends the wizard.
+    ControlSpec buttonBeenden{ControlKind::Button, L"&Beenden", {5640, 4560, 1455, 375}, 6, false};
     ControlSpec Shape1{ControlKind::FilledRect, nullptr, {-120, -120, 7455, 975}};
     ControlSpec Image2{ControlKind::Image, nullptr, {240, 120, 3000, 330}};
     ControlSpec Label1{ControlKind::Label, L"Setup", {360, 525, 1335, 255}};
@@ -56,12 +58,18 @@ MainForm::MainForm(const Platform& platform, const PageFactory& makePages)
       Line1(Add<Picture>(kLayout.Line1)),
       platform_(platform) {
     ArrangeLayout();
-    Shape1.SetFillColor(RGB(255, 255, 255));
+    Shape1.SetFillColor(SystemColor(COLOR_WINDOW));
     Label1.SetFont(FontSpec{L"Verdana", 9.75, true, false});
-    Label1.SetForeColor(RGB(0x80, 0x80, 0x80));
-    Label1.SetBackColor(RGB(255, 255, 255));
+    Label1.SetBackColor(SystemColor(COLOR_WINDOW));
+    ApplyHeaderColors();
     Image2.SetPicture(LoadPictureResource(IDB_TITLE));
     Image1.SetPicture(LoadPictureResource(IDB_LOGO));
+    Shape1.SetAccessibleName(kCaption);
+    Image2.SetAccessibleName(L"Zelbar LIVE");
+    Image1.SetAccessibleName(L"Zelbar-Logo");
+    Line1.SetAccessibleName(L"Trennlinie");
+    SetDefaultButton(&buttonWeiter);
+    SetCancelButton(&buttonAbbrechen);
 
     OnClick(buttonWeiter, [this] { buttonWeiter_Click(); });
     OnClick(buttonAbbrechen, [this] { Close(); });
@@ -84,7 +92,6 @@ MainForm::MainForm(const Platform& platform, const PageFactory& makePages)
         previous = window->hwnd();
     }
     lastPage_ = previous;
-    SetTabStop(buttonBeenden, false);
 }
 
 MainForm::~MainForm() {
@@ -115,6 +122,10 @@ void MainForm::Load() {
 
 void MainForm::Show() {
     if (closed_) return;
+    // The first thing to do is the first page's first control.
+    if (auto* page = dynamic_cast<Window*>(pages_.startPage.get())) {
+        FocusControl(FirstTabStop(page->hwnd()));
+    }
     ::ShowWindow(hwnd(), SW_SHOW);
     ::UpdateWindow(hwnd());
 }
@@ -125,25 +136,33 @@ bool MainForm::Visible() const {
 
 void MainForm::EnableButtonWeiter() {
     buttonWeiter.SetEnabled(true);
+    // What the user does next: the page's step is done.
+    FocusControl(buttonWeiter.hwnd());
 }
 
 void MainForm::EnableButtonBeenden() {
-    // "Beenden" now covers "Weiter" (which stays disabled beneath it) and
-    // comes last in the tab order, after the pages.
+    // "Beenden" takes the place of "Weiter" (hidden, so a screen reader does
+    // not list it) and comes last in the tab order, after the pages.
     ::SetWindowPos(buttonBeenden.hwnd(), lastPage_, 0, 0, 0, 0,
                    SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    ::SetWindowPos(buttonWeiter.hwnd(), buttonBeenden.hwnd(), 0, 0, 0, 0,
-                   SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    ::InvalidateRect(buttonBeenden.hwnd(), nullptr, TRUE);
-    SetTabStop(buttonBeenden, true);
     buttonBeenden.SetEnabled(true);
+    buttonBeenden.SetVisible(true);
+    buttonWeiter.SetVisible(false);
+    SetDefaultButton(&buttonBeenden);
+    FocusControl(buttonBeenden.hwnd());
     buttonAbbrechen.SetEnabled(false);
     skipClosePrompt_ = true;
 }
 
-void MainForm::SetTabStop(const Control& control, bool tabStop) {
-    const LONG style = ::GetWindowLongW(control.hwnd(), GWL_STYLE);
-    ::SetWindowLongW(control.hwnd(), GWL_STYLE, tabStop ? style | WS_TABSTOP : style & ~WS_TABSTOP);
+void MainForm::ApplyHeaderColors() {
+    // The grey "Setup" under the title, readable on whatever the header's colour is.
+    Label1.SetForeColor(
+        ColorContrast::Muted(::GetSysColor(COLOR_WINDOWTEXT), ::GetSysColor(COLOR_WINDOW)));
+}
+
+bool MainForm::HandleMessage(UINT msg, WPARAM, LPARAM, LRESULT&) {
+    if (msg == WM_SYSCOLORCHANGE) ApplyHeaderColors();
+    return false;  // the base passes the change on and repaints
 }
 
 void MainForm::SetButtonCancelEnabled(bool enable) {
@@ -184,10 +203,12 @@ void MainForm::buttonWeiter_Click() {
         pages_.startPage->SetVisible(false);
         pages_.downloadPage->SetVisible(true);
         buttonWeiter.SetEnabled(false);
+        FocusFirstControlOf(pages_.downloadPage.get());
     } else if (pages_.downloadPage->Visible()) {
         pages_.downloadPage->SetVisible(false);
         pages_.finishPage->SetVisible(true);
-        buttonWeiter.SetCaption(L"Fertig stellen");
+        buttonWeiter.SetCaption(L"&Fertig stellen");
+        FocusFirstControlOf(pages_.finishPage.get());
     } else if (pages_.finishPage->Visible()) {
         try {
             pages_.finishPage->Fertigstellen();
@@ -198,6 +219,12 @@ void MainForm::buttonWeiter_Click() {
         skipClosePrompt_ = true;
         Close();
     }
+}
+
+void MainForm::FocusFirstControlOf(WizardPage* page) {
+    auto* window = dynamic_cast<Window*>(page);
+    HWND first = window ? FirstTabStop(window->hwnd()) : nullptr;
+    if (first) FocusControl(first);
 }
 
 bool MainForm::OnCloseRequest() {

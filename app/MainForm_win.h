@@ -79,15 +79,17 @@ public:
     Picture& Line1;
 
 protected:
+    bool HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
     bool OnCloseRequest() override;
     void OnDestroyed() override;
 
 private:
     void buttonWeiter_Click();
     bool ConfirmClose();
+    void ApplyHeaderColors();
+    void FocusFirstControlOf(WizardPage* page);
 
     const Platform& platform_;
-    static void SetTabStop(const Control& control, bool tabStop);
 
     WizardPages pages_;
     HWND lastPage_ = nullptr;  // the page lowest in the z-order

@@ -1,6 +1,7 @@
 #include "download/UserControlDownloadProgram_win.h"
 
 #include "AssetIds.h"
+#include "download/DownloadTexts.h"
 #include "folderchooser/OrdnerAuswahlDialog_win.h"
 
 namespace {
@@ -22,9 +23,9 @@ const struct {
         {360, 360, 6375, 615}};
     ControlSpec LabelPfad{ControlKind::Label, nullptr, {360, 1245, 4215, 255}};
     ControlSpec buttonOrdnerAuswaehlen{
-        ControlKind::Button, L"Verzeichnis wechseln", {4800, 1170, 1935, 375}, 1};
+        ControlKind::Button, L"&Verzeichnis wechseln", {4800, 1170, 1935, 375}, 1};
     ControlSpec buttonDownload{
-        ControlKind::Button, L"Dateien herunterladen", {4800, 1800, 1935, 375}, 2};
+        ControlKind::Button, L"&Dateien herunterladen", {4800, 1800, 1935, 375}, 2};
     ControlSpec LabelFilename{ControlKind::Label, nullptr, {360, 2280, 6375, 255}};
     ControlSpec LabelFilesize{ControlKind::Label, nullptr, {360, 2580, 6375, 255}};
     // Only the source of the progress bar's picture; never shown itself.
@@ -55,6 +56,10 @@ UserControlDownloadProgram::UserControlDownloadProgram(HWND parent, const TwipsR
     bold.bold = true;
     Label3.SetFont(bold);
     BgImage.SetPicture(LoadPictureResource(IDB_PROGRESS_BG));
+    // The page and its frame are named by the heading.
+    ::SetWindowTextW(hwnd(), Label3.Caption().c_str());
+    Shape2.SetAccessibleName(Label3.Caption());
+    ShapeProgress.SetAccessibleName(L"Rahmen des Fortschritts");
 
     progressBar1_ = std::make_unique<ImageProgressBar>(hwnd(), kProgressBarRect, platform.ui);
     AddChildWindow(progressBar1_.get());
@@ -82,6 +87,10 @@ void UserControlDownloadProgram::SetLabelFilename(const std::wstring& text) {
 
 void UserControlDownloadProgram::SetLabelFilesize(const std::wstring& text) {
     LabelFilesize.SetCaption(text);
+    // A screen reader hears the end through the page's name, which changes with it.
+    const std::wstring name =
+        text == DownloadTexts::kDone ? Label3.Caption() + L": " + text : Label3.Caption();
+    ::SetWindowTextW(hwnd(), name.c_str());
 }
 
 void UserControlDownloadProgram::SetProgress(short value) {

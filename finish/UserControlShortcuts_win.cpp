@@ -12,12 +12,12 @@ const struct {
     ControlSpec Label3{ControlKind::Label, L"Abschließende Einstellungen", {240, 0, 2535, 255}};
     ControlSpec Shape2{ControlKind::Frame, nullptr, {120, 120, 6855, 3015}};
     ControlSpec CheckShortcutDesktop{
-        ControlKind::CheckBox, L"Verknüpfung auf dem Desktop anlegen", {720, 480, 3615, 375}, 1};
+        ControlKind::CheckBox, L"Verknüpfung auf dem &Desktop anlegen", {720, 480, 3615, 375}, 1};
     ControlSpec CheckStartmenu{
-        ControlKind::CheckBox, L"Menüeintrage dem Startmenü hinzufügen", {720, 840, 4215, 375}, 2};
+        ControlKind::CheckBox, L"&Menüeintrage dem Startmenü hinzufügen", {720, 840, 4215, 375}, 2};
     // The quick-start page is always shown: checked, and the user cannot clear it.
     ControlSpec CheckSchnellstart{ControlKind::CheckBox,
-                                  L"Schnellstart.html anzeigen",
+                                  L"&Schnellstart.html anzeigen",
                                   {720, 1800, 4455, 375},
                                   3,
                                   true,
@@ -42,6 +42,9 @@ UserControlShortcuts::UserControlShortcuts(HWND parent, const TwipsRect& rect, W
     // beneath the frame's edge; it keeps its one line instead.
     const int needed = GdiTextMeasure(Label3.hwnd(), Label3.hfont()).TextWidth(Label3.Caption());
     if (needed > Label3.Width()) Label3.SetWidth(needed + kHeadingPadding);
+    // The page and its frame are named by the heading.
+    ::SetWindowTextW(hwnd(), Label3.Caption().c_str());
+    Shape2.SetAccessibleName(Label3.Caption());
     CheckShortcutDesktop.SetValue(CheckState::Checked);
     CheckStartmenu.SetValue(CheckState::Checked);
     CheckSchnellstart.SetValue(CheckState::Checked);

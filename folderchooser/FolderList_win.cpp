@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include <commctrl.h>
 #include <shellapi.h>
 
 #include "folderchooser/FolderChoice.h"
@@ -89,6 +90,31 @@ void DrawPlainFolder(HDC dc, int x, int y, int size) {
 
 }  // namespace
 
+LRESULT CALLBACK FolderList::KeyProc(HWND list, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                     DWORD_PTR self) {
+    switch (msg) {
+        case WM_GETDLGCODE: {
+            // Enter is the list's own key (it opens a folder), not the dialog's OK.
+            const auto* message = reinterpret_cast<const MSG*>(lParam);
+            const LRESULT code = ::DefSubclassProc(list, msg, wParam, lParam);
+            if (message && message->message == WM_KEYDOWN && message->wParam == VK_RETURN) {
+                return code | DLGC_WANTMESSAGE;
+            }
+            return code;
+        }
+        case WM_KEYDOWN:
+            if (wParam != VK_RETURN) break;
+            reinterpret_cast<FolderList*>(self)->OpenHighlighted();
+            return 0;
+        case WM_NCDESTROY:
+            ::RemoveWindowSubclass(list, KeyProc, kKeySubclassId);
+            break;
+        default:
+            break;
+    }
+    return ::DefSubclassProc(list, msg, wParam, lParam);
+}
+
 FolderList::FolderList(Window& window, const ControlSpec& row)
     : control_(&window.Add(
           row, L"LISTBOX",
@@ -101,6 +127,7 @@ FolderList::FolderList(Window& window, const ControlSpec& row)
     ::SetWindowPos(list, nullptr, 0, 0, 0, 0,
                    SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
     ApplyDpi();
+    ::SetWindowSubclass(list, KeyProc, kKeySubclassId, reinterpret_cast<DWORD_PTR>(this));
     wchar_t current[MAX_PATH];
     const DWORD length = ::GetCurrentDirectoryW(MAX_PATH, current);
     try {
@@ -111,6 +138,7 @@ FolderList::FolderList(Window& window, const ControlSpec& row)
 }
 
 FolderList::~FolderList() {
+    if (control_->hwnd()) ::RemoveWindowSubclass(control_->hwnd(), KeyProc, kKeySubclassId);
     if (openIcon_) ::DestroyIcon(openIcon_);
     if (closedIcon_) ::DestroyIcon(closedIcon_);
 }

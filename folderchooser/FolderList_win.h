@@ -8,7 +8,7 @@
 // the drive's root down, the open folder itself, then its subfolders, each
 // indented one step deeper than its parent and drawn with a folder picture
 // (open for the chain, closed for the subfolders). A double-click opens the
-// highlighted folder.
+// highlighted folder, and so does Enter.
 //
 // List indexes count as in the classic control: -1 is the open folder, -2 its
 // parent and so on up to the root; 0 .. ListCount() - 1 are the subfolders.
@@ -46,6 +46,8 @@ public:
     bool HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
     // Re-applies the row height after a DPI change.
     void ApplyDpi();
+    // Opens the highlighted folder (a double-click, or Enter).
+    void OpenHighlighted();
 
 private:
     struct Entry {
@@ -55,9 +57,11 @@ private:
         bool open;
     };
 
+    static constexpr UINT_PTR kKeySubclassId = 0x5A46;  // "ZF"
+    static LRESULT CALLBACK KeyProc(HWND list, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                    DWORD_PTR self);
     void Fill(const std::wstring& path);
     void Draw(const DRAWITEMSTRUCT& item) const;
-    void OpenHighlighted();
     int RowHeight() const;
 
     Control* control_;

@@ -16,14 +16,20 @@ const wchar_t kRootRefused[] =
     L"Bitte wählen Sie ein Verzeichnis in dem ausgewählten Laufwerk aus.";
 
 constexpr int kClientWidth = 4260;
-constexpr int kClientHeight = 4365;
+constexpr int kClientHeight = 4845;
 
+// Each list follows its label, whose access key reaches it; the buttons come
+// last, as they stand from left to right.
 const struct {
-    ControlSpec OKButton{ControlKind::Button, L"OK", {1440, 3840, 1215, 375}, 1};
-    ControlSpec CancelButton{ControlKind::Button, L"Abbrechen", {2760, 3840, 1215, 375}, 2};
-    ControlSpec buttonNeuerOrdner{ControlKind::Button, L"Neuer Ordner", {120, 3840, 1215, 375}, 3};
-    ControlSpec Drive1{ControlKind::Custom, L"", {120, 120, 3975, 315}, 4};
-    ControlSpec Dir1{ControlKind::Custom, L"", {120, 480, 3975, 3240}, 5};
+    ControlSpec LabelDrive{
+        ControlKind::Label, L"&Laufwerk:", {120, 120, 3975, 195}, 1, true, true, true};
+    ControlSpec Drive1{ControlKind::Custom, L"Laufwerk", {120, 360, 3975, 315}, 2};
+    ControlSpec LabelDir{
+        ControlKind::Label, L"O&rdner:", {120, 720, 3975, 195}, 3, true, true, true};
+    ControlSpec Dir1{ControlKind::Custom, L"Ordner", {120, 960, 3975, 3240}, 4};
+    ControlSpec buttonNeuerOrdner{ControlKind::Button, L"&Neuer Ordner", {120, 4320, 1215, 375}, 5};
+    ControlSpec OKButton{ControlKind::Button, L"&OK", {1440, 4320, 1215, 375}, 6};
+    ControlSpec CancelButton{ControlKind::Button, L"&Abbrechen", {2760, 4320, 1215, 375}, 7};
 } kLayout;
 
 // The dialog's handlers go on past a failing step: the step has no effect.
@@ -45,9 +51,13 @@ OrdnerAuswahlDialog::OrdnerAuswahlDialog(WizardHost& host, const Platform& platf
       buttonNeuerOrdner(Add<Button>(kLayout.buttonNeuerOrdner)),
       host_(host),
       platform_(platform) {
-    ArrangeLayout();
+    Add<Label>(kLayout.LabelDrive);
+    Add<Label>(kLayout.LabelDir);
     drive1_ = std::make_unique<DriveList>(*this, kLayout.Drive1);
     dir1_ = std::make_unique<FolderList>(*this, kLayout.Dir1);
+    ArrangeLayout();
+    SetDefaultButton(&OKButton);
+    SetCancelButton(&CancelButton);
 
     OnClick(OKButton, [this] { OKButton_Click(); });
     OnClick(CancelButton, [this] { Hide(); });
@@ -76,7 +86,7 @@ void OrdnerAuswahlDialog::ShowModal(HWND owner) {
     if (owner_) ::EnableWindow(owner_, FALSE);
     ::ShowWindow(hwnd(), SW_SHOW);
     ::SetActiveWindow(hwnd());
-    ::SetFocus(OKButton.hwnd());
+    FocusControl(dir1_->control().hwnd());
 
     modal_ = true;
     MSG msg;

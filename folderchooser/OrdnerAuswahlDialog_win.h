@@ -20,7 +20,7 @@
 // gone, Discarded() is true, and the caller reads Tag of a fresh dialog.
 class OrdnerAuswahlDialog : public Window {
 public:
-    static constexpr const wchar_t* kTitle = L"Name des Dialogfeldes";
+    static constexpr const wchar_t* kTitle = L"Installationsordner auswählen";
 
     OrdnerAuswahlDialog(WizardHost& host, const Platform& platform);
     ~OrdnerAuswahlDialog() override;

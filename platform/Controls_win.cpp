@@ -24,8 +24,8 @@ DWORD StyleFor(const ControlSpec& row) {
     switch (row.kind) {
         case ControlKind::Label:
             // SS_NOTIFY lets a label report clicks (link labels); SS_NOPREFIX
-            // shows "&" as written.
-            return style | SS_LEFT | SS_NOPREFIX | SS_NOTIFY;
+            // shows "&" as written, except where it marks an access key.
+            return style | SS_LEFT | SS_NOTIFY | (row.accessKey ? 0 : SS_NOPREFIX);
         case ControlKind::Button:
             return style | BS_PUSHBUTTON | WS_TABSTOP;
         case ControlKind::CheckBox:
@@ -48,6 +48,30 @@ const wchar_t* ClassFor(ControlKind kind) {
 }
 
 }  // namespace
+
+COLORREF ResolveColor(COLORREF color) {
+    if (color == kDefaultColor || (color & 0x80000000u) == 0) return color;
+    return ::GetSysColor(static_cast<int>(color & 0xFFu));
+}
+
+bool HasFocusWithin(HWND window) {
+    HWND focus = ::GetFocus();
+    return window && focus && (focus == window || ::IsChild(window, focus));
+}
+
+void HandFocusOn(HWND leaving) {
+    HWND root = ::GetAncestor(leaving, GA_ROOT);
+    if (!root) return;
+    HWND next = ::GetNextDlgTabItem(root, leaving, FALSE);
+    if (next && next != leaving && !::IsChild(leaving, next) && ::IsWindowEnabled(next) &&
+        ::IsWindowVisible(next)) {
+        // Through the window, which also moves the default button's look.
+        ::SendMessageW(root, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(next), TRUE);
+        return;
+    }
+    // Nothing else takes it: the window itself keeps the keys (Escape still works).
+    if (!HasFocusWithin(root) || HasFocusWithin(leaving)) ::SetFocus(root);
+}
 
 int TwipsToPx(int twips, UINT dpi) {
     return static_cast<int>(std::lround(static_cast<double>(twips) * dpi / 1440.0));
@@ -221,13 +245,21 @@ void Control::ShowWaitingTexts() {
 void Control::SetVisible(bool visible) {
     if (visible == visible_) return;
     visible_ = visible;
+    const bool hadFocus = !visible && HasFocusWithin(hwnd());
     ::ShowWindow(hwnd(), visible ? SW_SHOWNA : SW_HIDE);
+    if (hadFocus) HandFocusOn(hwnd());
 }
 
 void Control::SetEnabled(bool enabled) {
     if (enabled == enabled_) return;
     enabled_ = enabled;
+    const bool hadFocus = !enabled && HasFocusWithin(hwnd());
     ::EnableWindow(hwnd(), enabled ? TRUE : FALSE);
+    if (hadFocus) HandFocusOn(hwnd());
+}
+
+void Control::SetAccessibleName(const std::wstring& name) {
+    ::SetWindowTextW(hwnd(), name.c_str());
 }
 
 void Control::BringToFront() {
@@ -296,14 +328,15 @@ void Control::ApplyDpi(UINT dpi) {
 void Control::Paint(HDC dc, const RECT& client) const {
     switch (kind_) {
         case ControlKind::FilledRect: {
-            const COLORREF color = fillColor_ == kDefaultColor ? RGB(255, 255, 255) : fillColor_;
+            const COLORREF color =
+                fillColor_ == kDefaultColor ? ::GetSysColor(COLOR_WINDOW) : FillColor();
             UniqueBrush brush(::CreateSolidBrush(color));
             ::FillRect(dc, &client, brush.get());
             break;
         }
         case ControlKind::Frame: {
             const COLORREF color =
-                fillColor_ == kDefaultColor ? ::GetSysColor(COLOR_BTNSHADOW) : fillColor_;
+                fillColor_ == kDefaultColor ? ::GetSysColor(COLOR_BTNSHADOW) : FillColor();
             UniqueBrush brush(::CreateSolidBrush(color));
             ::FrameRect(dc, &client, brush.get());
             break;

@@ -47,10 +47,27 @@ struct ControlSpec {
     int tabIndex = 0;  // 0: not a tab stop
     bool visible = true;
     bool enabled = true;
+    // A label whose "&" marks the access key of the control after it.
+    bool accessKey = false;
 };
 
 // Colour value meaning "use the system's default colour".
 constexpr COLORREF kDefaultColor = CLR_INVALID;
+// A colour that follows the system colour `index` (COLOR_...): looked up
+// whenever it is drawn, so a change of the colour scheme shows at once.
+constexpr COLORREF SystemColor(int index) {
+    return 0x80000000u | static_cast<COLORREF>(index);
+}
+// The RGB value of a colour: system colours as the system now has them.
+COLORREF ResolveColor(COLORREF color);
+
+// Moves the focus on to the next tab stop of the top-level window when
+// `leaving` (a control or a page), which had it, has just been disabled or
+// hidden: Windows would otherwise leave the focus nowhere, and the keyboard
+// would do nothing any more.
+void HandFocusOn(HWND leaving);
+// Whether the focus is on `window` or one of its descendants.
+bool HasFocusWithin(HWND window);
 
 class Control {
 public:
@@ -105,13 +122,18 @@ public:
 
     // Colours: text and background for labels and check boxes (kDefaultColor
     // = system colours, transparent background = the parent's), fill or
-    // outline colour for shapes.
-    COLORREF ForeColor() const { return foreColor_; }
+    // outline colour for shapes. A SystemColor is kept as such; the getters
+    // answer with its value of the moment.
+    COLORREF ForeColor() const { return ResolveColor(foreColor_); }
     void SetForeColor(COLORREF color);
-    COLORREF BackColor() const { return backColor_; }
+    COLORREF BackColor() const { return ResolveColor(backColor_); }
     void SetBackColor(COLORREF color);
-    COLORREF FillColor() const { return fillColor_; }
+    COLORREF FillColor() const { return ResolveColor(fillColor_); }
     void SetFillColor(COLORREF color);
+
+    // The name a screen reader reads for a picture or shape (its window
+    // text, which it never draws).
+    void SetAccessibleName(const std::wstring& name);
 
     // Image: the control takes ownership of the bitmap. Magenta pixels are
     // drawn transparent.

@@ -40,6 +40,20 @@ UINT WindowDpi(HWND hwnd) {
     return fromDc > 0 ? static_cast<UINT>(fromDc) : 96u;
 }
 
+bool IsPushButton(HWND window) {
+    wchar_t name[16] = {};
+    ::GetClassNameW(window, name, 16);
+    if (_wcsicmp(name, L"Button") != 0) return false;
+    const LONG type = ::GetWindowLongW(window, GWL_STYLE) & BS_TYPEMASK;
+    return type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON;
+}
+
+// Visible and enabled, and so are all its parents.
+bool Usable(HWND window) {
+    return window && ::IsWindow(window) && ::IsWindowVisible(window) && ::IsWindowEnabled(window) &&
+           (::GetParent(window) == nullptr || ::IsWindowEnabled(::GetParent(window)));
+}
+
 int KindOrder(ControlKind kind) {
     switch (kind) {
         case ControlKind::FilledRect:
@@ -193,8 +207,87 @@ bool Window::Visible() const {
 
 void Window::SetVisible(bool visible) {
     if (Visible() == visible) return;
+    const bool hadFocus = !visible && HasFocusWithin(hwnd_);
     ::ShowWindow(hwnd_, visible ? SW_SHOW : SW_HIDE);
+    if (hadFocus) HandFocusOn(hwnd_);
     OnVisibleChanged(visible);
+}
+
+void Window::SetDefaultButton(Button* button) {
+    if (defaultButton_ && defaultButton_ != button) {
+        ::SendMessageW(defaultButton_->hwnd(), BM_SETSTYLE, BS_PUSHBUTTON, TRUE);
+    }
+    defaultButton_ = button;
+    if (button) ::SendMessageW(button->hwnd(), BM_SETSTYLE, BS_DEFPUSHBUTTON, TRUE);
+}
+
+void Window::FocusControl(HWND control) {
+    savedFocus_ = control;
+    if (::GetActiveWindow() == hwnd_ && control) {
+        ::SetFocus(control);
+        ShowDefaultFor(control);
+    }
+}
+
+void Window::ShowDefaultFor(HWND focus) {
+    // As in the system's dialogs: a focused push button is the one Enter
+    // presses and looks it; otherwise the window's default button does.
+    HWND look = focus && ::IsChild(hwnd_, focus) && IsPushButton(focus) ? focus
+                : defaultButton_                                        ? defaultButton_->hwnd()
+                                                                        : nullptr;
+    for (const auto& entry : controls_) {
+        HWND button = entry.control->hwnd();
+        if (entry.control->kind() != ControlKind::Button || !IsPushButton(button)) continue;
+        const bool isDefault =
+            (::GetWindowLongW(button, GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON;
+        if (isDefault != (button == look)) {
+            ::SendMessageW(button, BM_SETSTYLE, button == look ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON,
+                           TRUE);
+        }
+    }
+}
+
+HWND Window::FirstTabStop(HWND container) {
+    HWND first = ::GetNextDlgTabItem(container, nullptr, FALSE);
+    return first && ::IsChild(container, first) ? first : nullptr;
+}
+
+void Window::RestoreFocus() {
+    HWND target = savedFocus_;
+    if (target && (!::IsWindow(target) || !::IsChild(hwnd_, target))) target = nullptr;
+    if (target && !Usable(target)) {
+        HWND next = ::GetNextDlgTabItem(hwnd_, target, FALSE);
+        target = Usable(next) ? next : nullptr;
+    }
+    if (!target) {
+        HWND first = ::GetNextDlgTabItem(hwnd_, nullptr, FALSE);
+        target = Usable(first) ? first : hwnd_;
+    }
+    ::SetFocus(target);
+    ShowDefaultFor(target);
+}
+
+void Window::PressButton(HWND button) {
+    // As a click reports itself: to the button's own window.
+    ::SendMessageW(::GetParent(button), WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(button), BN_CLICKED),
+                   reinterpret_cast<LPARAM>(button));
+}
+
+bool Window::HandleDialogKey(WPARAM wParam) {
+    // IsDialogMessage turns Enter into IDOK and Escape into IDCANCEL.
+    if (LOWORD(wParam) == IDCANCEL) {
+        if (cancelButton_ && Usable(cancelButton_->hwnd())) PressButton(cancelButton_->hwnd());
+        return true;
+    }
+    if (LOWORD(wParam) != IDOK) return false;
+    HWND focus = ::GetFocus();
+    const bool ours = focus && ::IsChild(hwnd_, focus);
+    if (ours && IsPushButton(focus) && Usable(focus)) {
+        PressButton(focus);
+        return true;
+    }
+    if (defaultButton_ && Usable(defaultButton_->hwnd())) PressButton(defaultButton_->hwnd());
+    return true;
 }
 
 void Window::MoveTo(const TwipsRect& rect) {
@@ -222,8 +315,10 @@ void Window::ReportError(const std::wstring& whatFailed, const std::wstring& det
 }
 
 std::wstring Window::DescribeClick(const Control& control) const {
-    if (control.Caption().empty()) return L"Ein Fehler ist aufgetreten.";
-    return L"Bei \u201e" + control.Caption() + L"\u201c ist ein Fehler aufgetreten.";
+    std::wstring caption = control.Caption();
+    caption.erase(std::remove(caption.begin(), caption.end(), L'&'), caption.end());
+    if (caption.empty()) return L"Ein Fehler ist aufgetreten.";
+    return L"Bei \u201e" + caption + L"\u201c ist ein Fehler aufgetreten.";
 }
 
 HBRUSH Window::BrushFor(COLORREF color) {
@@ -267,6 +362,16 @@ LRESULT Window::DefaultHandling(UINT msg, WPARAM wParam, LPARAM lParam) {
         case WM_COMMAND: {
             const int id = LOWORD(wParam);
             const int code = HIWORD(wParam);
+            if (topLevel_ && code == BN_CLICKED && (id == IDOK || id == IDCANCEL) &&
+                HandleDialogKey(wParam)) {
+                return 0;
+            }
+            // The dialog keys report a page's control to the top-level window;
+            // the control's own window knows it (ids repeat from page to page).
+            HWND from = reinterpret_cast<HWND>(lParam);
+            if (from && ::GetParent(from) != hwnd_ && ::IsChild(hwnd_, from)) {
+                return ::SendMessageW(::GetParent(from), WM_COMMAND, wParam, lParam);
+            }
             if (code != BN_CLICKED && code != STN_CLICKED) break;
             auto it = clickHandlers_.find(id);
             if (it == clickHandlers_.end()) break;
@@ -286,7 +391,7 @@ LRESULT Window::DefaultHandling(UINT msg, WPARAM wParam, LPARAM lParam) {
             Control* control = Find(reinterpret_cast<HWND>(lParam));
             const COLORREF fore = control ? control->ForeColor() : kDefaultColor;
             const COLORREF back = control ? control->BackColor() : kDefaultColor;
-            ::SetTextColor(dc, fore == kDefaultColor ? ::GetSysColor(COLOR_WINDOWTEXT) : fore);
+            ::SetTextColor(dc, fore == kDefaultColor ? ::GetSysColor(COLOR_BTNTEXT) : fore);
             if (back == kDefaultColor) {
                 ::SetBkMode(dc, TRANSPARENT);
                 return reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_BTNFACE));
@@ -300,6 +405,39 @@ LRESULT Window::DefaultHandling(UINT msg, WPARAM wParam, LPARAM lParam) {
                            suggested->right - suggested->left, suggested->bottom - suggested->top,
                            SWP_NOZORDER | SWP_NOACTIVATE);
             ApplyDpi(HIWORD(wParam));
+            return 0;
+        }
+        case WM_ACTIVATE:
+            if (!topLevel_) break;
+            if (LOWORD(wParam) == WA_INACTIVE) {
+                HWND focus = ::GetFocus();
+                if (focus && ::IsChild(hwnd_, focus)) savedFocus_ = focus;
+            } else if (!HIWORD(wParam)) {
+                RestoreFocus();
+            }
+            return 0;
+        case WM_NEXTDLGCTL: {
+            // Sent by the dialog keys for a label's access key: the label's
+            // control (the next tab stop after it) takes the focus.
+            HWND target = LOWORD(lParam) ? reinterpret_cast<HWND>(wParam)
+                                         : ::GetNextDlgTabItem(hwnd_, ::GetFocus(), wParam != 0);
+            if (target) ::SetFocus(target);
+            ShowDefaultFor(target);
+            return 0;
+        }
+        case DM_GETDEFID:
+            // Asked by the dialog keys: Enter, and where the default look goes back.
+            if (!topLevel_ || !defaultButton_) break;
+            return MAKELRESULT(::GetDlgCtrlID(defaultButton_->hwnd()), DC_HASDEFID);
+        case WM_SYSCOLORCHANGE: {
+            // Common controls learn the new colours from their parent.
+            for (HWND child = ::GetWindow(hwnd_, GW_CHILD); child;
+                 child = ::GetWindow(child, GW_HWNDNEXT)) {
+                ::SendMessageW(child, WM_SYSCOLORCHANGE, wParam, lParam);
+            }
+            brushes_.clear();
+            ::RedrawWindow(hwnd_, nullptr, nullptr,
+                           RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_FRAME);
             return 0;
         }
         case WM_CLOSE:

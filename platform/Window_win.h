@@ -71,6 +71,19 @@ public:
     void AddChildWindow(Window* child) { children_.push_back(child); }
     virtual void ApplyDpi(UINT dpi);
 
+    // Keys of a top-level window: Enter presses the focused push button or
+    // else the default button (drawn as such), Escape the cancel button. A
+    // button that is hidden or disabled is not pressed.
+    void SetDefaultButton(Button* button);
+    Button* DefaultButton() const { return defaultButton_; }
+    void SetCancelButton(Button* button) { cancelButton_ = button; }
+
+    // Gives the focus to a control of this top-level window: at once when the
+    // window is active, else when it is next activated.
+    void FocusControl(HWND control);
+    // The first tab stop within `container` (a page), or nothing.
+    static HWND FirstTabStop(HWND container);
+
     // Shows a message box naming what failed; used by the catch-all.
     void ReportError(const std::wstring& whatFailed, const std::wstring& detail) const;
 
@@ -110,6 +123,10 @@ private:
     LRESULT Dispatch(UINT msg, WPARAM wParam, LPARAM lParam);
     LRESULT DefaultHandling(UINT msg, WPARAM wParam, LPARAM lParam);
     HBRUSH BrushFor(COLORREF color);
+    bool HandleDialogKey(WPARAM wParam);
+    void PressButton(HWND button);
+    void RestoreFocus();
+    void ShowDefaultFor(HWND focus);
 
     const Clock& clock_;
     HWND hwnd_ = nullptr;
@@ -127,6 +144,9 @@ private:
     std::map<int, std::function<void()>> clickHandlers_;
     std::map<COLORREF, UniqueBrush> brushes_;
     std::vector<Window*> children_;
+    Button* defaultButton_ = nullptr;
+    Button* cancelButton_ = nullptr;
+    HWND savedFocus_ = nullptr;  // where the focus goes back when the window is activated
 };
 
 // Registers the window classes of the program once (called by Window).

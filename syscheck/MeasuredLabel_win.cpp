@@ -1,6 +1,9 @@
 #include "syscheck/MeasuredLabel_win.h"
 
 #include <commctrl.h>
+// The GUIDs of the accessibility property service are defined here.
+#include <initguid.h>
+#include <oleacc.h>
 
 #include <string>
 #include <vector>
@@ -9,7 +12,8 @@
 
 namespace {
 
-constexpr UINT_PTR kSubclassId = 0x5A4C;  // "ZL"
+constexpr UINT_PTR kSubclassId = 0x5A4C;      // "ZL"
+constexpr UINT_PTR kLinkSubclassId = 0x5A4B;  // "ZK"
 
 std::wstring WindowTextOf(HWND window) {
     std::wstring text(static_cast<std::size_t>(::GetWindowTextLengthW(window)) + 1, L'\0');
@@ -72,6 +76,8 @@ void Paint(HWND label) {
         top += metrics.tmHeight;
     }
     if (previous) ::SelectObject(dc, previous);
+    // Only a link takes the focus (by Tab); it shows where the keys act.
+    if (::GetFocus() == label) ::DrawFocusRect(dc, &client);
     ::EndPaint(label, &ps);
 }
 
@@ -92,7 +98,67 @@ LRESULT CALLBACK LabelProc(HWND label, UINT msg, WPARAM wParam, LPARAM lParam, U
     return ::DefSubclassProc(label, msg, wParam, lParam);
 }
 
+bool IsLinkKey(WPARAM key) {
+    return key == VK_RETURN || key == VK_SPACE;
+}
+
+LRESULT CALLBACK LinkProc(HWND label, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
+    switch (msg) {
+        case WM_GETDLGCODE: {
+            // Enter and Space are the link's own keys, not the window's default button.
+            const auto* message = reinterpret_cast<const MSG*>(lParam);
+            const LRESULT code = ::DefSubclassProc(label, msg, wParam, lParam);
+            if (message && message->message == WM_KEYDOWN && IsLinkKey(message->wParam)) {
+                return code | DLGC_WANTMESSAGE;
+            }
+            return code;
+        }
+        case WM_KEYDOWN:
+            if (!IsLinkKey(wParam)) break;
+            // Opens the link as a click does.
+            ::SendMessageW(::GetParent(label), WM_COMMAND,
+                           MAKEWPARAM(::GetDlgCtrlID(label), STN_CLICKED),
+                           reinterpret_cast<LPARAM>(label));
+            return 0;
+        case WM_SETFOCUS:
+        case WM_KILLFOCUS:
+            ::InvalidateRect(label, nullptr, TRUE);
+            break;
+        case WM_NCDESTROY:
+            ::RemoveWindowSubclass(label, LinkProc, kLinkSubclassId);
+            break;
+        default:
+            break;
+    }
+    return ::DefSubclassProc(label, msg, wParam, lParam);
+}
+
+// Screen readers read a label as text; this one is a link. Where the system
+// has no property service, the label is still read with its words.
+void AnnounceAsLink(HWND label) {
+    IAccPropServices* services = nullptr;
+    if (FAILED(::CoCreateInstance(CLSID_AccPropServices, nullptr, CLSCTX_INPROC_SERVER,
+                                  IID_IAccPropServices, reinterpret_cast<void**>(&services)))) {
+        return;
+    }
+    VARIANT role;
+    ::VariantInit(&role);
+    role.vt = VT_I4;
+    role.lVal = ROLE_SYSTEM_LINK;
+    services->SetHwndProp(label, static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF, PROPID_ACC_ROLE,
+                          role);
+    services->Release();
+}
+
 }  // namespace
+
+void ActAsLink(HWND label) {
+    ::SetWindowLongW(label, GWL_STYLE, ::GetWindowLongW(label, GWL_STYLE) | WS_TABSTOP);
+    if (!::SetWindowSubclass(label, LinkProc, kLinkSubclassId, 0)) {
+        ThrowLastError(L"Der Verweis konnte nicht eingerichtet werden");
+    }
+    AnnounceAsLink(label);
+}
 
 void DrawAtMeasuredAdvances(HWND label) {
     if (!::SetWindowSubclass(label, LabelProc, kSubclassId, 0)) {

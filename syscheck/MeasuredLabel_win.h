@@ -10,3 +10,9 @@
 // plain label would then drift away from its links. Colours and background
 // still come from the parent's WM_CTLCOLORSTATIC, as for any label.
 void DrawAtMeasuredAdvances(HWND label);
+
+// Makes a label a link for the keyboard and for screen readers: a tab stop
+// with a focus mark that opens with Enter or Space (reported to its parent as
+// a click, STN_CLICKED), and announced with the link's role where the system
+// lets a program set it.
+void ActAsLink(HWND label);

@@ -5,11 +5,17 @@
 #include "AssetIds.h"
 #include "platform/TextMeasure_win.h"
 #include "syscheck/MeasuredLabel_win.h"
+#include "widgets/ColorContrast.h"
 
 namespace {
 
-constexpr COLORREF kLinkColor = RGB(0, 0, 255);
 constexpr int kLineIndent = 100;
+
+// The system's link colour, unless it cannot be read on the page.
+COLORREF LinkColor() {
+    return ColorContrast::ReadableOr(::GetSysColor(COLOR_HOTLIGHT), ::GetSysColor(COLOR_BTNTEXT),
+                                     ::GetSysColor(COLOR_BTNFACE));
+}
 
 const struct {
     ControlSpec Label3{ControlKind::Label, L"Versionsprüfung", {240, 0, 1455, 255}};
@@ -18,7 +24,7 @@ const struct {
                        L"System von Zelbar unterstützt wird.",
                        {360, 360, 4635, 390}};
     ControlSpec Shape2{ControlKind::Frame, nullptr, {120, 120, 6855, 3015}};
-    ControlSpec buttonPruefen{ControlKind::Button, L"System prüfen", {5160, 360, 1575, 375}, 1};
+    ControlSpec buttonPruefen{ControlKind::Button, L"&System prüfen", {5160, 360, 1575, 375}, 1};
     ControlSpec ImageStatusOK{ControlKind::Image, nullptr, {360, 1080, 720, 720}, 0, false};
     ControlSpec ImageStatusWarning{ControlKind::Image, nullptr, {480, 1200, 465, 465}, 0, false};
     ControlSpec ImageStatusError{ControlKind::Image, nullptr, {480, 1200, 480, 480}, 0, false};
@@ -72,11 +78,20 @@ UserControlStartPage::UserControlStartPage(HWND parent, const TwipsRect& rect, W
     ImageStatusOK.SetPicture(LoadPictureResource(IDB_STATUS_OK));
     ImageStatusWarning.SetPicture(LoadPictureResource(IDB_STATUS_WARNING));
     ImageStatusError.SetPicture(LoadPictureResource(IDB_STATUS_ERROR));
+    ImageStatusOK.SetAccessibleName(L"OK");
+    ImageStatusWarning.SetAccessibleName(L"Warnung");
+    ImageStatusError.SetAccessibleName(L"Fehler");
+    // The page and its frame are named by the heading.
+    ::SetWindowTextW(hwnd(), Label3.Caption().c_str());
+    Shape2.SetAccessibleName(Label3.Caption());
 
     // Links are laid over words by measuring them: these labels draw their
     // text exactly as measured.
     for (Label* label : messageLabels_) DrawAtMeasuredAdvances(label->hwnd());
-    for (Label* label : linkLabels_) DrawAtMeasuredAdvances(label->hwnd());
+    for (Label* label : linkLabels_) {
+        DrawAtMeasuredAdvances(label->hwnd());
+        ActAsLink(label->hwnd());
+    }
 
     OnClick(buttonPruefen, [this] { buttonPruefen_Click(); });
     for (Label* linkLabel : linkLabels_) {
@@ -100,6 +115,10 @@ void UserControlStartPage::Show(const Pruefergebnis& result) {
         top = ShowBlock(os ? osBlock_ : accessBlock_, block, top);
     }
     ShowIcon(result.icon);
+    // Over everything else, and Tab reaches the links in the order they are read.
+    for (auto link = placedLinks_.rbegin(); link != placedLinks_.rend(); ++link) {
+        (*link)->BringToFront();
+    }
 }
 
 void UserControlStartPage::ShowAccessMissing(const LinkMarkup& text) {
@@ -179,11 +198,12 @@ void UserControlStartPage::PlaceLinkLabel(Label& messageLabel, Label& linkLabel,
     FontSpec font = messageLabel.Font();
     font.underline = true;
     linkLabel.SetFont(font);
-    linkLabel.SetForeColor(kLinkColor);
+    linkLabel.SetForeColor(LinkColor());
     // Opaque in the page's colour, so the plain copy of the word beneath is covered.
-    linkLabel.SetBackColor(::GetSysColor(COLOR_BTNFACE));
+    linkLabel.SetBackColor(SystemColor(COLOR_BTNFACE));
     linkLabel.BringToFront();
     linkLabel.SetVisible(true);
+    placedLinks_.push_back(&linkLabel);
 }
 
 bool UserControlStartPage::IsLinkLabel(const Control& control) const {
@@ -200,6 +220,10 @@ void UserControlStartPage::LinkLabel_Click(const Label& linkLabel) {
 }
 
 bool UserControlStartPage::HandleMessage(UINT msg, WPARAM wParam, LPARAM, LRESULT& result) {
+    if (msg == WM_SYSCOLORCHANGE) {
+        for (Label* linkLabel : linkLabels_) linkLabel->SetForeColor(LinkColor());
+        return false;  // the base repaints
+    }
     if (msg != WM_SETCURSOR) return false;
     // A label passes the cursor question to its parent first; over a link
     // the page answers with the hand.

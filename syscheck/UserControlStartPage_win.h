@@ -76,4 +76,5 @@ private:
     const std::vector<Label*> messageLabels_;
     const std::vector<Label*> linkLabels_;
     std::map<const Control*, std::wstring> linkTargets_;
+    std::vector<Label*> placedLinks_;  // in the order they are read
 };

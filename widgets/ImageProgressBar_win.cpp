@@ -1,5 +1,6 @@
 #include "widgets/ImageProgressBar_win.h"
 
+#include <commctrl.h>
 #include <ole2.h>
 #include <olectl.h>
 
@@ -12,23 +13,24 @@
 namespace {
 
 constexpr UINT_PTR kMoveTimerId = 1;
+// The system-colour form of the colour names a system colour in its low byte.
+constexpr std::int32_t kSystemColorForm = static_cast<std::int32_t>(0x80000000u);
+constexpr std::int32_t kButtonFace = kSystemColorForm | COLOR_BTNFACE;
 
+// A system colour stays one, so the cover follows a change of the colour scheme.
 COLORREF DrawnColor(std::int32_t color) {
     COLORREF drawn = 0;
     if (FAILED(::OleTranslateColor(static_cast<OLE_COLOR>(color), nullptr, &drawn))) {
         throw std::invalid_argument("Ungültiger Eigenschaftswert: keine Farbe.");
     }
+    if ((color & kSystemColorForm) != 0) return SystemColor(color & 0xFF);
     return drawn;
 }
 
 }  // namespace
 
 ImageProgressBar::ImageProgressBar(HWND parent, const TwipsRect& rect, Ui& ui, const Clock& clock)
-    : Window(clock),
-      ui_(ui),
-      clock_(clock),
-      color_(static_cast<std::int32_t>(::GetSysColor(COLOR_BTNFACE))),
-      coverWidth_(rect.width) {
+    : Window(clock), ui_(ui), clock_(clock), color_(kButtonFace), coverWidth_(rect.width) {
     CreateChild(parent, rect, true);
     const TwipsRect whole{0, 0, rect.width, rect.height};
     backgroundImage_ = &Add<Picture>({ControlKind::Image, nullptr, whole});
@@ -37,6 +39,15 @@ ImageProgressBar::ImageProgressBar(HWND parent, const TwipsRect& rect, Ui& ui, c
     // has to lie above the picture it covers.
     statusBar_->BringToFront();
     statusBar_->SetFillColor(DrawnColor(color_));
+    ::SetWindowTextW(hwnd(), L"Fortschritt");
+    backgroundImage_->SetAccessibleName(L"Fortschrittsbild");
+    statusBar_->SetAccessibleName(L"Abdeckung des Fortschrittsbilds");
+    // The progress as screen readers and other programs read it: the system's
+    // own control, beneath the picture and its cover, which hide it.
+    INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_PROGRESS_CLASS};
+    ::InitCommonControlsEx(&controls);
+    position_ = &Add<Control>({ControlKind::Custom, L"Fortschritt", whole}, PROGRESS_CLASSW);
+    ::SendMessageW(position_->hwnd(), PBM_SETRANGE32, 0, max_);
     // Value 0 is drawn above already: the whole control covered. Unlike a
     // later write of value this does not yield: a yield from here would hand
     // messages to a parent that is still being built.
@@ -50,6 +61,7 @@ void ImageProgressBar::value(short v) {
     if (v == 0 || v == max_ || !lastMove_ || now - *lastMove_ >= kMoveIntervalMs) {
         lastMove_ = now;
         SetCover(width);
+        ShowPosition();
     } else {
         // Kept for the move when it is due; a change of DPI shows it at once.
         coverWidth_ = width;
@@ -84,6 +96,13 @@ void ImageProgressBar::MoveCoverWhenDue() {
     moveWaiting_ = false;
     lastMove_ = now;
     SetCover(coverWidth_);
+    ShowPosition();
+}
+
+void ImageProgressBar::ShowPosition() {
+    if (max_ <= 0 || value_ < 0 || value_ > max_) return;
+    ::SendMessageW(position_->hwnd(), PBM_SETRANGE32, 0, max_);
+    ::SendMessageW(position_->hwnd(), PBM_SETPOS, static_cast<WPARAM>(value_), 0);
 }
 
 void ImageProgressBar::SetCover(double width) {
@@ -101,6 +120,8 @@ void ImageProgressBar::BgImage(const Picture& picture) {
     backgroundImage_->SetWidth(picture.Width());
     backgroundImage_->SetHeight(picture.Height());
     statusBar_->SetHeight(picture.Height());
+    position_->SetWidth(picture.Width());
+    position_->SetHeight(picture.Height());
     SetCover(picture.Width());
 }
 

@@ -58,6 +58,8 @@ public:
 
     // The covering rectangle.
     Picture& StatusBar() { return *statusBar_; }
+    // The progress control beneath the picture; it shows the value the cover shows.
+    HWND PositionControl() const { return position_->hwnd(); }
 
     void ApplyDpi(UINT dpi) override;
 
@@ -68,6 +70,7 @@ protected:
 private:
     void SetCover(double width);
     void MoveCoverWhenDue();
+    void ShowPosition();
 
     Ui& ui_;
     const Clock& clock_;
@@ -76,6 +79,7 @@ private:
     bool moveWaiting_ = false;
     Picture* backgroundImage_ = nullptr;
     Picture* statusBar_ = nullptr;
+    Control* position_ = nullptr;
     short max_ = 100;
     short value_ = 0;
     std::int32_t color_ = 0;  // as written, before a system colour is looked up

@@ -38,8 +38,8 @@ stage_serve() {
 
 # Sets up WORK: the fixture Access registered as Office 2003 does it, ".html"
 # opened by exit_with, which only notes the page in WORK/quickstart-opened.txt
-# (no browser outside the sandbox), no earlier installation, demo/product packed
-# into our extractor stub (its content kept in WORK/archive-content) and served
+# (no browser outside the sandbox), web links likewise in WORK/link-opened.txt,
+# no earlier installation, demo/product packed into our extractor stub (its content kept in WORK/archive-content) and served
 # by tests/fixtures/server.py on STAGE_PORT (its requests logged in
 # WORK/server.log), and over HTTPS on STAGE_HTTPS_PORT
 # with an authority the sandbox trusts (STAGE_UNTRUSTED_PORT: one it does not
@@ -47,7 +47,7 @@ stage_serve() {
 # the program and a settings.ini for STAGE_PORT.
 stage_setup() {
     local work="$1" office="$STAGE_PREFIX/drive_c/Program Files/Microsoft Office/OFFICE11"
-    rm -rf "$work/app" "$work/served" "$work/archive-content" "$work/quickstart-opened.txt" "$work/server.log"
+    rm -rf "$work/app" "$work/served" "$work/archive-content" "$work/quickstart-opened.txt" "$work/link-opened.txt" "$work/server.log"
     mkdir -p "$work/app" "$work/served" "$work/archive-content"
     display_start || stage_fail "could not start Xvfb"
     stage_wine cmd /c exit 0 >/dev/null 2>&1 || stage_fail "the Wine sandbox does not start"
@@ -67,6 +67,8 @@ REGEDIT4
 @="ZelbarStage.Schnellstart"
 [HKEY_CLASSES_ROOT\ZelbarStage.Schnellstart\shell\open\command]
 @="\"$(stage_winpath "$STAGE_FIXTURES/exit_with/exit_with.exe" x)\" 0 0 \"$(stage_winpath "$work/quickstart-opened.txt" x)\" \"%1\""
+[HKEY_CLASSES_ROOT\http\shell\open\command]
+@="\"$(stage_winpath "$STAGE_FIXTURES/exit_with/exit_with.exe" x)\" 0 0 \"$(stage_winpath "$work/link-opened.txt" x)\" \"%1\""
 EOF
     stage_wine regedit /S "$(stage_winpath "$ZELBAR_SANDBOX/stage.reg")" >/dev/null 2>&1 ||
         stage_fail "the registry entries could not be imported"

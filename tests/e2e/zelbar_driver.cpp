@@ -10,11 +10,17 @@
 // is a prefix,
 // "*TEXT*" a part. A failing step leaves SHOTS\failure.bmp of the whole screen
 // and exit code 1.
+// By keys alone: "key KEY" presses a key as the keyboard does (Tab, Enter,
+// Space, Escape, Down, a letter; "Alt+W" with Alt held), "box TITLE TEXT"
+// waits for the message box (where the next steps work, as "window" does),
+// "focus CAPTION" waits until the focus is on a control of the current window
+// (CAPTION "*": any control) and fails if it never comes there.
 #include <windows.h>
 
 #include <tlhelp32.h>
 
 #include <cstdio>
+#include <cwctype>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
@@ -110,6 +116,50 @@ void Need(bool ok, const std::wstring& what) {
     if (!ok) throw std::runtime_error(Text::ToUtf8(what));
 }
 
+WORD KeyCode(const std::wstring& name) {
+    static const struct {
+        const wchar_t* name;
+        WORD code;
+    } kKeys[] = {{L"Tab", VK_TAB},       {L"Enter", VK_RETURN}, {L"Space", VK_SPACE},
+                 {L"Escape", VK_ESCAPE}, {L"Down", VK_DOWN},    {L"Up", VK_UP}};
+    for (const auto& key : kKeys) {
+        if (name == key.name) return key.code;
+    }
+    if (name.size() == 1 && std::iswalnum(name[0]))
+        return static_cast<WORD>(std::towupper(name[0]));
+    throw std::runtime_error("no key " + Text::ToUtf8(name));
+}
+
+// Presses (and lets go of) a key through the system's input, as a keyboard does.
+void PressKey(const std::wstring& spec) {
+    const bool alt = Text::StartsWith(spec, L"Alt+");
+    const WORD code = KeyCode(alt ? spec.substr(4) : spec);
+    std::vector<INPUT> inputs;
+    const auto add = [&inputs](WORD key, bool up) {
+        INPUT input{};
+        input.type = INPUT_KEYBOARD;
+        input.ki.wVk = key;
+        input.ki.wScan = static_cast<WORD>(::MapVirtualKeyW(key, MAPVK_VK_TO_VSC));
+        input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+        inputs.push_back(input);
+    };
+    if (alt) add(VK_MENU, false);
+    add(code, false);
+    add(code, true);
+    if (alt) add(VK_MENU, true);
+    Need(::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)) ==
+             inputs.size(),
+         L"the key " + spec + L" was not taken");
+}
+
+// The window with the focus in the thread of `window`, if any.
+HWND FocusOf(HWND window) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof(info);
+    if (!::GetGUIThreadInfo(::GetWindowThreadProcessId(window, nullptr), &info)) return nullptr;
+    return info.hwndFocus;
+}
+
 void Run(const std::vector<std::wstring>& step, HWND& current, const std::wstring& shots) {
     const std::wstring& command = step[0];
     const std::wstring arg = step.size() > 1 ? step[1] : L"";
@@ -168,6 +218,25 @@ void Run(const std::vector<std::wstring>& step, HWND& current, const std::wstrin
         }
         Need(asked, L"no question " + question + L" while " + arg + L" ran");
         Say(L"the window answered " + Text::FromInt(answered) + L" times while " + arg + L" ran");
+    } else if (command == L"box" && step.size() == 3) {
+        Need(Await([&] { return current = Find(nullptr, titled(true)); }),
+             L"no message box " + arg);
+        HWND said = nullptr;
+        Need(Await([&] { return said = Find(current, [](HWND w) { return IsText(w); }); }),
+             L"the message box " + arg + L" shows no text");
+        Need(Matches(TextOf(said), step[2]),
+             L"the message box " + arg + L" says \"" + TextOf(said) + L"\", not " + step[2]);
+    } else if (command == L"key") {
+        PressKey(arg);
+    } else if (command == L"focus" && current) {
+        HWND focus = nullptr;
+        const bool found = Await([&] {
+            focus = FocusOf(current);
+            return focus && ::IsChild(current, focus) && ::IsWindowVisible(focus) &&
+                   ::IsWindowEnabled(focus) && (arg == L"*" || Caption(focus) == arg);
+        });
+        Need(found, L"the focus is not on " + arg + L" but on \"" +
+                        (focus ? Caption(focus) : L"nothing") + L"\"");
     } else if (command == L"gone") {
         Need(Await([&] { return !Find(nullptr, [&](HWND w) { return TextOf(w) == arg; }); }),
              L"still open: " + arg);

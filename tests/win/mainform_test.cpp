@@ -22,6 +22,11 @@
 #include "support/PumpingFakeUi.h"
 #include "support/TestSupport.h"
 #include "syscheck/UserControlStartPage_win.h"
+#include "widgets/ColorContrast.h"
+
+// After the program's own headers, which tame the system headers' macros.
+#include <commctrl.h>
+#include <oleacc.h>
 
 namespace {
 using namespace wintest;
@@ -96,7 +101,7 @@ void ExpectLinkOverWord(HWND page, const Label& message, Label& link) {
     SCOPED_TRACE(Narrow(link.Caption()));
     ASSERT_TRUE(link.Visible());
     EXPECT_TRUE(link.Font().underline);
-    EXPECT_EQ(link.ForeColor(), RGB(0, 0, 255));
+    EXPECT_GE(ColorContrast::Ratio(link.ForeColor(), ::GetSysColor(COLOR_BTNFACE)), 4.5);
     RECT r;
     ::GetWindowRect(link.hwnd(), &r);
     POINT middle{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
@@ -111,6 +116,73 @@ void ExpectLinkOverWord(HWND page, const Label& message, Label& link) {
     link.SetVisible(true);
     EXPECT_TRUE(Pixels(window, r) == beneath) << "the link label does not lie over its word";
 }
+
+// Where the keyboard's focus is, as the system reports it to other programs.
+HWND Focus() {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof(info);
+    ::GetGUIThreadInfo(::GetCurrentThreadId(), &info);
+    return info.hwndFocus;
+}
+
+// A key pressed and let go, queued to the focus as the keyboard queues it (Alt held: the
+// system-key messages), then handled by the program's message loop.
+void Key(WORD key, bool alt = false) {
+    HWND target = ::GetFocus() ? ::GetFocus() : ::GetActiveWindow();
+    const LPARAM scan = static_cast<LPARAM>(::MapVirtualKeyW(key, MAPVK_VK_TO_VSC)) << 16;
+    const LPARAM context = alt ? (1 << 29) : 0;
+    ::PostMessageW(target, alt ? WM_SYSKEYDOWN : WM_KEYDOWN, key, 1 | scan | context);
+    ::PostMessageW(target, alt ? WM_SYSKEYUP : WM_KEYUP, key, 1 | scan | context | 0xC0000000);
+    PumpPendingMessages();
+}
+
+// A window as a screen reader reads it: its name and state.
+struct Accessible {
+    std::wstring name;
+    long state = 0;
+};
+Accessible Read(HWND window) {
+    Accessible read;
+    IAccessible* object = nullptr;
+    if (FAILED(::AccessibleObjectFromWindow(window, static_cast<DWORD>(OBJID_CLIENT),
+                                            IID_IAccessible, reinterpret_cast<void**>(&object)))) {
+        return read;
+    }
+    VARIANT self;
+    ::VariantInit(&self);
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    BSTR name = nullptr;
+    if (object->get_accName(self, &name) == S_OK && name) read.name = name;
+    ::SysFreeString(name);
+    VARIANT state;
+    ::VariantInit(&state);
+    if (object->get_accState(self, &state) == S_OK && state.vt == VT_I4) read.state = state.lVal;
+    object->Release();
+    return read;
+}
+
+bool Defaulted(const Control& button) {
+    return (::GetWindowLongW(button.hwnd(), GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON;
+}
+
+// The system colours of a test, put back as they were at its end.
+class SystemColors {
+public:
+    SystemColors(std::vector<int> indexes, std::vector<COLORREF> colors) : indexes_(indexes) {
+        for (int index : indexes) saved_.push_back(::GetSysColor(index));
+        Set(colors);
+    }
+    ~SystemColors() { Set(saved_); }
+
+private:
+    void Set(const std::vector<COLORREF>& colors) {
+        ::SetSysColors(static_cast<int>(indexes_.size()), indexes_.data(), colors.data());
+        PumpPendingMessages();
+    }
+    std::vector<int> indexes_;
+    std::vector<COLORREF> saved_;
+};
 
 struct Placement {
     RECT rect;        // in the parent's client area
@@ -225,7 +297,7 @@ protected:
 
     // The window on page 1 after "System prüfen", with an operating-system section for the
     // version WMI reports and one for the fixture Access; its long lines wrap.
-    UserControlStartPage& CheckedStartPage() {
+    void WriteCheckSettings() {
         const std::wstring longText =
             L"Ihr System wird von Zelbar unterstützt, sofern alle aktuellen Updates installiert "
             L"sind und genügend freier Speicherplatz auf dem Systemlaufwerk vorhanden ist.";
@@ -240,6 +312,9 @@ protected:
                        L"[accessVer_11.0.6566.0]\r\nMeldung=MS-Access 2003 wird von Zelbar "
                        L"unterstützt.\r\nIcon=Warning\r\nLinkInfo=\r\nLinkSP=" +
                        longText + L" Anleitung <a href#EQUAL#http://127.0.0.1/sp>hier</a> lesen."));
+    }
+    UserControlStartPage& CheckedStartPage() {
+        WriteCheckSettings();
         auto& page = static_cast<UserControlStartPage&>(RealForm(1).startPage());
         Press(page.buttonPruefen);
         EXPECT_FALSE(::IsWindowEnabled(page.buttonPruefen.hwnd()));
@@ -283,7 +358,7 @@ protected:
         HWND focus = from.hwnd();
         ::SetFocus(focus);
         do {
-            visited.push_back(WindowText(focus));
+            visited.push_back(Text::ReplaceAll(WindowText(focus), L"&", L""));
             ::PostMessageW(focus, WM_KEYDOWN, VK_TAB, 0);
             PumpPendingMessages();
             focus = ::GetFocus();
@@ -578,8 +653,12 @@ TEST_F(MainFormTest, TabWalksWeiterAbbrechenTheVisiblePageAndBeendenOnlyOnceShow
     // As after a failed check: "Beenden" covers "Weiter" and disables "Abbrechen", enabled
     // again here only to show where "Beenden" comes.
     form.buttonWeiter.SetEnabled(false);
+    EXPECT_FALSE(::IsWindowVisible(form.buttonBeenden.hwnd()));
     form.EnableButtonBeenden();
     EXPECT_FALSE(::IsWindowEnabled(form.buttonAbbrechen.hwnd()));
+    EXPECT_FALSE(::IsWindowVisible(form.buttonWeiter.hwnd()));
+    EXPECT_TRUE(Defaulted(form.buttonBeenden));
+    EXPECT_EQ(Focus(), form.buttonBeenden.hwnd());
     RECT r;
     ::GetWindowRect(form.buttonWeiter.hwnd(), &r);
     POINT centre{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
@@ -595,6 +674,240 @@ TEST_F(MainFormTest, TabWalksWeiterAbbrechenTheVisiblePageAndBeendenOnlyOnceShow
 
     EXPECT_EQ(TabCycle(RealForm(2).buttonAbbrechen),
               (Captions{L"Abbrechen", L"Verzeichnis wechseln", L"Dateien herunterladen"}));
+}
+
+TEST_F(MainFormTest, KeysAloneGoFromPageToPageAndTheFocusIsNeverLost) {
+    AccessRegistration access(true);
+    WriteCheckSettings();
+    MainForm& form = RealForm(1);
+    auto& start = static_cast<UserControlStartPage&>(form.startPage());
+    EXPECT_EQ(Focus(), start.buttonPruefen.hwnd());
+    Key(VK_SPACE);  // the check disables its button while it has the focus
+    EXPECT_FALSE(::IsWindowEnabled(start.buttonPruefen.hwnd()));
+    EXPECT_EQ(Focus(), form.buttonWeiter.hwnd());
+    EXPECT_TRUE(Defaulted(form.buttonWeiter));
+
+    // Tab reaches the links in reading order; Enter and Space open them, not "Weiter".
+    Key(VK_TAB);
+    EXPECT_EQ(Focus(), form.buttonAbbrechen.hwnd());
+    Key(VK_TAB);
+    EXPECT_EQ(Focus(), start.LabelOSLinkInfoLink.hwnd());
+    Key(VK_RETURN);
+    Key(VK_TAB);
+    EXPECT_EQ(Focus(), start.labelAccessLinkSPLink.hwnd());
+    Key(VK_SPACE);
+    EXPECT_EQ(ui_.openedUrls,
+              (std::vector<std::wstring>{L"http://127.0.0.1/os", L"http://127.0.0.1/sp"}));
+    EXPECT_TRUE(start.Visible());
+
+    // Escape is "Abbrechen" with its question; answered no, nothing moves.
+    Key(VK_ESCAPE);
+    ExpectShown(1, 0, kQuestion, 36);
+    EXPECT_FALSE(form.Closed());
+    EXPECT_EQ(Focus(), start.labelAccessLinkSPLink.hwnd());
+
+    // Alt+W is "Weiter": the next page's first control takes the focus.
+    Key('W', true);
+    auto& download = static_cast<UserControlDownloadProgram&>(form.downloadPage());
+    ASSERT_TRUE(download.Visible());
+    EXPECT_EQ(Focus(), download.buttonOrdnerAuswaehlen.hwnd());
+    Key(VK_TAB);
+    EXPECT_EQ(Focus(), download.buttonDownload.hwnd());
+    // Disabled while it has the focus, as a download does: the next tab stop takes it.
+    download.buttonDownload.SetEnabled(false);
+    EXPECT_EQ(Focus(), form.buttonAbbrechen.hwnd());
+
+    // Another window in front and back: the focus comes back, past what was disabled meanwhile.
+    download.buttonDownload.SetEnabled(true);
+    ::SetFocus(download.buttonOrdnerAuswaehlen.hwnd());
+    HWND other = ::CreateWindowExW(0, L"STATIC", L"andere", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50,
+                                   nullptr, nullptr, nullptr, nullptr);
+    for (bool disable : {false, true}) {
+        ::SetActiveWindow(other);
+        EXPECT_FALSE(HasFocusWithin(form.hwnd()));
+        if (disable) download.buttonOrdnerAuswaehlen.SetEnabled(false);
+        ::SetActiveWindow(form.hwnd());
+        PumpPendingMessages();
+        EXPECT_EQ(Focus(), disable ? download.buttonDownload.hwnd()
+                                   : download.buttonOrdnerAuswaehlen.hwnd());
+    }
+    ::DestroyWindow(other);
+
+    // The download done, "Weiter" takes the focus; Enter leads to page 3, Alt keys check.
+    form.EnableButtonWeiter();
+    EXPECT_EQ(Focus(), form.buttonWeiter.hwnd());
+    Key(VK_RETURN);
+    auto& finish = static_cast<UserControlShortcuts&>(form.finishPage());
+    ASSERT_TRUE(finish.Visible());
+    EXPECT_EQ(Focus(), finish.CheckShortcutDesktop.hwnd());
+    EXPECT_TRUE(Defaulted(form.buttonWeiter));
+    Key('M', true);
+    Key('D', true);
+    EXPECT_EQ(finish.CheckShortcutDesktop.Value(), CheckState::Unchecked);
+    EXPECT_EQ(finish.CheckStartmenu.Value(), CheckState::Unchecked);
+    EXPECT_EQ(Focus(), finish.CheckShortcutDesktop.hwnd());
+    EXPECT_TRUE(errors_.empty());
+}
+
+TEST_F(MainFormTest, AccessKeysAreUnderlinedAndDifferOnEveryPage) {
+    MainForm& form = RealForm(0);
+    std::vector<Window*> pages{dynamic_cast<Window*>(&form.startPage()),
+                               dynamic_cast<Window*>(&form.downloadPage()),
+                               dynamic_cast<Window*>(&form.finishPage())};
+    for (Window* page : pages) {
+        std::vector<HWND> buttons{form.buttonWeiter.hwnd(), form.buttonAbbrechen.hwnd(),
+                                  form.buttonBeenden.hwnd()};
+        for (HWND child = ::GetWindow(page->hwnd(), GW_CHILD); child;
+             child = ::GetWindow(child, GW_HWNDNEXT)) {
+            wchar_t kind[16] = {};
+            ::GetClassNameW(child, kind, 16);
+            if (_wcsicmp(kind, L"Button") == 0) buttons.push_back(child);
+        }
+        std::wstring keys;
+        for (HWND button : buttons) {
+            const std::wstring caption = WindowText(button);
+            SCOPED_TRACE(Narrow(caption));
+            const auto mark = caption.find(L'&');
+            ASSERT_NE(mark, std::wstring::npos);
+            const wchar_t key = static_cast<wchar_t>(std::towupper(caption.at(mark + 1)));
+            EXPECT_EQ(keys.find(key), std::wstring::npos) << "a second " << char(key);
+            keys += key;
+        }
+    }
+}
+
+TEST_F(MainFormTest, FolderChooserByKeysAlone) {
+    std::filesystem::create_directories(temp_ / L"Eins");
+    std::filesystem::create_directories(temp_ / L"Zwei");
+    OrdnerAuswahlDialog& chooser = Chooser(temp_.path());
+    EXPECT_EQ(WindowText(chooser.hwnd()), L"Installationsordner auswählen");
+    const HWND drives = chooser.Drive1().control().hwnd();
+    const HWND folders = chooser.Dir1().control().hwnd();
+    // Shown without its own loop, so that every key can be looked at.
+    ::ShowWindow(chooser.hwnd(), SW_SHOW);
+    ::SetActiveWindow(chooser.hwnd());
+    Key('R', true);
+    EXPECT_EQ(Focus(), folders);
+    Key('L', true);
+    EXPECT_EQ(Focus(), drives);
+    for (HWND next : {folders, chooser.buttonNeuerOrdner.hwnd(), chooser.OKButton.hwnd(),
+                      chooser.CancelButton.hwnd(), drives}) {
+        Key(VK_TAB);
+        EXPECT_EQ(Focus(), next);
+    }
+
+    // Enter in the folder list opens the highlighted folder; the chooser stays.
+    ::SetFocus(folders);
+    Key(VK_DOWN);
+    Key(VK_RETURN);
+    EXPECT_EQ(chooser.Dir1().Path(), temp_ / L"Eins");
+    EXPECT_TRUE(::IsWindowVisible(chooser.hwnd()));
+    // Escape is Abbrechen: hidden, the result as it was.
+    Key(VK_ESCAPE);
+    EXPECT_FALSE(::IsWindowVisible(chooser.hwnd()));
+    EXPECT_EQ(chooser.Tag(), temp_.path());
+    // Enter anywhere else is OK, which takes the open folder.
+    ::ShowWindow(chooser.hwnd(), SW_SHOW);
+    ::SetActiveWindow(chooser.hwnd());
+    ::SetFocus(drives);
+    Key(VK_RETURN);
+    EXPECT_FALSE(::IsWindowVisible(chooser.hwnd()));
+    EXPECT_EQ(chooser.Tag(), temp_ / L"Eins");
+
+    // Opened modally over the wizard and left by Escape, the focus is back where it was.
+    ::SetFocus(form_->buttonAbbrechen.hwnd());
+    HWND saved = Focus();
+    ::PostMessageW(folders, WM_KEYDOWN, VK_ESCAPE, 0);
+    ShowModal(nullptr);
+    EXPECT_EQ(Focus(), saved);
+}
+
+TEST_F(MainFormTest, AScreenReaderHearsNamesStatesTheProgressAndTheEnd) {
+    AccessRegistration access(true);
+    UserControlStartPage& start = CheckedStartPage();
+    MainForm& form = *form_;
+    EXPECT_EQ(Read(start.ImageStatusWarning.hwnd()).name, L"Warnung");
+    EXPECT_EQ(Read(start.ImageStatusOK.hwnd()).name, L"OK");
+    EXPECT_EQ(Read(start.ImageStatusError.hwnd()).name, L"Fehler");
+    EXPECT_EQ(Read(start.hwnd()).name, L"Versionsprüfung");
+    EXPECT_EQ(Read(start.Shape2.hwnd()).name, L"Versionsprüfung");
+    EXPECT_EQ(Read(start.LabelOSLinkInfoLink.hwnd()).name, L"hier");
+    EXPECT_EQ(Read(form.buttonWeiter.hwnd()).name, L"Weiter");
+    EXPECT_TRUE(Read(start.buttonPruefen.hwnd()).state & STATE_SYSTEM_UNAVAILABLE);
+    EXPECT_TRUE(Read(form.buttonWeiter.hwnd()).state & STATE_SYSTEM_FOCUSED);
+    EXPECT_TRUE(Read(form.buttonBeenden.hwnd()).state & STATE_SYSTEM_INVISIBLE);
+    // Everything that can be seen has a name (a label shows none while it is empty).
+    const WNDENUMPROC named = [](HWND child, LPARAM) -> BOOL {
+        wchar_t kind[16] = {};
+        ::GetClassNameW(child, kind, 16);
+        if (!::IsWindowVisible(child)) return TRUE;
+        if (_wcsicmp(kind, L"Static") == 0 && WindowText(child).empty()) return TRUE;
+        EXPECT_FALSE(Read(child).name.empty()) << Narrow(kind) << " without a name";
+        return TRUE;
+    };
+    ::EnumChildWindows(form.hwnd(), named, 0);
+
+    form.EnableButtonWeiter();
+    Press(form.buttonWeiter);
+    auto& download = static_cast<UserControlDownloadProgram&>(form.downloadPage());
+    ::EnumChildWindows(form.hwnd(), named, 0);
+    EXPECT_EQ(Read(download.hwnd()).name, L"Programmdateien");
+    const HWND position = download.ProgressBar1().PositionControl();
+    download.SetProgress(100);
+    EXPECT_EQ(::SendMessageW(position, PBM_GETPOS, 0, 0), 100);
+    download.SetLabelFilesize(L"Fertig.");
+    EXPECT_EQ(Read(download.hwnd()).name, L"Programmdateien: Fertig.");
+    // After a failure the progress and the page's name start again.
+    download.SetProgress(0);
+    download.SetLabelFilesize(L"");
+    EXPECT_EQ(::SendMessageW(position, PBM_GETPOS, 0, 0), 0);
+    EXPECT_EQ(Read(download.hwnd()).name, L"Programmdateien");
+}
+
+TEST_F(MainFormTest, HighContrastColoursComeFromTheSystemAndFollowItsChange) {
+    AccessRegistration access(true);
+    UserControlStartPage& start = CheckedStartPage();
+    MainForm& form = *form_;
+    const auto corner = [](const Control& c) {  // a few pixels where no text stands
+        RECT r;
+        ::GetWindowRect(c.hwnd(), &r);
+        return RECT{r.right - 6, r.top + 2, r.right - 2, r.top + 4};
+    };
+    // The header between the title picture and the logo, beneath both.
+    POINT gap{form.Px(3700), form.Px(800)};
+    ::ClientToScreen(form.hwnd(), &gap);
+    const RECT headerGap{gap.x, gap.y, gap.x + 4, gap.y + 2};
+    const auto area = [](const Control& c) {
+        RECT r;
+        ::GetWindowRect(c.hwnd(), &r);
+        return r;
+    };
+    const auto shows = [](const std::vector<COLORREF>& pixels, COLORREF color) {
+        return std::find(pixels.begin(), pixels.end(), color) != pixels.end();
+    };
+    const auto all = [](const std::vector<COLORREF>& pixels, COLORREF color) {
+        return std::all_of(pixels.begin(), pixels.end(), [&](COLORREF p) { return p == color; });
+    };
+    const COLORREF yellow = RGB(255, 255, 0), navy = RGB(0, 0, 96);
+    const COLORREF header = ::GetSysColor(COLOR_WINDOW);
+    EXPECT_TRUE(all(Pixels(form.hwnd(), headerGap), header));
+    EXPECT_GE(ColorContrast::Ratio(form.Label1.ForeColor(), header), 4.5);
+    EXPECT_TRUE(shows(Pixels(form.hwnd(), area(form.Label1)), form.Label1.ForeColor()));
+    EXPECT_FALSE(shows(Pixels(form.hwnd(), area(start.LabelOSLinkInfoLink)), yellow));
+    {
+        SystemColors dark(
+            {COLOR_WINDOW, COLOR_WINDOWTEXT, COLOR_BTNFACE, COLOR_BTNTEXT, COLOR_HOTLIGHT},
+            {RGB(0, 0, 0), RGB(255, 255, 255), navy, RGB(255, 255, 255), yellow});
+        EXPECT_TRUE(all(Pixels(form.hwnd(), headerGap), RGB(0, 0, 0)));
+        EXPECT_GE(ColorContrast::Ratio(form.Label1.ForeColor(), RGB(0, 0, 0)), 4.5);
+        EXPECT_TRUE(shows(Pixels(form.hwnd(), area(form.Label1)), form.Label1.ForeColor()));
+        EXPECT_TRUE(shows(Pixels(form.hwnd(), area(start.LabelOSLinkInfoLink)), yellow));
+        form.EnableButtonWeiter();
+        Press(form.buttonWeiter);
+        auto& download = static_cast<UserControlDownloadProgram&>(form.downloadPage());
+        EXPECT_TRUE(all(Pixels(form.hwnd(), corner(download.ProgressBar1().StatusBar())), navy));
+    }
+    EXPECT_TRUE(all(Pixels(form.hwnd(), headerGap), header));
 }
 
 }  // namespace

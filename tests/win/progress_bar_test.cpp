@@ -14,6 +14,9 @@
 #include "support/TestSupport.h"
 #include "widgets/Form1_win.h"
 
+// After the program's own headers, which tame the system headers' macros.
+#include <commctrl.h>
+
 using namespace wintest;
 
 namespace {
@@ -80,20 +83,36 @@ TEST(ProgressBarsTest, ThePictureCoverMovesAtMostOncePerIntervalAndAtOnceAtItsEn
     Form1 form(ui);
     ImageProgressBar bar(form.hwnd(), TwipsRect{0, 0, 3000, 300}, ui, clock);
     const auto cover = [&] { return bar.StatusBar().Width(); };
+    // The progress control beneath the picture, as a screen reader reads it, shows what the cover
+    // shows.
+    const auto position = [&] { return ::SendMessageW(bar.PositionControl(), PBM_GETPOS, 0, 0); };
     const int whole = cover();
+    EXPECT_EQ(position(), 0);
     bar.value(10);
     const int atTen = cover();
     EXPECT_LT(atTen, whole);
+    EXPECT_EQ(position(), 10);
     // Too soon: the system's timer may fire, but the program's clock says wait.
     bar.value(20);
     PumpPendingMessages();
     EXPECT_EQ(cover(), atTen);
+    EXPECT_EQ(position(), 10);
     clock.Advance(ImageProgressBar::kMoveIntervalMs);
     EXPECT_TRUE(PumpUntil([&] { return cover() < atTen; }));
+    EXPECT_EQ(position(), 20);
     bar.value(0);
     EXPECT_EQ(cover(), whole);
+    EXPECT_EQ(position(), 0);
     bar.value(100);
     EXPECT_LT(cover(), atTen);
+    EXPECT_EQ(position(), 100);
+    // Hidden beneath the picture: what a sighted user sees does not change.
+    RECT r;
+    ::GetWindowRect(bar.PositionControl(), &r);
+    POINT middle{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+    ::ScreenToClient(bar.hwnd(), &middle);
+    EXPECT_NE(::ChildWindowFromPointEx(bar.hwnd(), middle, CWP_SKIPINVISIBLE),
+              bar.PositionControl());
 }
 
 }  // namespace
