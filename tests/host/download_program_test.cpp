@@ -250,12 +250,6 @@ INSTANTIATE_TEST_SUITE_P(
         // The server ended the body itself: no later attempt brings the missing byte.
         Failure{"CompleteBodyShorterThanAnnounced", [](auto& t) { t.control.body.resize(9999); },
                 Cause(DownloadTexts::SizeDisagrees(L"9,77 KB")), MsgOkOnly, 1, 0},
-        Failure{"ArchiveNotOnTheServer",
-                [](auto& t) {
-                    t.control.firstState = TransferControl::kStateError;
-                    t.control.responseCode = TransferControl::kErrorHttpStatusBase + 404;
-                },
-                Cause(DownloadTexts::HttpStatus(404)), MsgOkOnly, 1, 0},
         Failure{"WebPageInstead",
                 [](auto& t) {
                     t.control.validator = L"\"v1\"";
