@@ -47,18 +47,12 @@ std::string Crlf(const std::string& lines) {
     return bytes + "\r\n";
 }
 
-// Replacing settings.ini fails, as when another program holds it open.
-class LockedSettingsFileSystem : public PortableFileSystem {
-public:
-    void ReplaceFile(const std::wstring&, const std::wstring&) override {
-        throw PlatformError(EACCES, L"Die Datei ist gesperrt.");
-    }
-};
-
-// Notes what reached the disk by the time settings.ini was replaced.
+// Notes what reached the disk by the time settings.ini was replaced; a locked one cannot be
+// replaced, as when another program holds it open.
 class JournalingFileSystem : public PortableFileSystem {
 public:
     std::vector<std::string> journal;
+    bool locked = false;
 
     std::unique_ptr<TextWriter> OpenTextFileForWriting(const std::wstring& path) override {
         struct Noting : TextWriter {
@@ -80,6 +74,7 @@ public:
         return std::make_unique<Noting>(PortableFileSystem::OpenTextFileForWriting(path), journal);
     }
     void ReplaceFile(const std::wstring& source, const std::wstring& destination) override {
+        if (locked) throw PlatformError(EACCES, L"Die Datei ist gesperrt.");
         journal.push_back("replace");
         PortableFileSystem::ReplaceFile(source, destination);
     }
@@ -156,7 +151,8 @@ TEST_F(IniTest, KeyIsReplacedOrAddedBeforeTheLineThatEndsItsSection) {
 
 TEST_F(IniTest, FailedReplaceLeavesTheFileWholeAndTheNewTextInTheCopy) {
     WriteIni(L"[S]|k=alt");
-    LockedSettingsFileSystem locked;
+    JournalingFileSystem locked;
+    locked.locked = true;
     EXPECT_THROW(ini(locked, ui).WriteKeyValuePair(L"S", L"k", L"neu"), PlatformError);
     EXPECT_EQ(IniBytes(), Crlf("[S]|k=alt"));
     EXPECT_EQ(tmp.ReadBytes("settings.ini.tmp"), Crlf("[S]|k=neu"));
