@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "platform/Platform.h"
-#include "platform/Window_win.h"
+#include "ui/Window_win.h"
 #include "wizard/WizardHost.h"
 #include "wizard/WizardPage.h"
 

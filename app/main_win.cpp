@@ -7,17 +7,17 @@
 #include "app/MainForm_win.h"
 #include "download/UserControlDownloadProgram_win.h"
 #include "finish/UserControlShortcuts_win.h"
+#include "net/TransferControl_win.h"
 #include "platform/ArchiveTrust_win.h"
 #include "platform/Clock_win.h"
 #include "platform/FileSystem_win.h"
 #include "platform/Handles_win.h"
-#include "platform/MessageLoop_win.h"
 #include "platform/OsInfo_win.h"
 #include "platform/PlatformError.h"
 #include "platform/Shell_win.h"
-#include "platform/TransferControl_win.h"
-#include "platform/Ui_win.h"
 #include "syscheck/UserControlStartPage_win.h"
+#include "ui/MessageLoop_win.h"
+#include "ui/Ui_win.h"
 
 #ifdef __GLIBCXX__
 // libstdc++'s default terminate handler prints the exception's demangled type

@@ -1,8 +1,8 @@
 #include "download/DownloadCause.h"
 
 #include "download/DownloadTexts.h"
+#include "net/TransferControl.h"
 #include "platform/Text.h"
-#include "platform/TransferControl.h"
 
 namespace DownloadCause {
 namespace {

@@ -5,9 +5,9 @@
 #include "download/DownloadCause.h"
 #include "download/DownloadTexts.h"
 #include "download/InstallNames.h"
+#include "net/ResumePlan.h"
 #include "platform/Path.h"
 #include "platform/PlatformError.h"
-#include "platform/ResumePlan.h"
 #include "platform/Text.h"
 
 namespace {

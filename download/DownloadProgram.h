@@ -6,11 +6,11 @@
 #include <vector>
 
 #include "download/DownloadPageView.h"
+#include "net/Datei.h"
+#include "net/TransferControl.h"
+#include "net/Web.h"
 #include "platform/Platform.h"
-#include "platform/TransferControl.h"
 #include "settings/ini.h"
-#include "transfer/Datei.h"
-#include "transfer/Web.h"
 #include "wizard/WizardHost.h"
 
 // The work of the download page: it keeps the installation folder, makes a

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "platform/FileSystem.h"
-#include "platform/Ui.h"
+#include "ui/Ui.h"
 
 // The names and command lines that the download page builds: the temporary
 // folder of an attempt, the dated copy of the data file, the copy of the

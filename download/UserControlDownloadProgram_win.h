@@ -3,9 +3,9 @@
 
 #include "download/DownloadPageView.h"
 #include "download/DownloadProgram.h"
+#include "net/TransferControl.h"
 #include "platform/Platform.h"
-#include "platform/TransferControl.h"
-#include "platform/Window_win.h"
+#include "ui/Window_win.h"
 #include "widgets/ImageProgressBar_win.h"
 #include "wizard/WizardHost.h"
 #include "wizard/WizardPage.h"

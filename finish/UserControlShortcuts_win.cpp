@@ -1,7 +1,7 @@
 #include "finish/UserControlShortcuts_win.h"
 
 #include "finish/Fertigstellung.h"
-#include "platform/TextMeasure_win.h"
+#include "ui/TextMeasure_win.h"
 
 namespace {
 

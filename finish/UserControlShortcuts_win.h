@@ -1,6 +1,6 @@
 #pragma once
 #include "platform/Platform.h"
-#include "platform/Window_win.h"
+#include "ui/Window_win.h"
 #include "wizard/WizardHost.h"
 #include "wizard/WizardPage.h"
 

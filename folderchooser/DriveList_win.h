@@ -2,7 +2,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/Window_win.h"
+#include "ui/Window_win.h"
 
 // The drive list of the classic dialogs: a drop-down list of every drive of
 // the machine, ready or not, each shown as its lower-case letter and colon

@@ -6,10 +6,10 @@
 #include <shellapi.h>
 
 #include "folderchooser/FolderChoice.h"
-#include "platform/DeviceContext_win.h"
 #include "platform/Path.h"
 #include "platform/PlatformError.h"
 #include "platform/Text.h"
+#include "ui/DeviceContext_win.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/Window_win.h"
+#include "ui/Window_win.h"
 
 // The folder list of the classic dialogs: the open folder's ancestors from
 // the drive's root down, the open folder itself, then its subfolders, each

@@ -1,9 +1,10 @@
 #include "folderchooser/OrdnerAuswahlDialog_win.h"
 
 #include "folderchooser/FolderChoice.h"
-#include "platform/MessageLoop_win.h"
 #include "platform/Path.h"
 #include "platform/PlatformError.h"
+#include "ui/MessageLoop_win.h"
+#include "ui/Ui.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include "folderchooser/DriveList_win.h"
 #include "folderchooser/FolderList_win.h"
 #include "platform/Platform.h"
-#include "platform/Window_win.h"
+#include "ui/Window_win.h"
 #include "wizard/WizardHost.h"
 
 // The modal dialog in which the user picks the installation folder, or makes

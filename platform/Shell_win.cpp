@@ -2,7 +2,6 @@
 
 #include <vector>
 
-#include "platform/Controls_win.h"
 #include "platform/Handles_win.h"
 #include "platform/Path.h"
 #include "platform/PlatformError.h"
@@ -192,9 +191,6 @@ UniqueKernelHandle StartProcess(const std::wstring& commandLine, WindowStyle sty
 unsigned long WinShell::Run(const std::wstring& commandLine, WindowStyle style, bool wait) {
     UniqueKernelHandle process = StartProcess(commandLine, style);
     if (!wait) return 0;
-    // The window handles nothing while the program runs: what it last said
-    // (such as the unpack line) has to be on the screen before that.
-    Control::ShowWaitingTexts();
     if (::WaitForSingleObject(process.get(), INFINITE) != WAIT_OBJECT_0) {
         ThrowLastError(L"Auf das Programm konnte nicht gewartet werden: " + commandLine);
     }

@@ -2,8 +2,8 @@
 #include <string>
 
 #include "platform/FileSystem.h"
-#include "platform/Ui.h"
 #include "settings/NameList.h"
+#include "ui/Ui.h"
 
 // The settings file settings.ini in the start folder. Every operation opens
 // the file, reads it from the first line and releases it before it returns;

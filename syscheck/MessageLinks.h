@@ -3,8 +3,8 @@
 #include <string>
 
 #include "platform/Shell.h"
-#include "platform/TextMeasure.h"
-#include "platform/Ui.h"
+#include "ui/TextMeasure.h"
+#include "ui/Ui.h"
 
 // The link markup of the system check's messages and the arithmetic that lays
 // a link label over the link's word in a word-wrapping message label.

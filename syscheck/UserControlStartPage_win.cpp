@@ -3,8 +3,8 @@
 #include <vector>
 
 #include "AssetIds.h"
-#include "platform/TextMeasure_win.h"
 #include "syscheck/MeasuredLabel_win.h"
+#include "ui/TextMeasure_win.h"
 #include "widgets/ColorContrast.h"
 
 namespace {

@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "platform/Platform.h"
-#include "platform/Window_win.h"
 #include "syscheck/Systempruefung.h"
+#include "ui/Window_win.h"
 #include "wizard/WizardHost.h"
 #include "wizard/WizardPage.h"
 

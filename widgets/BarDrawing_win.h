@@ -1,5 +1,5 @@
 #pragma once
-#include "platform/Controls_win.h"
+#include "ui/Controls_win.h"
 
 // Drawing helpers shared by the two progress bars and the window that shows them.
 

@@ -1,8 +1,8 @@
 #pragma once
 #include <memory>
 
-#include "platform/Ui.h"
-#include "platform/Window_win.h"
+#include "ui/Ui.h"
+#include "ui/Window_win.h"
 #include "widgets/ImageProgressBar_win.h"
 #include "widgets/ProgressBar_win.h"
 

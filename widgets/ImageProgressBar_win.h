@@ -4,8 +4,8 @@
 #include <string>
 
 #include "platform/Clock_win.h"
-#include "platform/Ui.h"
-#include "platform/Window_win.h"
+#include "ui/Ui.h"
+#include "ui/Window_win.h"
 
 // A picture covered from its left edge by a rectangle in the button-face
 // colour. The rectangle shrinks as the value grows and so uncovers the

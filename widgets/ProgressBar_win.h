@@ -1,6 +1,6 @@
 #pragma once
-#include "platform/Ui.h"
-#include "platform/Window_win.h"
+#include "ui/Ui.h"
+#include "ui/Window_win.h"
 
 // A plain bar in the colour of the active title bar that grows from the
 // control's left edge to value / Max of the control's width. Only the

@@ -3,8 +3,8 @@
 #include <chrono>
 #include <cstdio>
 
-#include "platform/MessageLoop_win.h"
-#include "platform/Ui_win.h"
+#include "ui/MessageLoop_win.h"
+#include "ui/Ui_win.h"
 
 namespace {
 

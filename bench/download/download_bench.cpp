@@ -24,13 +24,13 @@
 
 #include "AssetIds.h"
 #include "download/InstallNames.h"
+#include "net/Datei.h"
+#include "net/TransferControl_win.h"
+#include "net/Web.h"
 #include "platform/FileSystem_win.h"
 #include "platform/PlatformError.h"
-#include "platform/TransferControl_win.h"
-#include "platform/Ui_win.h"
-#include "platform/Window_win.h"
-#include "transfer/Datei.h"
-#include "transfer/Web.h"
+#include "ui/Ui_win.h"
+#include "ui/Window_win.h"
 #include "widgets/ImageProgressBar_win.h"
 
 #include <psapi.h>

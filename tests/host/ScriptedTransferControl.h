@@ -9,8 +9,8 @@
 #include <utility>
 #include <vector>
 
+#include "net/TransferControl.h"
 #include "platform/PlatformError.h"
-#include "platform/TransferControl.h"
 
 // A transfer control with the real one's contract: states arrive only while
 // the UI yields, GetChunk hands out the size asked for except at the end, what

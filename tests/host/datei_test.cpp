@@ -1,4 +1,4 @@
-#include "transfer/Datei.h"
+#include "net/Datei.h"
 
 #include <gtest/gtest.h>
 

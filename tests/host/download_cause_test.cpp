@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "download/DownloadTexts.h"
+#include "net/TransferControl.h"
 #include "platform/Text.h"
-#include "platform/TransferControl.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/ByteRing.h"
+#include "net/ByteRing.h"
 #include "platform/Path.h"
 #include "platform/PlatformError.h"
 

@@ -1,10 +1,10 @@
-#include "platform/ResumePlan.h"
+#include "net/ResumePlan.h"
 
 #include <gtest/gtest.h>
 
 #include <vector>
 
-#include "platform/TransferControl.h"
+#include "net/TransferControl.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "transfer/Web.h"
+#include "net/Web.h"
 
 #include <gtest/gtest.h>
 

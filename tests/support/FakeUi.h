@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "platform/PortableFileSystem.h"
-#include "platform/Ui.h"
+#include "ui/Ui.h"
 
 // A Ui for tests: answers to message and input boxes come from queues, and
 // every call is recorded so that a test can check what the user was shown.

@@ -12,16 +12,16 @@
 #include "download/UserControlDownloadProgram_win.h"
 #include "finish/UserControlShortcuts_win.h"
 #include "folderchooser/OrdnerAuswahlDialog_win.h"
+#include "net/TransferControl_win.h"
 #include "platform/ArchiveTrust_win.h"
 #include "platform/FileSystem_win.h"
-#include "platform/MessageLoop_win.h"
 #include "platform/OsInfo_win.h"
 #include "platform/Shell_win.h"
-#include "platform/TransferControl_win.h"
 #include "support/HttpTestServer.h"
 #include "support/PumpingFakeUi.h"
 #include "support/TestSupport.h"
 #include "syscheck/UserControlStartPage_win.h"
+#include "ui/MessageLoop_win.h"
 #include "widgets/ColorContrast.h"
 
 // After the program's own headers, which tame the system headers' macros.

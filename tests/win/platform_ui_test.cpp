@@ -8,10 +8,10 @@
 
 #include "FakeClock.h"
 #include "platform/Clock_win.h"
-#include "platform/InputBox_win.h"
-#include "platform/TextMeasure_win.h"
-#include "platform/Ui_win.h"
 #include "support/TestSupport.h"
+#include "ui/InputBox_win.h"
+#include "ui/TextMeasure_win.h"
+#include "ui/Ui_win.h"
 
 using namespace wintest;
 

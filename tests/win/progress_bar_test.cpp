@@ -9,9 +9,9 @@
 #include "AssetIds.h"
 #include "FakeClock.h"
 #include "platform/Handles_win.h"
-#include "platform/MessageLoop_win.h"
 #include "support/PumpingFakeUi.h"
 #include "support/TestSupport.h"
+#include "ui/MessageLoop_win.h"
 #include "widgets/Form1_win.h"
 
 // After the program's own headers, which tame the system headers' macros.

@@ -9,11 +9,11 @@
 #include <memory>
 #include <utility>
 
-#include "platform/MessageLoop_win.h"
+#include "net/TransferControl_win.h"
 #include "platform/Shell_win.h"
-#include "platform/TransferControl_win.h"
 #include "support/HttpTestServer.h"
 #include "support/TestSupport.h"
+#include "ui/MessageLoop_win.h"
 
 #include <psapi.h>
 

@@ -1,6 +1,6 @@
 #pragma once
 #include "FakeUi.h"
-#include "platform/MessageLoop_win.h"
+#include "ui/MessageLoop_win.h"
 
 // The FakeUi of the window tests: a yield handles the real window messages
 // first, so the windows under test behave as in the program; hand cursors are counted.

@@ -10,8 +10,8 @@
 #include <stdexcept>
 
 #include "platform/Handles_win.h"
-#include "platform/MessageLoop_win.h"
 #include "platform/Text.h"
+#include "ui/MessageLoop_win.h"
 
 namespace wintest {
 namespace {

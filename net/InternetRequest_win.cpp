@@ -1,4 +1,4 @@
-#include "platform/InternetRequest_win.h"
+#include "net/InternetRequest_win.h"
 
 #include <atomic>
 #include <cwchar>
@@ -7,9 +7,9 @@
 #include <utility>
 #include <vector>
 
+#include "net/TransferControl.h"
 #include "platform/PlatformError.h"
 #include "platform/Text.h"
-#include "platform/TransferControl.h"
 
 struct InternetRequest::Pending {
     UniqueKernelHandle completion{::CreateEventW(nullptr, FALSE, FALSE, nullptr)};

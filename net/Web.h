@@ -4,10 +4,10 @@
 #include <functional>
 #include <string>
 
+#include "net/Datei.h"
+#include "net/TransferControl.h"
 #include "platform/FileSystem.h"
-#include "platform/TransferControl.h"
-#include "platform/Ui.h"
-#include "transfer/Datei.h"
+#include "ui/Ui.h"
 
 // The wizard's HTTP client: fetches a text, asks the product's server for the
 // size of a file, and downloads a file chunk by chunk into a Datei record with

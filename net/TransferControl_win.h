@@ -5,9 +5,9 @@
 #include <string>
 #include <thread>
 
+#include "net/ResumePlan.h"
+#include "net/TransferControl.h"
 #include "platform/Handles_win.h"
-#include "platform/ResumePlan.h"
-#include "platform/TransferControl.h"
 
 class TransferChannel;
 

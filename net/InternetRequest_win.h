@@ -5,9 +5,9 @@
 #include <optional>
 #include <string>
 
+#include "net/ResumePlan.h"
+#include "net/TransferChannel_win.h"
 #include "platform/Handles_win.h"
-#include "platform/ResumePlan.h"
-#include "platform/TransferChannel_win.h"
 
 // One HTTP request over WinINet, run on the transfer control's worker thread.
 //

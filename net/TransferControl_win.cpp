@@ -1,14 +1,14 @@
-#include "platform/TransferControl_win.h"
+#include "net/TransferControl_win.h"
 
 #include <algorithm>
 #include <system_error>
 #include <utility>
 
-#include "platform/InternetRequest_win.h"
-#include "platform/MessageLoop_win.h"
+#include "net/InternetRequest_win.h"
+#include "net/TransferChannel_win.h"
 #include "platform/PlatformError.h"
-#include "platform/TransferChannel_win.h"
-#include "platform/Ui_win.h"
+#include "ui/MessageLoop_win.h"
+#include "ui/Ui_win.h"
 
 namespace {
 

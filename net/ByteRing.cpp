@@ -1,4 +1,4 @@
-#include "platform/ByteRing.h"
+#include "net/ByteRing.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,6 +1,6 @@
 #pragma once
-#include "platform/TextMeasure.h"
 #include "platform/WinApi.h"
+#include "ui/TextMeasure.h"
 
 // Measures text with GDI in a window's font and converts pixels to twips with
 // the DPI of the window's device context (twips = pixels * 1440 / dpi).

@@ -4,7 +4,7 @@
 #include <mutex>
 #include <string>
 
-#include "platform/ByteRing.h"
+#include "net/ByteRing.h"
 #include "platform/Handles_win.h"
 
 // What one request's worker thread and the UI thread share: the bounded

@@ -1,7 +1,7 @@
-#include "platform/TextMeasure_win.h"
+#include "ui/TextMeasure_win.h"
 
-#include "platform/DeviceContext_win.h"
 #include "platform/Handles_win.h"
+#include "ui/DeviceContext_win.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
-#include "platform/Controls_win.h"
+#include "ui/Controls_win.h"
 
 #include <algorithm>
 #include <cmath>
 
-#include "platform/Window_win.h"
+#include "ui/Window_win.h"
 
 namespace {
 

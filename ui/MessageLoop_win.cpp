@@ -1,4 +1,4 @@
-#include "platform/MessageLoop_win.h"
+#include "ui/MessageLoop_win.h"
 
 void DispatchOneMessage(MSG& msg) {
     HWND root = msg.hwnd ? ::GetAncestor(msg.hwnd, GA_ROOT) : nullptr;

@@ -1,10 +1,10 @@
-#include "platform/ResumePlan.h"
+#include "net/ResumePlan.h"
 
 #include <cwchar>
 #include <utility>
 
+#include "net/TransferControl.h"
 #include "platform/Text.h"
-#include "platform/TransferControl.h"
 
 namespace {
 

@@ -1,10 +1,10 @@
-#include "platform/Window_win.h"
+#include "ui/Window_win.h"
 
 #include <algorithm>
 
 #include "platform/Clock_win.h"
 #include "platform/PlatformError.h"
-#include "platform/Ui.h"
+#include "ui/Ui.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "platform/TransferChannel_win.h"
+#include "net/TransferChannel_win.h"
 
 #include <algorithm>
 #include <utility>

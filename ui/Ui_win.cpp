@@ -1,12 +1,12 @@
-#include "platform/Ui_win.h"
+#include "ui/Ui_win.h"
 
 #include <vector>
 
 #include "platform/Clock_win.h"
-#include "platform/Controls_win.h"
 #include "platform/Handles_win.h"
-#include "platform/InputBox_win.h"
-#include "platform/MessageLoop_win.h"
+#include "ui/Controls_win.h"
+#include "ui/InputBox_win.h"
+#include "ui/MessageLoop_win.h"
 
 #include <shellapi.h>
 

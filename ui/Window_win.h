@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/Controls_win.h"
+#include "ui/Controls_win.h"
 
 // Where a window is created: a top-level window whose client area has a twips
 // size, centred on the screen (or on its owner), or a child window (a page) of

@@ -1,9 +1,9 @@
-#include "platform/InputBox_win.h"
+#include "ui/InputBox_win.h"
 
 #include <vector>
 
-#include "platform/DeviceContext_win.h"
 #include "platform/Handles_win.h"
+#include "ui/DeviceContext_win.h"
 
 namespace {
 

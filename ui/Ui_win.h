@@ -3,7 +3,7 @@
 #include <optional>
 
 #include "platform/Clock.h"
-#include "platform/Ui.h"
+#include "ui/Ui.h"
 
 #include "platform/WinApi.h"
 
