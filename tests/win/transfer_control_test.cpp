@@ -1,5 +1,5 @@
-// WinInetTransferControl and Wine's WinINet against tests/fixtures/server.py, over HTTP, over
-// HTTPS with the certificates of make-certs, and through proxy.py as the system's proxy.
+// WinInetTransferControl and Wine's WinINet against tests/fixtures/server.py, over HTTP and over
+// HTTPS with the certificates of make-certs; the system's proxy is the e2e road's (its log).
 // Nothing is timed: a time-out is a short one given to the control; "at once" is within a hang
 // guard's cap.
 #include <gtest/gtest.h>
@@ -42,24 +42,6 @@ std::size_t PrivateBytes() {
                            reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters), sizeof counters);
     return counters.PrivateUsage;
 }
-
-// A proxy in the user's Internet settings, as a company network has it; the sandbox, which
-// all Wine tests share, has none otherwise.
-struct SystemProxy {
-    static constexpr const wchar_t* kKey =
-        L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
-    explicit SystemProxy(unsigned short port) {
-        const std::wstring server = L"127.0.0.1:" + std::to_wstring(port);
-        const DWORD enable = 1;
-        ::RegSetKeyValueW(HKEY_CURRENT_USER, kKey, L"ProxyServer", REG_SZ, server.c_str(),
-                          static_cast<DWORD>((server.size() + 1) * sizeof(wchar_t)));
-        ::RegSetKeyValueW(HKEY_CURRENT_USER, kKey, L"ProxyEnable", REG_DWORD, &enable, 4);
-    }
-    ~SystemProxy() {
-        for (const wchar_t* name : {L"ProxyServer", L"ProxyEnable"})
-            ::RegDeleteKeyValueW(HKEY_CURRENT_USER, kKey, name);
-    }
-};
 
 class TransferControlTest : public ::testing::Test {
 protected:
@@ -269,19 +251,6 @@ TEST_F(TransferControlTest, HttpsFromATrustedServerArrivesAndFailuresBeforeTheBo
         EXPECT_EQ(received, 0u) << Narrow(url);
         EXPECT_EQ(ErrorOf([&] { control.OpenURL(url); }).code(), error) << Narrow(url);
     }
-}
-
-// The refusal shows that the setting is followed; the e2e road's proxy log shows the requests.
-TEST_F(TransferControlTest, TheSystemProxyCarriesTheDownloadAndItsRefusalIsStatus407) {
-    WinInetTransferControl control;
-    for (const bool refuse : {false, true}) {
-        HttpTestServer proxy(refuse ? L"--refuse" : L"", "proxy.py");
-        SystemProxy setting(proxy.Port());
-        Download(control, Url(L"/file/200000/ZelbarSetup.exe"));
-        EXPECT_EQ(states, std::vector<int>{refuse ? 11 : 12});
-        EXPECT_EQ(received, refuse ? 0u : 200000u);
-    }
-    EXPECT_EQ(control.ResponseCode(), TransferControl::kErrorHttpStatusBase + 407);
 }
 
 }  // namespace
