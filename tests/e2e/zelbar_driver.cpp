@@ -6,11 +6,12 @@
 // "shot NAME" (the window as SHOTS\NAME.bmp), "responsive PROGRAM [TITLE]" (once
 // the program PROGRAM runs, the window must answer within 500 ms until it ends;
 // with TITLE it is also closed once, and its question TITLE must come, and is
-// answered "Nein", while the program still runs). TEXT ending in "*" is a
-// prefix, "*TEXT*" a part. A failing step leaves SHOTS\failure.bmp of the whole screen
+// answered "Nein", while the program still runs). TEXT ending in "*"
+// is a prefix,
+// "*TEXT*" a part. A failing step leaves SHOTS\failure.bmp of the whole screen
 // and exit code 1.
 // By keys alone: "key KEY" presses a key as the keyboard does (Tab, Enter,
-// Space, Escape, a letter; "Alt+W" with Alt held), "box TITLE TEXT"
+// Space, Escape, Down, a letter; "Alt+W" with Alt held), "box TITLE TEXT"
 // waits for the message box (where the next steps work, as "window" does),
 // "focus CAPTION" waits until the focus is on a control of the current window
 // (CAPTION "*": any control) and fails if it never comes there.
@@ -119,8 +120,8 @@ WORD KeyCode(const std::wstring& name) {
     static const struct {
         const wchar_t* name;
         WORD code;
-    } kKeys[] = {
-        {L"Tab", VK_TAB}, {L"Enter", VK_RETURN}, {L"Space", VK_SPACE}, {L"Escape", VK_ESCAPE}};
+    } kKeys[] = {{L"Tab", VK_TAB},       {L"Enter", VK_RETURN}, {L"Space", VK_SPACE},
+                 {L"Escape", VK_ESCAPE}, {L"Down", VK_DOWN},    {L"Up", VK_UP}};
     for (const auto& key : kKeys) {
         if (name == key.name) return key.code;
     }
@@ -159,32 +160,15 @@ HWND FocusOf(HWND window) {
     return info.hwndFocus;
 }
 
-// The message box titled `title` once it says `text`.
-HWND Box(const std::wstring& title, const std::wstring& text) {
-    HWND box = nullptr, said = nullptr;
-    Need(Await([&] {
-             return box = Find(nullptr,
-                               [&](HWND w) { return IsMessageBox(w) && TextOf(w) == title; });
-         }),
-         L"no message box " + title);
-    // The box's text arrives a moment after its window; then it stays as it is.
-    Need(Await([&] { return said = Find(box, [](HWND w) { return IsText(w); }); }),
-         L"the message box " + title + L" shows no text");
-    Need(Matches(TextOf(said), text),
-         L"the message box " + title + L" says \"" + TextOf(said) + L"\", not " + text);
-    return box;
-}
-
 void Run(const std::vector<std::wstring>& step, HWND& current, const std::wstring& shots) {
     const std::wstring& command = step[0];
     const std::wstring arg = step.size() > 1 ? step[1] : L"";
+    const auto titled = [&](bool box) {
+        return [&arg, box](HWND w) { return IsMessageBox(w) == box && TextOf(w) == arg; };
+    };
     HWND found = nullptr;
     if (command == L"window") {
-        Need(Await([&] {
-                 return current = Find(
-                            nullptr, [&](HWND w) { return !IsMessageBox(w) && TextOf(w) == arg; });
-             }),
-             L"no window " + arg);
+        Need(Await([&] { return current = Find(nullptr, titled(false)); }), L"no window " + arg);
     } else if (command == L"click") {
         Need(Await([&] {
                  return found = Find(current, [&](HWND w) {
@@ -199,7 +183,13 @@ void Run(const std::vector<std::wstring>& step, HWND& current, const std::wstrin
         Need(Await([&] { return Find(current, [&](HWND w) { return Matches(TextOf(w), arg); }); }),
              L"nothing shows " + arg);
     } else if (command == L"answer" && (step.size() == 3 || step.size() == 4)) {
-        found = Box(arg, step[2]);
+        Need(Await([&] { return found = Find(nullptr, titled(true)); }), L"no message box " + arg);
+        // The box's text arrives a moment after its window; then it stays as it is.
+        HWND said = nullptr;
+        Need(Await([&] { return said = Find(found, [](HWND w) { return IsText(w); }); }),
+             L"the message box " + arg + L" shows no text");
+        Need(Matches(TextOf(said), step[2]),
+             L"the message box " + arg + L" says \"" + TextOf(said) + L"\", not " + step[2]);
         HWND button = ::GetDlgItem(found, IDOK);
         if (step.size() == 4) button = Find(found, [&](HWND w) { return Caption(w) == step[3]; });
         Need(button != nullptr, L"the message box " + arg + L" has no button " + step.back());
@@ -229,7 +219,13 @@ void Run(const std::vector<std::wstring>& step, HWND& current, const std::wstrin
         Need(asked, L"no question " + question + L" while " + arg + L" ran");
         Say(L"the window answered " + Text::FromInt(answered) + L" times while " + arg + L" ran");
     } else if (command == L"box" && step.size() == 3) {
-        current = Box(arg, step[2]);
+        Need(Await([&] { return current = Find(nullptr, titled(true)); }),
+             L"no message box " + arg);
+        HWND said = nullptr;
+        Need(Await([&] { return said = Find(current, [](HWND w) { return IsText(w); }); }),
+             L"the message box " + arg + L" shows no text");
+        Need(Matches(TextOf(said), step[2]),
+             L"the message box " + arg + L" says \"" + TextOf(said) + L"\", not " + step[2]);
     } else if (command == L"key") {
         PressKey(arg);
     } else if (command == L"focus" && current) {
