@@ -1,5 +1,6 @@
 // WinUi, its input box and GdiTextMeasure against Wine's user32, shell, registry and locale;
-// StartFolder and SaveSetting are the e2e road's (settings.ini found, the folder saved).
+// StartFolder, SaveSetting and an opened link are the e2e road's (settings.ini found, the
+// folder saved, page 1's link and the quick-start page opened).
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -149,27 +150,14 @@ TEST_F(WinUiTest, PauseHandlesTheWindowsMessagesAndEndsAtAQuit) {
     EXPECT_EQ(msg.wParam, 3u);
 }
 
-TEST_F(WinUiTest, OpenUrlStartsTheSchemesHandler) {
-    TempFolder temp;
-    const std::wstring scheme = L"zelbartest" + Text::FromInt(::GetCurrentProcessId());
-    const std::wstring marker = temp / L"url.txt";
-    RegAdd(scheme, L"URL Protocol", L"");
-    RegAdd(scheme + L"\\shell\\open\\command", L"",
-           QuoteArgument(FixtureExe(L"exit_with")) + L" 0 0 " + QuoteArgument(marker) + L" \"%1\"");
-    ui.OpenUrl(scheme + L":hallo");
-    const std::string written = AwaitFileBytes(marker);
-    ::RegDeleteTreeW(HKEY_CLASSES_ROOT, scheme.c_str());
-    EXPECT_EQ(Text::FromUtf8(written), L"0\n" + marker + L"\n" + scheme + L":hallo\n");
-    EXPECT_THROW(ui.OpenUrl(scheme + L"-unbekannt:hallo"), PlatformError);
-}
-
-TEST_F(WinUiTest, FoldersCursorAndDecimalSeparatorComeFromTheSystem) {
+TEST_F(WinUiTest, FoldersCursorDecimalSeparatorAndUnknownSchemesComeFromTheSystem) {
     TempFolder temp;
     ui.MkDir(temp / L"Neu");
     EXPECT_TRUE(PathExists(temp / L"Neu"));
     EXPECT_TRUE(ui.ShowHandCursor());
     EXPECT_EQ(::GetCursor(), ::LoadCursorW(nullptr, IDC_HAND));
     EXPECT_EQ(ui.DecimalSeparator(), L",");
+    EXPECT_THROW(ui.OpenUrl(L"zelbartest-unbekannt:hallo"), PlatformError);
 }
 
 TEST_F(WinUiTest, TextIsMeasuredInTwipsOfTheWindowsFont) {
