@@ -131,9 +131,9 @@ WORD KeyCode(const std::wstring& name) {
 }
 
 // Presses (and lets go of) a key through the system's input, as a keyboard does.
-void PressKey(const std::wstring& spec) {
-    const bool alt = Text::StartsWith(spec, L"Alt+");
-    const WORD code = KeyCode(alt ? spec.substr(4) : spec);
+void PressKey(const std::wstring& keys) {
+    const bool alt = Text::StartsWith(keys, L"Alt+");
+    const WORD code = KeyCode(alt ? keys.substr(4) : keys);
     std::vector<INPUT> inputs;
     const auto add = [&inputs](WORD key, bool up) {
         INPUT input{};
@@ -149,7 +149,7 @@ void PressKey(const std::wstring& spec) {
     if (alt) add(VK_MENU, true);
     Need(::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)) ==
              inputs.size(),
-         L"the key " + spec + L" was not taken");
+         L"the key " + keys + L" was not taken");
 }
 
 // The window with the focus in the thread of `window`, if any.
